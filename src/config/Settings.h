@@ -8,40 +8,40 @@
 //
 // Field initialisers are the values a setting has when no profile file exists.
 struct Settings {
-    int mainCameraIndex = 0; // DevIndex
-    int audioIndex = 0;      // AudioIndex
-    int resolutionIndex = 0; // Resolution
-    int colorMode = 0;       // Pixtype
-    int DPIIndex = 1;        // DPIIndex
-    int rotateIndex = 0;     // RotateIndex (stored and written back only)
-    int scanSize = 0;        // ScanSize (stored and written back only)
-    int threshold = 196;     // Threshold (stored and written back only)
-    bool AutoCrop = false;   // AutoCrop
-    int Exposure = -3;       // Exposure
-    bool AutoExp = true;     // AutoExp
-    int JPGQuality = 75;     // JPGQuality
-    QByteArray workPath;     // WorkPath
-    bool DelBack = false;    // DelBack
-    int RotateAngle = 0;     // RotateAngle
-    int nameRule = 0;        // NameRule
-    int fileNameCounter = 0; // FileNameCount
-    int fileNameDigits = 5;  // FileNameNum
-    int fileNameStep = 1;    // FileNameStep
-    QByteArray prefixName = "Image"; // PrefixName
-    QByteArray waterText;            // WaterText
-    int waterRed = 255;              // WaterRed
-    int waterGreen = 0;              // WaterGreen
-    int waterBlue = 0;               // WaterBlue
-    bool showWater = false;          // ShowWater
-    bool showTimeWater = false;      // ShowTimeWater
-    int waterHRatio = 0;             // HRatio
-    int waterVRatio = 0;             // VRatio
-    bool ShowRatio = true;           // ShowRatio (read, never written)
-    int waterMode = 1;               // WaterMode
-    int waterPos = 2;                // WaterPos
-    int waterAngle = 0;              // WaterAngle
-    bool OpenSub = false;            // OpenSub
-    int waterFontSize = 72;          // WaterFontSize
+    int mainCameraIndex = 0;             // DevIndex
+    int audioIndex = 0;                  // AudioIndex
+    int resolutionIndex = 0;             // Resolution
+    int colorMode = 0;                   // Pixtype
+    int DPIIndex = 1;                    // DPIIndex
+    int rotateIndex = 0;                 // RotateIndex (stored and written back only)
+    int scanSize = 0;                    // ScanSize (stored and written back only)
+    int threshold = 196;                 // Threshold (stored and written back only)
+    bool AutoCrop = false;               // AutoCrop
+    int Exposure = -3;                   // Exposure
+    bool AutoExp = true;                 // AutoExp
+    int JPGQuality = 75;                 // JPGQuality
+    QByteArray workPath;                 // WorkPath
+    bool DelBack = false;                // DelBack
+    int RotateAngle = 0;                 // RotateAngle
+    int nameRule = 0;                    // NameRule
+    int fileNameCounter = 0;             // FileNameCount
+    int fileNameDigits = 5;              // FileNameNum
+    int fileNameStep = 1;                // FileNameStep
+    QByteArray prefixName = "Image";     // PrefixName
+    QByteArray waterText;                // WaterText
+    int waterRed = 255;                  // WaterRed
+    int waterGreen = 0;                  // WaterGreen
+    int waterBlue = 0;                   // WaterBlue
+    bool showWater = false;              // ShowWater
+    bool showTimeWater = false;          // ShowTimeWater
+    int waterHRatio = 0;                 // HRatio
+    int waterVRatio = 0;                 // VRatio
+    bool ShowRatio = true;               // ShowRatio (read, never written)
+    int waterMode = 1;                   // WaterMode
+    int waterPos = 2;                    // WaterPos
+    int waterAngle = 0;                  // WaterAngle
+    bool OpenSub = false;                // OpenSub
+    int waterFontSize = 72;              // WaterFontSize
     QByteArray waterFontFamily = "宋体"; // WaterFontFamily
     int UIIndex = 1;                     // UIIndex
     int rval = 255;                      // rval

@@ -1,0 +1,221 @@
+#pragma once
+
+#include "config/Settings.h"
+
+#include <QByteArray>
+#include <QDialog>
+#include <QPoint>
+#include <QRect>
+#include <QString>
+
+class QActionGroup;
+class QMenu;
+class QAction;
+class QPreviewWidget;
+class QSmallWidget;
+
+namespace Ui {
+class MainForm;
+}
+namespace platform {
+class DeviceNotifier;
+}
+
+// The one main window. Its members are the live settings and camera state;
+// its slots are the program's commands. Slots stay thin: they read widgets,
+// call a logic class or the camera library and update widgets. The slots of
+// each subsystem live beside that subsystem's code (camera/, capture/, ...).
+class MainForm : public QDialog {
+    Q_OBJECT
+public:
+    MainForm();
+    ~MainForm() override;
+
+    // ---- state other parts use -------------------------------------------------
+    Ui::MainForm* ui = nullptr;
+    Settings cfg; // every persisted setting (profile file)
+
+    int viceCameraIndex = 1;
+    int viceResolutionIndex = 0;
+    int videoWidth = 0;
+    int videoHeight = 0;
+    float zoomMinRatio = 0.0f;
+    float zoomMaxRatio = 0.0f;
+    bool zoomEnabled = true;
+    bool cameraMissing = false;
+
+    WId previewHandle = 0;
+    WId smallWindowHandle = 0;
+    WId viceAreaHandle = 0;
+    QPreviewWidget* preview = nullptr;
+    QWidget* thumbnailHost = nullptr;
+    QSmallWidget* pDiaSmallVideo = nullptr;
+
+    int fitTimer = 0;
+    int fitTries = 0;
+
+    QByteArray appDir;       // program folder, with a trailing '/'
+    QByteArray documentsDir; // the user's Documents folder
+
+    // Capture state (file naming and formats).
+    int formatIndex = 0;
+    QByteArray fileExtension = ".jpg";
+    QByteArray imageFolder;
+    QByteArray ocrExtension = "rtf";
+
+    // Window frame.
+    bool maximized = false;
+    QRect savedGeometry;
+    bool mousePressed = false;
+    QPoint dragOffset;
+
+    // Device-change handling (camera arrival and removal), on the GUI thread.
+    void onDeviceChange(int event);
+
+    // ---- configuration ----------------------------------------------------------
+    QString profilePath() const;
+
+    // ---- services of the capture path ----------------------------------------------
+    bool SetupOutputFolders();
+    void InitWorkFolder();
+
+    // ---- frame, skin, language ----------------------------------------------------
+    void initFrame();
+    void setSkin(int index);
+    void applyLanguage(int language);
+    void layoutButtonRow();
+
+    // ---- picture controls at start ----------------------------------------------
+    void initPictureControls();
+    void applyStartupRotation();
+    int currentDPI() const;
+    void fillDeviceLists();
+
+public slots:
+    // Profile file.
+    void ReadConfig();
+    void WriteConfig();
+    void InitParam();
+
+    // Devices and resolutions.
+    void InitResolution();
+    void onResolutionChange();
+    void InitResolution2();
+    void onResolutionChange2();
+    void onDPIChange();
+    void InitDPI();
+    void onDevChange();
+    void onSubDevChange();
+    void OnStartSubPreview();
+
+    // Preview and view operations.
+    void onRotateLeft();
+    void onRotateRight();
+    void onZoomIn();
+    void onZoomOut();
+    void onSetDrag();
+    void onSetDrawRect();
+    void onSetScale();
+    void onFullSrn();
+    void OnPip();
+    void onSwitchMainSub();
+
+    // Picture adjustments.
+    void onAutoRotate();
+    void onDelBack();
+    void onSetImage();
+    void onSetImage2();
+    void onRadioDoc();
+    void onRadioCred();
+    void onSliderBright(int value);
+    void onSliderContrast(int value);
+    void onSliderSaut(int value);
+    void onSliderExpos(int value);
+    void onDenoising();
+    void OnAutoExp();
+    void onPrintFrame();
+    void onSliderJPG(int value);
+    void InitJPGQuality();
+
+    // File naming and formats.
+    void onFileNameChange();
+    void onFileNameCountChange();
+    void onFileNameStepChange();
+    void onFileNameInitChange();
+    void onNameRuleChange();
+    void InitPixtype();
+    void InitFmt();
+    void onOpenFolder();
+    void onBrowser();
+    void onColorChange();
+    void onFmtChange();
+
+    // Capture.
+    void onDoubleCapture();
+    void onCommit();
+    void onScan();
+    void onTkphto2();
+    void onClickBoxMix();
+    void onMainSubComp();
+    void onSplitCap();
+    void onAutoScan();
+
+    // Watermark.
+    void onWaterMark();
+    void onWaterMarkSet();
+
+    // Recognition.
+    void onReadIDCard();
+    void onReadBarcode();
+    void onOCRVideo();
+    void onRecogIDCard();
+    void onFingerRecog();
+
+    // Recording.
+    void onRecord();
+    void onSubRecord();
+
+    // Frame, menu, skins, language.
+    void on_btnMenu_Max_clicked();
+    void on_btnMenu_Close_clicked();
+    void on_btnMenu_Min_clicked();
+    void createMenu();
+    void deleteMenu();
+    void onSwitchUI();
+    void onSetting();
+    void onChinese();
+    void onEnglish();
+    void onAbout();
+
+    // Whiteboard and snapshot mode.
+    void enterVisualizer(const QString& link);
+    void switch2SnapMode(const QString& link);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void buildPreview();
+    void connectControls();
+
+    platform::DeviceNotifier* deviceNotifier = nullptr;
+    QMenu* mainMenu = nullptr;
+    QAction* actionSkin = nullptr;
+    QAction* actionAbout = nullptr;
+    QActionGroup* languageGroup = nullptr;
+    QAction* actionChinese = nullptr;
+    QAction* actionEnglish = nullptr;
+};
+
+// The one main window of the process; set at the start of its construction.
+extern MainForm* theMainForm;

@@ -1,0 +1,7 @@
+#include "app/Resources.h"
+
+#include <QtGlobal>
+
+void initResources() {
+    Q_INIT_RESOURCE(fonts);
+}

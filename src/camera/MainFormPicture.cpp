@@ -1,0 +1,164 @@
+// Picture adjustments of the main camera: sharpness, contrast, saturation,
+// exposure, presets, auto crop, background removal, JPEG quality, print.
+
+#include "app/MainForm.h"
+#include "camera/OrvCoreLib.h"
+#include "ui_MainForm.h"
+
+namespace {
+enum VideoProperty { Contrast = 1, Saturation = 3, Sharpness = 4 };
+
+// Sets a slider's range and value from the camera; returns the value.
+void readProperty(int camera, int property, QSlider* slider, QLabel* label) {
+    bool isAuto = false;
+    int upper = 0, lower = 0, value = 0;
+    OrvGetVideoProp(camera, property, &isAuto, &upper, &lower, &value);
+    slider->setRange(lower, upper);
+    slider->setValue(value);
+    label->setText(QString::number(value));
+}
+} // namespace
+
+void MainForm::initPictureControls() {
+    const int main = cfg.mainCameraIndex;
+    readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
+
+    bool isAuto = false;
+    int upper = 0, lower = 0, value = 0;
+    OrvGetExposure(main, &isAuto, &upper, &lower, &value);
+    ui->horizontalSliderexpos->setRange(lower, upper);
+    ui->horizontalSliderexpos->setValue(cfg.Exposure);
+    if (cfg.AutoExp) {
+        ui->horizontalSliderexpos->setEnabled(false);
+        ui->label_Expos->setEnabled(false);
+    } else {
+        ui->label_Expos->setText(QString::number(cfg.Exposure));
+        if (cfg.Exposure != value)
+            OrvSetExposure(main, false, cfg.Exposure);
+    }
+    ui->checkBoxAutoExp->setChecked(cfg.AutoExp);
+}
+
+void MainForm::applyStartupRotation() {
+    int code = 0;
+    switch (cfg.RotateAngle) {
+    case 90:
+        code = 1;
+        break;
+    case 180:
+        code = 2;
+        break;
+    case 270:
+        code = 3;
+        break;
+    default:
+        break;
+    }
+    OrvSetRotate(cfg.mainCameraIndex, code);
+}
+
+void MainForm::onSetImage() {
+    const int main = cfg.mainCameraIndex;
+    OrvShowVideoProperty(main);
+    readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
+    readProperty(main, Contrast, ui->horizontalSliderContrast, ui->label_Contrast);
+    readProperty(main, Saturation, ui->horizontalSliderSaut, ui->label_Saut);
+
+    bool isAuto = false;
+    int upper = 0, lower = 0, value = 0;
+    OrvGetExposure(main, &isAuto, &upper, &lower, &value);
+    cfg.AutoExp = isAuto;
+    ui->horizontalSliderexpos->setRange(lower, upper);
+    ui->horizontalSliderexpos->setValue(cfg.Exposure);
+    if (cfg.AutoExp) {
+        ui->horizontalSliderexpos->setEnabled(false);
+        ui->label_Expos->setEnabled(false);
+    } else {
+        ui->label_Expos->setText(QString::number(cfg.Exposure));
+    }
+    ui->checkBoxAutoExp->setChecked(cfg.AutoExp);
+}
+
+void MainForm::onSetImage2() {
+    OrvShowVideoProperty(viceCameraIndex);
+}
+
+void MainForm::onSliderBright(int v) {
+    OrvSetVideoProp(cfg.mainCameraIndex, Sharpness, false, v);
+    ui->label_Bright->setText(QString::number(v));
+}
+
+void MainForm::onSliderContrast(int v) {
+    OrvSetVideoProp(cfg.mainCameraIndex, Contrast, false, v);
+    ui->label_Contrast->setText(QString::number(v));
+}
+
+void MainForm::onSliderSaut(int v) {
+    OrvSetVideoProp(cfg.mainCameraIndex, Saturation, false, v);
+    ui->label_Saut->setText(QString::number(v));
+}
+
+void MainForm::onSliderExpos(int v) {
+    ui->label_Expos->setText(QString::number(v));
+    if (!cfg.AutoExp && v != cfg.Exposure) {
+        OrvSetExposure(cfg.mainCameraIndex, false, v);
+        cfg.Exposure = v;
+    }
+}
+
+void MainForm::OnAutoExp() {
+    // The value label is empty while exposure has been automatic since start;
+    // the stored manual exposure stands in for it then, so leaving automatic
+    // mode never jumps the camera to exposure 0.
+    bool ok = false;
+    int e = ui->label_Expos->text().toInt(&ok);
+    if (!ok)
+        e = cfg.Exposure;
+    const bool on = ui->checkBoxAutoExp->isChecked();
+    cfg.AutoExp = on;
+    ui->horizontalSliderexpos->setEnabled(!on);
+    ui->label_Expos->setEnabled(!on);
+    OrvSetExposure(cfg.mainCameraIndex, on, e);
+}
+
+void MainForm::onRadioDoc() {
+    if (ui->radioButtonDocument->isChecked())
+        ui->comboBoxColor->setCurrentIndex(2);
+}
+
+void MainForm::onRadioCred() {
+    if (ui->radioButtonCredent->isChecked())
+        ui->comboBoxColor->setCurrentIndex(0);
+}
+
+void MainForm::onAutoRotate() {
+    cfg.AutoCrop = ui->checkBoxAutoCrop->isChecked();
+    OrvEnableAutoRotate(cfg.mainCameraIndex, cfg.AutoCrop);
+}
+
+void MainForm::onDelBack() {
+    cfg.DelBack = ui->checkBoxDelBack->isChecked();
+    OrvDelBackColor(cfg.mainCameraIndex, cfg.DelBack);
+}
+
+void MainForm::InitJPGQuality() {
+    ui->horizontalSliderJPG->setRange(1, 100);
+    ui->horizontalSliderJPG->setValue(cfg.JPGQuality);
+    ui->label_JPG->setText(QString::number(cfg.JPGQuality));
+    OrvSetJpgQuality(cfg.mainCameraIndex, cfg.JPGQuality);
+}
+
+void MainForm::onSliderJPG(int v) {
+    OrvSetJpgQuality(cfg.mainCameraIndex, v);
+    cfg.JPGQuality = v;
+    ui->label_JPG->setText(QString::number(v));
+}
+
+void MainForm::onDenoising() {
+    // The box has no effect.
+    (void)ui->checkBoxDenoising->isChecked();
+}
+
+void MainForm::onPrintFrame() {
+    OrvPrint(cfg.mainCameraIndex);
+}

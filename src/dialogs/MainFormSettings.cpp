@@ -1,0 +1,5 @@
+// The settings dialog. Not built yet.
+
+#include "app/MainForm.h"
+
+void MainForm::onSetting() {}

@@ -1,0 +1,27 @@
+#include "platform/Messages.h"
+
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+MessageHandler& handler() {
+    static MessageHandler theHandler;
+    return theHandler;
+}
+} // namespace
+
+void showMessage(const QString& text, const QString& caption) {
+    if (handler()) {
+        handler()(text, caption);
+        return;
+    }
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
+    box.exec();
+}
+
+void setMessageHandler(MessageHandler h) {
+    handler() = std::move(h);
+}
+
+} // namespace platform

@@ -1,0 +1,180 @@
+// The main window's own frame: title bar, moving, maximising, menu, skins and
+// the language switch.
+
+#include "app/MainForm.h"
+#include "shell/IconHelper.h"
+#include "ui_MainForm.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QFile>
+#include <QGraphicsDropShadowEffect>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QScreen>
+
+namespace {
+constexpr char16_t glyphClose = 0xF00D;
+constexpr char16_t glyphMaximize = 0xF096;
+constexpr char16_t glyphRestore = 0xF079;
+constexpr char16_t glyphMinimize = 0xF068;
+constexpr char16_t glyphMenu = 0xF0C9;
+constexpr char16_t glyphHome = 0xF015;
+
+const char* const skinResources[] = {":/image/chocolate.css", ":/image/blue.css",
+                                     ":/image/mgreen.css",    ":/image/green.css",
+                                     ":/image/pink.css",      ":/image/brown.css"};
+} // namespace
+
+void MainForm::initFrame() {
+    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint);
+    ui->lab_Title->installEventFilter(this);
+
+    IconHelper& icons = IconHelper::instance();
+    icons.SetIcon(ui->btnMenu_Close, QChar(glyphClose), 10);
+    icons.SetIcon(ui->btnMenu_Max, QChar(glyphMaximize), 10);
+    icons.SetIcon(ui->btnMenu_Min, QChar(glyphMinimize), 10);
+    icons.SetIcon(ui->btnMenu, QChar(glyphMenu), 10);
+    icons.SetIcon(ui->lab_Ico, QChar(glyphHome), 12);
+
+    auto* shadow = new QGraphicsDropShadowEffect(ui->groupBox);
+    shadow->setOffset(-5, 5);
+    shadow->setColor(Qt::gray);
+    shadow->setBlurRadius(8);
+    ui->groupBox->setGraphicsEffect(shadow);
+
+    QPalette pal = palette();
+    pal.setColor(QPalette::All, QPalette::Window, QColor(230, 230, 226));
+    setPalette(pal);
+
+    for (QPushButton* b : {ui->pushButtonDrag, ui->pushButtonCut, ui->pushButtonRotateLeft,
+                           ui->pushButtonRotateRight, ui->pushButtonZoomOut, ui->pushButtonZoomIn,
+                           ui->pushButtonFullSrn})
+        b->setStyleSheet(QStringLiteral("QPushButton{background-color: #E6E6E6;}"));
+
+    ui->pushButtonCapturePDF->hide();
+    ui->checkBoxDenoising->hide();
+    ui->radioButtonDocument->hide();
+    ui->radioButtonCredent->hide();
+}
+
+bool MainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (ui && watched == ui->lab_Title && event->type() == QEvent::MouseButtonDblClick) {
+        on_btnMenu_Max_clicked();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void MainForm::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+    mousePressed = true;
+    event->accept();
+}
+
+void MainForm::mouseMoveEvent(QMouseEvent* event) {
+    if (mousePressed && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - dragOffset);
+        event->accept();
+    }
+}
+
+void MainForm::mouseReleaseEvent(QMouseEvent*) {
+    mousePressed = false;
+}
+
+void MainForm::on_btnMenu_Max_clicked() {
+    if (maximized) {
+        setGeometry(savedGeometry);
+        IconHelper::instance().SetIcon(ui->btnMenu_Max, QChar(glyphMaximize), 10);
+    } else {
+        savedGeometry = geometry();
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            setGeometry(screen->availableGeometry());
+        IconHelper::instance().SetIcon(ui->btnMenu_Max, QChar(glyphRestore), 10);
+    }
+    ui->btnMenu_Max->setToolTip(cfg.Language == 1 ? QStringLiteral("Maximize")
+                                                  : QStringLiteral("最大化"));
+    maximized = !maximized;
+}
+
+void MainForm::on_btnMenu_Close_clicked() {
+    close();
+}
+
+void MainForm::on_btnMenu_Min_clicked() {
+    showMinimized();
+}
+
+void MainForm::createMenu() {
+    mainMenu = new QMenu;
+    actionSkin = mainMenu->addAction(QStringLiteral("换肤"));
+    QAction* actionSetting = mainMenu->addAction(QStringLiteral("设置"));
+    QMenu* languageMenu = mainMenu->addMenu(QStringLiteral("切换语言"));
+    languageGroup = new QActionGroup(this);
+    languageGroup->setExclusive(true);
+    actionChinese = languageMenu->addAction(QStringLiteral("汉语"));
+    actionEnglish = languageMenu->addAction(QStringLiteral("英语"));
+    for (QAction* a : {actionChinese, actionEnglish}) {
+        a->setCheckable(true);
+        languageGroup->addAction(a);
+    }
+    actionAbout = mainMenu->addAction(QStringLiteral("关于"));
+    if (cfg.Language == 0) {
+        actionChinese->setChecked(true);
+        ui->btnMenu->setToolTip(QStringLiteral("菜单"));
+    } else if (cfg.Language == 1) {
+        actionEnglish->setChecked(true);
+        ui->btnMenu->setToolTip(QStringLiteral("Menu"));
+    }
+    ui->btnMenu->setMenu(mainMenu);
+    ui->btnMenu->setStyleSheet(QStringLiteral("QPushButton::menu-indicator{image:None;}"));
+    connect(actionSkin, &QAction::triggered, this, &MainForm::onSwitchUI);
+    connect(actionSetting, &QAction::triggered, this, &MainForm::onSetting);
+    connect(actionChinese, &QAction::triggered, this, &MainForm::onChinese);
+    connect(actionEnglish, &QAction::triggered, this, &MainForm::onEnglish);
+    connect(actionAbout, &QAction::triggered, this, &MainForm::onAbout);
+}
+
+void MainForm::deleteMenu() {
+    delete actionSkin;
+    delete actionAbout;
+    delete mainMenu;
+    actionSkin = nullptr;
+    actionAbout = nullptr;
+    mainMenu = nullptr;
+    actionChinese = nullptr;
+    actionEnglish = nullptr;
+}
+
+void MainForm::setSkin(int index) {
+    if (index >= 1 && index <= 6) {
+        QFile file(QString::fromLatin1(skinResources[index - 1]));
+        QString sheet;
+        if (file.open(QIODevice::ReadOnly))
+            sheet = QString::fromLatin1(file.readAll());
+        qApp->setStyleSheet(sheet);
+    }
+    cfg.UIIndex = index;
+}
+
+void MainForm::applyLanguage(int language) {
+    cfg.Language = language;
+    InitPixtype();
+    InitFmt();
+    layoutButtonRow();
+}
+
+void MainForm::onChinese() {
+    applyLanguage(0);
+}
+void MainForm::onEnglish() {
+    applyLanguage(1);
+}
+
+// The skin chooser and the about dialog come with the window's look.
+void MainForm::onSwitchUI() {}
+void MainForm::onAbout() {}

@@ -1,0 +1,60 @@
+#pragma once
+
+// Shared set-up for tests that build the main window against the fake camera
+// library: a private home folder (Documents, profile file), captured messages
+// and a process end that does not end the test.
+
+#include "FakeOrvCore.h"
+#include "app/MainForm.h"
+#include "app/Resources.h"
+#include "platform/Messages.h"
+#include "platform/Process.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPair>
+#include <QTemporaryDir>
+
+#include <memory>
+
+struct AppTestEnv {
+    std::unique_ptr<QTemporaryDir> home;
+    QList<QPair<QString, QString>> messages; // (text, caption)
+    QList<int> exitCodes;
+
+    // Call in init(): a fresh home and a fresh fake.
+    void setUp() {
+        home = std::make_unique<QTemporaryDir>();
+        qputenv("HOME", home->path().toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", (home->path() + QStringLiteral("/.config")).toLocal8Bit());
+        QDir(home->path()).mkpath(QStringLiteral("Documents"));
+        messages.clear();
+        exitCodes.clear();
+        fake::core().reset();
+        platform::setMessageHandler([this](const QString& text, const QString& caption) {
+            messages << qMakePair(text, caption);
+        });
+        platform::setTerminateHandler([this](int code) { exitCodes << code; });
+        static bool resources = false;
+        if (!resources) {
+            initResources();
+            resources = true;
+        }
+    }
+
+    QString documents() const { return home->path() + QStringLiteral("/Documents"); }
+    QString profilePath() const { return documents() + QStringLiteral("/Orvanta/orvconf.ini"); }
+
+    // Writes a profile file with the given lines under the section.
+    void writeProfile(const QByteArray& body) const {
+        QDir().mkpath(documents() + QStringLiteral("/Orvanta"));
+        QFile f(profilePath());
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write("[Orv twain driver param]\n" + body);
+    }
+
+    QByteArray readProfile() const {
+        QFile f(profilePath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+};
