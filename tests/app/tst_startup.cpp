@@ -34,6 +34,8 @@ private slots:
     void exitCodeIsZeroWhateverTheEventLoopReturned();
     void settingsComeBackAfterARestart();
     void hideDoesNotCloseTheWindow();
+    void unwritableSettingsFolderIsReportedOnce();
+    void settingsAreKeptWhenTheWorkingFolderIsElsewhere();
     void zoomCallbackFromAnotherThreadMovesTheSliderOnTheGuiThread();
 };
 
@@ -244,6 +246,34 @@ void TestStartup::zoomCallbackFromAnotherThreadMovesTheSliderOnTheGuiThread() {
     QCoreApplication::processEvents();
     QCOMPARE(form->ui->horizontalSliderScale->value(), 50);
     delete form;
+}
+
+void TestStartup::unwritableSettingsFolderIsReportedOnce() {
+    // A file where the settings folder should be: nothing can be created there.
+    QFile blocker(env.documents() + QStringLiteral("/Orvanta"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    MainForm* form = build();
+    env.messages.clear();
+    delete form;
+    QCOMPARE(env.messages.size(), 1);
+    QCOMPARE(env.messages.first().first, QStringLiteral("写配置文件失败, 参数不能记忆!"));
+    QCOMPARE(env.messages.first().second, QStringLiteral("提示"));
+    QCOMPARE(env.exitCodes, QList<int>{0});
+}
+
+void TestStartup::settingsAreKeptWhenTheWorkingFolderIsElsewhere() {
+    // The working folder exists elsewhere, the settings folder does not yet.
+    QTemporaryDir work;
+    const QString profile = env.profilePath();
+    MainForm* form = build();
+    QDir(env.documents() + QStringLiteral("/Orvanta")).removeRecursively();
+    form->cfg.workPath = work.path().toLocal8Bit();
+    form->cfg.JPGQuality = 33;
+    delete form;
+    QVERIFY(QFileInfo::exists(profile));
+    QVERIFY(env.readProfile().contains("JPGQuality=33"));
+    QVERIFY(env.readProfile().contains("WorkPath=" + work.path().toLocal8Bit()));
 }
 
 QTEST_MAIN(TestStartup)
