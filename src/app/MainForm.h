@@ -83,6 +83,7 @@ public:
     void initFrame();
     void setSkin(int index);
     void applyLanguage(int language);
+    void applyTexts(int language);
     void layoutButtonRow();
 
     // ---- picture controls at start ----------------------------------------------
@@ -211,6 +212,8 @@ private:
     platform::DeviceNotifier* deviceNotifier = nullptr;
     QMenu* mainMenu = nullptr;
     QAction* actionSkin = nullptr;
+    QAction* actionSetting = nullptr;
+    QMenu* languageMenu = nullptr;
     QAction* actionAbout = nullptr;
     QActionGroup* languageGroup = nullptr;
     QAction* actionChinese = nullptr;

@@ -112,8 +112,8 @@ void MainForm::on_btnMenu_Min_clicked() {
 void MainForm::createMenu() {
     mainMenu = new QMenu;
     actionSkin = mainMenu->addAction(QStringLiteral("换肤"));
-    QAction* actionSetting = mainMenu->addAction(QStringLiteral("设置"));
-    QMenu* languageMenu = mainMenu->addMenu(QStringLiteral("切换语言"));
+    actionSetting = mainMenu->addAction(QStringLiteral("设置"));
+    languageMenu = mainMenu->addMenu(QStringLiteral("切换语言"));
     languageGroup = new QActionGroup(this);
     languageGroup->setExclusive(true);
     actionChinese = languageMenu->addAction(QStringLiteral("汉语"));
@@ -146,6 +146,8 @@ void MainForm::deleteMenu() {
     actionSkin = nullptr;
     actionAbout = nullptr;
     mainMenu = nullptr;
+    actionSetting = nullptr;
+    languageMenu = nullptr;
     actionChinese = nullptr;
     actionEnglish = nullptr;
 }
@@ -163,6 +165,7 @@ void MainForm::setSkin(int index) {
 
 void MainForm::applyLanguage(int language) {
     cfg.Language = language;
+    applyTexts(language);
     InitPixtype();
     InitFmt();
     layoutButtonRow();
