@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QIcon>
 #include <QThread>
 #include <QTimerEvent>
 
@@ -56,6 +57,7 @@ MainForm::MainForm() : QDialog(nullptr) {
     // 5-7: the form, the frame, the start state of the view buttons.
     ui = new Ui::MainForm;
     ui->setupUi(this);
+    setWindowIcon(QIcon(QStringLiteral(":/image/orv.png")));
     initFrame();
     ui->pushButtonDrag->setChecked(true);
     ui->radioButtonH->setEnabled(false);
