@@ -1,0 +1,87 @@
+#include "Camera.h"
+
+#include "VideoView.h"
+#include "ViewGeometry.h"
+
+namespace orv {
+
+Camera::Camera(QString name, std::unique_ptr<FrameSource> source)
+    : m_name(std::move(name)), m_source(std::move(source)), m_resolutions(m_source->resolutions()) {
+}
+
+Camera::~Camera() {
+    close();
+}
+
+bool Camera::open(QWidget* target) {
+    if (isOpen())
+        return setTarget(target);
+    m_view = std::make_unique<VideoView>();
+    m_resolution = m_defaultResolution;
+    if (!m_source->start(frameSize(), [this](const QImage& frame) { onFrame(frame); })) {
+        m_view.reset();
+        return false;
+    }
+    m_view->setTarget(target);
+    return true;
+}
+
+void Camera::close() {
+    if (!isOpen())
+        return;
+    m_source->stop(); // no onFrame() after this
+    m_view.reset();
+    m_latest.clear();
+}
+
+QWidget* Camera::target() const {
+    return m_view ? m_view->target() : nullptr;
+}
+
+bool Camera::setTarget(QWidget* target) {
+    if (!m_view)
+        return false;
+    m_view->setTarget(target);
+    return true;
+}
+
+bool Camera::updateVideo() {
+    if (!target())
+        return false;
+    m_view->requestRepaint();
+    return true;
+}
+
+bool Camera::setDefaultResolution(int index) {
+    if (index < 0 || index >= m_resolutions.size())
+        return false;
+    m_defaultResolution = index;
+    return true;
+}
+
+bool Camera::setResolution(int index) {
+    if (!isOpen() || index < 0 || index >= m_resolutions.size())
+        return false;
+    if (index == m_resolution)
+        return true;
+    if (!m_source->setSize(m_resolutions.at(index)))
+        return false;
+    m_resolution = index;
+    return true;
+}
+
+QRect Camera::videoRect() const {
+    const QWidget* window = target();
+    return window ? fitRect(frameSize(), window->size()) : QRect();
+}
+
+QSize Camera::readyPictureSize() const {
+    return m_view ? m_view->readyPictureSize() : QSize();
+}
+
+void Camera::onFrame(const QImage& frame) {
+    m_latest.store(frame);
+    m_view->submitFrame(frame);
+}
+
+} // namespace orv

@@ -1,0 +1,70 @@
+#pragma once
+
+// One camera: its frame source, the newest frame and, while open, the view
+// that draws it into a widget. Called on the GUI thread only; the source and
+// view threads reach it through onFrame().
+
+#include "FrameSource.h"
+#include "LatestFrame.h"
+
+#include <QRect>
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+namespace orv {
+
+class VideoView;
+
+class Camera {
+public:
+    Camera(QString name, std::unique_ptr<FrameSource> source);
+    ~Camera();
+    Camera(const Camera&) = delete;
+    Camera& operator=(const Camera&) = delete;
+
+    QString name() const { return m_name; }
+    const QList<QSize>& resolutions() const { return m_resolutions; }
+    bool isOpen() const { return m_view != nullptr; }
+
+    // Starts streaming at the default resolution into target. An open camera
+    // only moves to target. False when the source cannot start.
+    bool open(QWidget* target);
+    // Stops streaming; the source thread is gone when this returns.
+    void close();
+
+    // The widget the picture is drawn into; nullptr when closed or detached.
+    QWidget* target() const;
+    // Draws into target from now on (nullptr: nowhere). False when closed.
+    bool setTarget(QWidget* target);
+    bool updateVideo();
+
+    // Resolution indexes into resolutions(); false for one out of range.
+    bool setDefaultResolution(int index);
+    // Changes the frame size of the running stream; false when closed.
+    bool setResolution(int index);
+    int resolutionIndex() const { return m_resolution; }
+    QSize frameSize() const { return m_resolutions.value(m_resolution); }
+
+    // Where the picture is drawn inside the target window, from the selected
+    // frame size and the window's size; empty without a window.
+    QRect videoRect() const;
+
+    QImage latestFrame() const { return m_latest.get(); }
+    QSize readyPictureSize() const;
+
+private:
+    void onFrame(const QImage& frame);
+
+    const QString m_name;
+    const std::unique_ptr<FrameSource> m_source;
+    const QList<QSize> m_resolutions;
+    int m_defaultResolution = 0;
+    int m_resolution = 0;
+    LatestFrame m_latest;
+    std::unique_ptr<VideoView> m_view; // exists exactly while open
+};
+
+} // namespace orv
