@@ -4,4 +4,5 @@
 
 void initResources() {
     Q_INIT_RESOURCE(fonts);
+    Q_INIT_RESOURCE(skins);
 }

@@ -3,6 +3,8 @@
 
 #include "app/MainForm.h"
 #include "shell/IconHelper.h"
+#include "shell/QOrvAbout.h"
+#include "shell/QSetUIDlg.h"
 #include "ui_MainForm.h"
 
 #include <QActionGroup>
@@ -20,6 +22,13 @@ constexpr char16_t glyphRestore = 0xF079;
 constexpr char16_t glyphMinimize = 0xF068;
 constexpr char16_t glyphMenu = 0xF0C9;
 constexpr char16_t glyphHome = 0xF015;
+constexpr char16_t glyphHand = 0xF256;
+constexpr char16_t glyphCrop = 0xF125;
+constexpr char16_t glyphRotateLeft = 0xF0E2;
+constexpr char16_t glyphRotateRight = 0xF01E;
+constexpr char16_t glyphZoomOut = 0xF010;
+constexpr char16_t glyphZoomIn = 0xF00E;
+constexpr char16_t glyphFit = 0xF065;
 
 const char* const skinResources[] = {":/image/chocolate.css", ":/image/blue.css",
                                      ":/image/mgreen.css",    ":/image/green.css",
@@ -48,10 +57,18 @@ void MainForm::initFrame() {
     pal.setColor(QPalette::All, QPalette::Window, QColor(230, 230, 226));
     setPalette(pal);
 
-    for (QPushButton* b : {ui->pushButtonDrag, ui->pushButtonCut, ui->pushButtonRotateLeft,
-                           ui->pushButtonRotateRight, ui->pushButtonZoomOut, ui->pushButtonZoomIn,
-                           ui->pushButtonFullSrn})
-        b->setStyleSheet(QStringLiteral("QPushButton{background-color: #E6E6E6;}"));
+    const std::pair<QPushButton*, char16_t> viewButtons[] = {
+        {ui->pushButtonDrag, glyphHand},
+        {ui->pushButtonCut, glyphCrop},
+        {ui->pushButtonRotateLeft, glyphRotateLeft},
+        {ui->pushButtonRotateRight, glyphRotateRight},
+        {ui->pushButtonZoomOut, glyphZoomOut},
+        {ui->pushButtonZoomIn, glyphZoomIn},
+        {ui->pushButtonFullSrn, glyphFit}};
+    for (const auto& [button, glyph] : viewButtons) {
+        button->setStyleSheet(QStringLiteral("QPushButton{background-color: #E6E6E6;}"));
+        icons.SetIcon(button, QChar(glyph), 12);
+    }
 
     ui->pushButtonCapturePDF->hide();
     ui->checkBoxDenoising->hide();
@@ -178,6 +195,13 @@ void MainForm::onEnglish() {
     applyLanguage(1);
 }
 
-// The skin chooser and the about dialog come with the window's look.
-void MainForm::onSwitchUI() {}
-void MainForm::onAbout() {}
+void MainForm::onSwitchUI() {
+    QSetUIDlg dialog;
+    dialog.applyLanguage(cfg.Language);
+    dialog.exec();
+}
+
+void MainForm::onAbout() {
+    QOrvAbout about(cfg.Language);
+    about.exec();
+}
