@@ -3,6 +3,7 @@
 #include "camera/OrvCoreLib.h"
 #include "camera/QPreviewWidget.h"
 #include "camera/QSmallWidget.h"
+#include "camera/SmallWindowGeometry.h"
 #include "platform/DeviceNotifier.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
@@ -14,8 +15,6 @@
 #include <QIcon>
 #include <QThread>
 #include <QTimerEvent>
-
-#include <cstdio>
 
 MainForm* theMainForm = nullptr;
 
@@ -43,6 +42,10 @@ void zoomChanged(float ratio) {
 }
 
 } // namespace
+
+void MainForm::registerZoomCallback(int camera) {
+    OrvSetZoomCB(camera, &zoomChanged);
+}
 
 MainForm::MainForm() : QDialog(nullptr) {
     // 1-2: members have their initial values; the window is reachable at once.
@@ -122,7 +125,7 @@ MainForm::MainForm() : QDialog(nullptr) {
     // 27: zoom range and callback.
     zoomMinRatio = OrvGetMinZoomRatio(main);
     zoomMaxRatio = OrvGetMaxZoomRatio(main);
-    OrvSetZoomCB(main, &zoomChanged);
+    registerZoomCallback(main);
 
     // 28-29.
     ui->radioButtonCredent->setChecked(true);
@@ -213,20 +216,20 @@ void MainForm::onDeviceChange(int event) {
 }
 
 void MainForm::timerEvent(QTimerEvent* event) {
-    if (event->timerId() == fitTimer && fitTimer != 0) {
-        int left = 0, top = 0, right = 0, bottom = 0;
-        const QByteArray text = OrvGetVideoRect(cfg.mainCameraIndex);
-        if (text.size() > 7)
-            std::sscanf(text.constData(), "%d.%d.%d.%d", &left, &top, &right, &bottom);
-        OrvGetVideoRectEx(cfg.mainCameraIndex, &left, &top, &right, &bottom);
-        bool done = left >= 0 && top >= 0 && right > left && bottom > top;
-        ++fitTries;
-        if (fitTries > 9)
-            done = true;
-        if (done) {
-            killTimer(fitTimer);
-            fitTimer = 0;
-        }
+    if (fitTimer == 0 || event->timerId() != fitTimer)
+        return;
+    // Wait until the library reports a valid picture rectangle after a
+    // resolution change, then fit the small window; at most ten ticks.
+    const int main = cfg.mainCameraIndex;
+    smallwindow::VideoRect v = smallwindow::parseVideoRect(OrvGetVideoRect(main));
+    OrvGetVideoRectEx(main, &v.left, &v.top, &v.right, &v.bottom);
+    const bool settled = v.left >= 0 && v.top >= 0 && v.right > v.left && v.bottom > v.top;
+    if (settled)
+        fitSmallWindow();
+    ++fitTries;
+    if (settled || fitTries > 9) {
+        killTimer(fitTimer);
+        fitTimer = 0;
     }
 }
 

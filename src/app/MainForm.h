@@ -90,7 +90,18 @@ public:
     void initPictureControls();
     void applyStartupRotation();
     int currentDPI() const;
+
+    // ---- small vice window over the main picture ----------------------------------
+    void updateAllowedArea();
+    void fitSmallWindow();
+    void afterRotation();
+
+    // ---- watermark ------------------------------------------------------------------
+    void ApplyWatermark();
     void fillDeviceLists();
+    // The camera at a position of the vice list (every camera but the main one).
+    int viceCameraAt(int position) const;
+    void registerZoomCallback(int camera);
 
 public slots:
     // Profile file.

@@ -2,13 +2,17 @@
 
 #include "app/MainForm.h"
 #include "app/Resources.h"
+#include "platform/Signals.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     initResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/image/orv.png")));
+    platform::quitOnTerminationSignals();
 
     QFile skin(QStringLiteral(":/image/chocolate.css"));
     QString sheet;

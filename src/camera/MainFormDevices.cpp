@@ -83,6 +83,9 @@ void MainForm::onResolutionChange() {
     cfg.resolutionIndex = r;
     videoWidth = OrvGetResWidth(main, r);
     videoHeight = OrvGetResHeight(main, r);
+    // A fit still waiting for the previous resolution is replaced.
+    if (fitTimer != 0)
+        killTimer(fitTimer);
     fitTimer = startTimer(1000);
     fitTries = 0;
 }
@@ -127,6 +130,68 @@ void MainForm::OnStartSubPreview() {
     cfg.OpenSub = on;
 }
 
-// Camera switching is wired up with the rest of the camera controls.
-void MainForm::onDevChange() {}
-void MainForm::onSubDevChange() {}
+int MainForm::viceCameraAt(int position) const {
+    return position < cfg.mainCameraIndex ? position : position + 1;
+}
+
+void MainForm::onSubDevChange() {
+    if (!ui->checkBoxPIP->isChecked())
+        return;
+    const int p = ui->comboBoxDev_2->currentIndex();
+    if (p < 0)
+        return;
+    const int c = viceCameraAt(p);
+    if (c == viceCameraIndex)
+        return;
+    OrvCloseCamera(viceCameraIndex);
+    viceCameraIndex = c;
+    OrvOpenCamera(c, ui->checkBoxInVideo->isChecked() ? smallWindowHandle : viceAreaHandle);
+    InitResolution2();
+}
+
+void MainForm::onDevChange() {
+    const int i = ui->comboBoxDev->currentIndex();
+    const int oldMain = cfg.mainCameraIndex;
+    if (i >= 0 && i != oldMain) {
+        if (ui->checkBoxPIP->isChecked()) {
+            if (i == viceCameraIndex) {
+                // The two swap windows; neither is reopened.
+                OrvSetHwnd(i, previewHandle);
+                viceCameraIndex = oldMain;
+                OrvSetHwnd(oldMain,
+                           ui->checkBoxInVideo->isChecked() ? smallWindowHandle : viceAreaHandle);
+                cfg.mainCameraIndex = i;
+            } else {
+                OrvCloseCamera(oldMain);
+                cfg.mainCameraIndex = i;
+                OrvOpenCamera(i, previewHandle);
+            }
+            InitResolution();
+            InitResolution2();
+        } else {
+            OrvCloseCamera(oldMain);
+            cfg.mainCameraIndex = i;
+            OrvOpenCamera(i, previewHandle);
+            OrvSetShowZoomRate(i, cfg.ShowRatio);
+            OrvSetDPI(i, currentDPI());
+            ui->comboBoxRes->setCurrentIndex(0);
+            ui->comboBoxColor->setCurrentIndex(0);
+            InitResolution();
+            registerZoomCallback(i);
+        }
+    }
+
+    // Rebuild the vice list: every camera but the main one.
+    ui->comboBoxDev_2->clear();
+    const int n = OrvGetCameraCount();
+    const bool viceOn = ui->checkBoxPIP->isChecked();
+    for (int c = 0; c < n; ++c) {
+        if (c == cfg.mainCameraIndex)
+            continue;
+        // With the vice preview on, adding the first entry selects it and
+        // the selection handler makes it the vice camera.
+        ui->comboBoxDev_2->addItem(platform::fromLocal(OrvGetDevName(c)));
+        if (!viceOn)
+            viceCameraIndex = c;
+    }
+}

@@ -2,8 +2,14 @@
 
 #include "app/MainForm.h"
 #include "camera/MainLayout.h"
+#include "camera/OrvCoreLib.h"
 #include "camera/QPreviewWidget.h"
+#include "camera/QSmallWidget.h"
+#include "camera/SmallWindowGeometry.h"
+#include "platform/Messages.h"
 #include "ui_MainForm.h"
+
+#include "platform/Messages.h"
 
 #include <QMoveEvent>
 #include <QResizeEvent>
@@ -54,20 +60,120 @@ void MainForm::resizeEvent(QResizeEvent* event) {
     ui->compinfo->hide();
     ui->labelMarkMode->setGeometry(l.markLink);
     ui->labelSnapMode->setGeometry(l.snapLink);
+    if (ui->checkBoxInVideo->isChecked()) {
+        updateAllowedArea();
+        pDiaSmallVideo->moveClamped(pDiaSmallVideo->allowedArea.bottomRight());
+        pDiaSmallVideo->show();
+    }
 }
 
 void MainForm::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);
+    if (!ui || !pDiaSmallVideo)
+        return;
+    updateAllowedArea();
+    pDiaSmallVideo->moveClamped(pDiaSmallVideo->pos() + (event->pos() - event->oldPos()));
 }
 
-// The view operations are wired up with the rest of the camera controls.
-void MainForm::onRotateLeft() {}
-void MainForm::onRotateRight() {}
-void MainForm::onZoomIn() {}
-void MainForm::onZoomOut() {}
-void MainForm::onSetDrag() {}
-void MainForm::onSetDrawRect() {}
-void MainForm::onSetScale() {}
-void MainForm::onFullSrn() {}
-void MainForm::OnPip() {}
-void MainForm::onSwitchMainSub() {}
+void MainForm::updateAllowedArea() {
+    const int main = cfg.mainCameraIndex;
+    smallwindow::VideoRect v = smallwindow::parseVideoRect(OrvGetVideoRect(main));
+    OrvGetVideoRectEx(main, &v.left, &v.top, &v.right, &v.bottom);
+    pDiaSmallVideo->allowedArea =
+        smallwindow::allowedArea(pDiaSmallVideo->size(), preview->mapToGlobal(QPoint(0, 0)), v);
+}
+
+void MainForm::fitSmallWindow() {
+    updateAllowedArea();
+    const QRect own(QPoint(0, 0), pDiaSmallVideo->size() - QSize(1, 1));
+    if (!pDiaSmallVideo->allowedArea.contains(own))
+        pDiaSmallVideo->moveClamped(QPoint(1, 0));
+}
+
+void MainForm::onSetDrag() {
+    ui->pushButtonCut->setChecked(false);
+    OrvSetMouseMode(cfg.mainCameraIndex, 0);
+}
+
+void MainForm::onSetDrawRect() {
+    ui->pushButtonDrag->setChecked(false);
+    OrvSetMouseMode(cfg.mainCameraIndex, 1);
+}
+
+void MainForm::onZoomIn() {
+    if (zoomEnabled)
+        OrvZoomIn(cfg.mainCameraIndex);
+}
+
+void MainForm::onZoomOut() {
+    if (zoomEnabled)
+        OrvZoomOut(cfg.mainCameraIndex);
+}
+
+void MainForm::onSetScale() {
+    if (!zoomEnabled)
+        return;
+    const int v = ui->horizontalSliderScale->value();
+    OrvZoom(cfg.mainCameraIndex, zoomMinRatio + (zoomMaxRatio - zoomMinRatio) * v / 100);
+}
+
+void MainForm::onRotateLeft() {
+    OrvRotateLeft(cfg.mainCameraIndex);
+    cfg.RotateAngle = (cfg.RotateAngle + 270) % 360;
+    afterRotation();
+}
+
+void MainForm::onRotateRight() {
+    OrvRotateRight(cfg.mainCameraIndex);
+    cfg.RotateAngle = (cfg.RotateAngle + 90) % 360;
+    afterRotation();
+}
+
+void MainForm::afterRotation() {
+    if (!ui->checkBoxInVideo->isChecked())
+        return;
+    updateAllowedArea();
+    pDiaSmallVideo->moveClamped(QPoint(0, 0));
+}
+
+void MainForm::onFullSrn() {
+    OrvResetVideo(cfg.mainCameraIndex);
+    if (ui->checkBoxInVideo->isChecked())
+        updateAllowedArea();
+}
+
+void MainForm::OnPip() {
+    const int main = cfg.mainCameraIndex;
+    if (ui->checkBoxInVideo->isChecked()) {
+        OrvResetVideo(main);
+        OrvSetMouseMode(main, -1);
+        zoomEnabled = false;
+        updateAllowedArea();
+        pDiaSmallVideo->moveClamped(pDiaSmallVideo->allowedArea.bottomRight());
+        pDiaSmallVideo->show();
+        OrvSetHwnd(viceCameraIndex, smallWindowHandle);
+    } else {
+        pDiaSmallVideo->hide();
+        OrvSetHwnd(viceCameraIndex, viceAreaHandle);
+        zoomEnabled = true;
+        OrvSetMouseMode(main, 0);
+    }
+}
+
+void MainForm::onSwitchMainSub() {
+    if (!ui->checkBoxPIP->isChecked()) {
+        platform::showMessage(QStringLiteral("副头未开启"), QStringLiteral("提示"));
+        return;
+    }
+    OrvSetHwnd(cfg.mainCameraIndex, viceAreaHandle);
+    OrvSetHwnd(viceCameraIndex, previewHandle);
+    std::swap(cfg.mainCameraIndex, viceCameraIndex);
+    if (ui->checkBoxWaterMark->isChecked()) {
+        OrvClearWatermark(viceCameraIndex);
+        ApplyWatermark();
+    }
+    if (ui->checkBoxAutoCrop->isChecked()) {
+        OrvEnableAutoRotate(cfg.mainCameraIndex, true);
+        OrvEnableAutoRotate(viceCameraIndex, false);
+    }
+}

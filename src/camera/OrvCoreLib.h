@@ -50,24 +50,21 @@ typedef void (*OrvAutoCapCallback)(int cameraIndex);
 
 /* Device change events: a camera arrived or was removed. The values are
  * those of the desktop's device-change notification. */
-enum {
-    ORV_DEVICE_ARRIVAL = 0x8000,
-    ORV_DEVICE_REMOVE_COMPLETE = 0x8004
-};
+enum { ORV_DEVICE_ARRIVAL = 0x8000, ORV_DEVICE_REMOVE_COMPLETE = 0x8004 };
 typedef void (*OrvDeviceChangeCallback)(int event);
 
 /* ---- Watermark record ---------------------------------------------------- */
 
 #pragma pack(push, 1)
 typedef struct _WATERMARKPARAM {
-    char text[300];      /* local 8-bit, NUL-terminated */
-    char fontName[100];  /* local 8-bit, NUL-terminated */
-    int32_t fontSize;    /* point size */
+    char text[300];     /* local 8-bit, NUL-terminated */
+    char fontName[100]; /* local 8-bit, NUL-terminated */
+    int32_t fontSize;   /* point size */
     uint8_t red;
     uint8_t green;
     uint8_t blue;
-    uint8_t opacity;     /* 0..255 */
-    int32_t angle;       /* -90..90 degrees */
+    uint8_t opacity; /* 0..255 */
+    int32_t angle;   /* -90..90 degrees */
     uint8_t reserved1[260];
     int32_t fixedPosition; /* 1 fixed place, 0 offset placing */
     int32_t position;      /* fixed place 0..4 */

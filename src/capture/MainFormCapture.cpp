@@ -12,3 +12,4 @@ void MainForm::onSplitCap() {}
 void MainForm::onAutoScan() {}
 void MainForm::onWaterMark() {}
 void MainForm::onWaterMarkSet() {}
+void MainForm::ApplyWatermark() {}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+// Geometry rules of the small vice window over the main picture.
+namespace smallwindow {
+
+// The picture's rectangle inside the preview window as the camera library
+// reports it: all 0; the text "l.t.r.b" when longer than 7 characters; then
+// the four values of the extended call override the text. Returned as
+// (left, top, right, bottom) in a QRect built from corners.
+struct VideoRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+VideoRect parseVideoRect(const QByteArray& text);
+
+// Where the small window's top-left corner may be, in screen coordinates:
+// (P.left + left, P.top + top) to (P.left + right - w, P.top + bottom - h),
+// with a 200 x 200 picture when the library reports no width.
+QRect allowedArea(QSize smallSize, QPoint previewTopLeft, VideoRect video);
+
+// Raises the position to the area's top-left, then lowers it to its
+// bottom-right, so every move ends inside the area.
+QPoint clamp(QPoint position, const QRect& area);
+
+// Press zone: row * 10 + column, each 0 (top/left border), 1 (inside),
+// 2 (bottom/right border), borders 4 pixels wide.
+int hitZone(QPoint position, QSize size);
+
+// Cursor shape for a zone.
+Qt::CursorShape cursorForZone(int zone);
+
+} // namespace smallwindow

@@ -1,0 +1,141 @@
+// The window frame and the language switch: texts, the Chinese-only buttons,
+// the button row, the menu, maximise and restore.
+
+#include "AppTestEnv.h"
+#include "ui_MainForm.h"
+
+#include <QMenu>
+#include <QScreen>
+#include <QtTest>
+
+class TestLanguage : public QObject {
+    Q_OBJECT
+    AppTestEnv env;
+
+    static QList<QAction*> languageActions(MainForm* form) {
+        for (QAction* a : form->ui->btnMenu->menu()->actions())
+            if (a->menu())
+                return a->menu()->actions();
+        return {};
+    }
+
+private slots:
+    void init() { env.setUp(); }
+
+    void englishHidesTheChineseOnlyButtonsAndWidensTheRow();
+    void everyTextFollowsTheLanguage();
+    void unknownLanguageKeepsTheFormTexts();
+    void languageChoiceComesBackAfterRestart();
+    void doubleClickOnTitleMaximisesAndRestores();
+    void draggingTheWindowMovesIt();
+};
+
+void TestLanguage::englishHidesTheChineseOnlyButtonsAndWidensTheRow() {
+    MainForm* form = new MainForm;
+    Ui::MainForm* ui = form->ui;
+    QCOMPARE(ui->pushButtonScan->width(), 75);
+    QVERIFY(!ui->pushButtonReadIDCard->isHidden());
+
+    form->onEnglish();
+    QVERIFY(ui->pushButtonReadIDCard->isHidden());
+    QVERIFY(ui->pushButtonRecogID->isHidden());
+    QVERIFY(ui->pushButtonFinger->isHidden());
+    for (QPushButton* b :
+         {ui->pushButtonScan, ui->pushButtonAutoScan, ui->pushButtonCompose, ui->pushButtonRec,
+          ui->pushButtonReadBarcode, ui->pushButtonPrint, ui->pushButtonOCR})
+        QCOMPARE(b->width(), 85);
+
+    form->onChinese();
+    QVERIFY(!ui->pushButtonReadIDCard->isHidden());
+    QVERIFY(!ui->pushButtonRecogID->isHidden());
+    QVERIFY(!ui->pushButtonFinger->isHidden());
+    QCOMPARE(ui->pushButtonOCR->width(), 75);
+    delete form;
+}
+
+void TestLanguage::everyTextFollowsTheLanguage() {
+    MainForm* form = new MainForm;
+    Ui::MainForm* ui = form->ui;
+    form->onEnglish();
+    QCOMPARE(form->windowTitle(), QStringLiteral("Orvanta High speed portable scanner"));
+    QCOMPARE(ui->pushButtonScan->text(), QStringLiteral("Capture"));
+    QCOMPARE(ui->groupBox_6->title(), QStringLiteral("Naming rules"));
+    QCOMPARE(ui->btnMenu_Close->toolTip(), QStringLiteral("Close"));
+    QCOMPARE(ui->tabWidget->tabText(1), QStringLiteral("Senior"));
+    QVERIFY(ui->labelMarkMode->text().contains(QStringLiteral("Whiteboard")));
+    QCOMPARE(ui->comboBoxColor->itemText(2), QStringLiteral("Black and white"));
+    QCOMPARE(ui->comboBoxFmt->itemText(2), QStringLiteral("Multi page PDF"));
+    const QList<QAction*> langs = languageActions(form);
+    QCOMPARE(langs.size(), 2);
+    QCOMPARE(langs[1]->text(), QStringLiteral("English"));
+    QVERIFY(langs[1]->isChecked() && !langs[0]->isChecked());
+
+    form->onChinese();
+    QCOMPARE(ui->pushButtonScan->text(), QStringLiteral("拍照"));
+    QCOMPARE(ui->label_9->text(), QStringLiteral("文件路径:"));
+    QCOMPARE(ui->comboBoxColor->itemText(0), QStringLiteral("彩色"));
+    QVERIFY(langs[0]->isChecked() && !langs[1]->isChecked());
+    delete form;
+}
+
+void TestLanguage::unknownLanguageKeepsTheFormTexts() {
+    env.writeProfile("Language=2\n");
+    MainForm* form = new MainForm;
+    Ui::MainForm* ui = form->ui;
+    QCOMPARE(ui->pushButtonScan->text(), QStringLiteral("拍照"));
+    for (QAction* a : languageActions(form))
+        QVERIFY(!a->isChecked());
+    // Only the title bar is placed: the buttons keep the form's geometry.
+    QCOMPARE(ui->widget_title->geometry(), QRect(0, 0, form->width(), 20));
+    delete form;
+    QVERIFY(env.readProfile().contains("Language=2"));
+}
+
+void TestLanguage::languageChoiceComesBackAfterRestart() {
+    MainForm* form = new MainForm;
+    form->onEnglish();
+    delete form;
+    form = new MainForm;
+    QCOMPARE(form->cfg.Language, 1);
+    QCOMPARE(form->ui->pushButtonOCR->text(), QStringLiteral("OCR"));
+    QVERIFY(form->ui->pushButtonReadIDCard->isHidden());
+    delete form;
+}
+
+void TestLanguage::doubleClickOnTitleMaximisesAndRestores() {
+    MainForm* form = new MainForm;
+    const QRect before = form->geometry();
+    QTest::mouseDClick(form->ui->lab_Title, Qt::LeftButton);
+    QVERIFY(form->maximized);
+    QCOMPARE(form->geometry(), QGuiApplication::primaryScreen()->availableGeometry());
+    QCOMPARE(form->ui->btnMenu_Max->toolTip(), QStringLiteral("最大化"));
+    QTest::mouseDClick(form->ui->lab_Title, Qt::LeftButton);
+    QVERIFY(!form->maximized);
+    QCOMPARE(form->geometry(), before);
+
+    form->onEnglish();
+    form->ui->btnMenu_Max->click();
+    QCOMPARE(form->ui->btnMenu_Max->toolTip(), QStringLiteral("Maximize"));
+    form->ui->btnMenu_Max->click();
+    QCOMPARE(form->geometry(), before);
+    delete form;
+}
+
+void TestLanguage::draggingTheWindowMovesIt() {
+    MainForm* form = new MainForm;
+    form->move(100, 100);
+    const QPoint start = form->pos();
+    const QPoint grip(300, 10); // on the title bar, outside every button
+    QTest::mousePress(form->ui->widget_title, Qt::LeftButton, {}, grip);
+    QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(40, 25)),
+                     QPointF(form->ui->widget_title->mapToGlobal(grip + QPoint(40, 25))),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form->ui->widget_title, &move);
+    QTest::mouseRelease(form->ui->widget_title, Qt::LeftButton, {}, grip + QPoint(40, 25));
+    QCOMPARE(form->pos(), start + QPoint(40, 25));
+    QVERIFY(!form->mousePressed);
+    delete form;
+}
+
+QTEST_MAIN(TestLanguage)
+#include "tst_language.moc"
