@@ -1,0 +1,388 @@
+// The main window's camera controls against the fake library: switching
+// cameras, resolutions and DPI, view operations, picture-in-picture, picture
+// adjustments.
+
+#include "AppTestEnv.h"
+#include "camera/QPreviewWidget.h"
+#include "camera/QSmallWidget.h"
+#include "camera/SmallWindowGeometry.h"
+#include "ui_MainForm.h"
+
+#include <QTimerEvent>
+#include <QtTest>
+
+using fake::core;
+
+class TestCameraControls : public QObject {
+    Q_OBJECT
+    AppTestEnv env;
+
+    static QList<int> firstArgs(const char* name) {
+        QList<int> out;
+        for (const fake::Call& c : core().callsOf(name))
+            out << c.args.value(0).toInt();
+        return out;
+    }
+
+    // Three cameras, main 0, vice preview on with vice 1.
+    MainForm* threeCamerasWithVice() {
+        core().script.cameraCount = 3;
+        MainForm* form = new MainForm;
+        form->ui->checkBoxPIP->click();
+        return form;
+    }
+
+private slots:
+    void init() { env.setUp(); }
+
+    void choosingTheViceCameraAsMainSwapsWithoutReopening();
+    void choosingAnotherCameraReopensAndViceBecomesFirstEntry();
+    void withViceOffTheViceIndexEndsAtTheHighestOther();
+    void viceListPositionsSkipTheMainCamera();
+    void sameResolutionDoesNothing();
+    void fitTimerGivesUpAfterTenTicks();
+    void fitTimerStopsOnceTheRectangleIsValid();
+    void dpiListPassesTheNumber();
+    void zoomIsOffWhileTheVicePictureIsInside();
+    void sliderZoomUsesTheRange();
+    void rotationArithmetic();
+    void switchWithoutVicePreviewIsRefused();
+    void switchSwapsTheWindows();
+    void smallWindowStaysInsideTheVideo();
+    void allowedAreaFallsBackTo200();
+    void smallWindowHitZones();
+    void leavingAutoExposureKeepsTheStoredValue();
+    void exposureSliderUnderAutoChangesOnlyTheLabel();
+    void jpegQualityZeroShowsZeroWithSliderAtOne();
+    void startupRotationCodes_data();
+    void startupRotationCodes();
+    void presetsSelectColourModes();
+    void propertyDialogRereadsTheSliders();
+};
+
+void TestCameraControls::choosingTheViceCameraAsMainSwapsWithoutReopening() {
+    MainForm* form = threeCamerasWithVice();
+    QCOMPARE(form->viceCameraIndex, 1);
+    core().calls.clear();
+    form->ui->comboBoxDev->setCurrentIndex(1);
+    QCOMPARE(form->cfg.mainCameraIndex, 1);
+    QCOMPARE(form->viceCameraIndex, 0);
+    QCOMPARE(core().count("OrvOpenCamera"), 0);
+    QCOMPARE(core().count("OrvCloseCamera"), 0);
+    const QList<fake::Call> moves = core().callsOf("OrvSetHwnd");
+    QCOMPARE(moves.size(), 2);
+    QCOMPARE(moves[0].args[0].toInt(), 1);
+    QCOMPARE(moves[0].args[1].toULongLong(), qulonglong(form->previewHandle));
+    QCOMPARE(moves[1].args[0].toInt(), 0);
+    QCOMPARE(moves[1].args[1].toULongLong(), qulonglong(form->viceAreaHandle));
+    delete form;
+}
+
+void TestCameraControls::choosingAnotherCameraReopensAndViceBecomesFirstEntry() {
+    MainForm* form = threeCamerasWithVice();
+    core().calls.clear();
+    form->ui->comboBoxDev->setCurrentIndex(2);
+    QCOMPARE(form->cfg.mainCameraIndex, 2);
+    QCOMPARE(form->viceCameraIndex, 0);
+    // Main 0 closed and 2 opened; then vice 1 gives way to camera 0.
+    QCOMPARE(firstArgs("OrvCloseCamera"), (QList<int>{0, 1}));
+    QCOMPARE(firstArgs("OrvOpenCamera"), (QList<int>{2, 0}));
+    QCOMPARE(form->ui->comboBoxDev_2->count(), 2);
+    delete form;
+}
+
+void TestCameraControls::withViceOffTheViceIndexEndsAtTheHighestOther() {
+    core().script.cameraCount = 3;
+    MainForm* form = new MainForm;
+    form->ui->comboBoxDev->setCurrentIndex(1);
+    QCOMPARE(form->cfg.mainCameraIndex, 1);
+    QCOMPARE(form->viceCameraIndex, 2);
+    // The resolution list and colour mode start over at entry 0.
+    QCOMPARE(form->ui->comboBoxRes->currentIndex(), 0);
+    QCOMPARE(core().callsOf("OrvSetZoomCB").last().args[0].toInt(), 1);
+    delete form;
+}
+
+void TestCameraControls::viceListPositionsSkipTheMainCamera() {
+    env.writeProfile("DevIndex=1\n");
+    core().script.cameraCount = 3;
+    MainForm* form = new MainForm;
+    QCOMPARE(form->viceCameraAt(0), 0);
+    QCOMPARE(form->viceCameraAt(1), 2);
+    form->ui->checkBoxPIP->click();
+    form->ui->comboBoxDev_2->setCurrentIndex(1);
+    QCOMPARE(form->viceCameraIndex, 2);
+    QCOMPARE(core().callsOf("OrvOpenCamera").last().args[0].toInt(), 2);
+    delete form;
+}
+
+void TestCameraControls::sameResolutionDoesNothing() {
+    MainForm* form = new MainForm;
+    core().calls.clear();
+    form->ui->comboBoxRes->setCurrentIndex(0);
+    QCOMPARE(core().count("OrvSetResolution"), 0);
+    QCOMPARE(form->fitTimer, 0);
+    form->ui->comboBoxRes->setCurrentIndex(2);
+    QCOMPARE(core().callsOf("OrvSetResolution").first().args[1].toInt(), 2);
+    QCOMPARE(form->videoWidth, 640);
+    QVERIFY(form->fitTimer != 0);
+    delete form;
+}
+
+void TestCameraControls::fitTimerGivesUpAfterTenTicks() {
+    core().script.videoRect = "";
+    core().script.rect[2] = 0; // never a valid rectangle
+    MainForm* form = new MainForm;
+    form->ui->comboBoxRes->setCurrentIndex(1);
+    const int id = form->fitTimer;
+    for (int i = 0; i < 10; ++i) {
+        QCOMPARE(form->fitTimer, id);
+        QTimerEvent tick(id);
+        QCoreApplication::sendEvent(form, &tick);
+    }
+    QCOMPARE(form->fitTimer, 0);
+    QCOMPARE(form->fitTries, 10);
+    delete form;
+}
+
+void TestCameraControls::fitTimerStopsOnceTheRectangleIsValid() {
+    MainForm* form = new MainForm;
+    form->ui->comboBoxRes->setCurrentIndex(1);
+    const int id = form->fitTimer;
+    // A tick of an older timer is not this fit's.
+    QTimerEvent stale(id + 1000);
+    QCoreApplication::sendEvent(form, &stale);
+    QCOMPARE(form->fitTimer, id);
+    QTimerEvent tick(id);
+    QCoreApplication::sendEvent(form, &tick);
+    QCOMPARE(form->fitTimer, 0);
+    QCOMPARE(form->fitTries, 1);
+    delete form;
+}
+
+void TestCameraControls::dpiListPassesTheNumber() {
+    MainForm* form = new MainForm;
+    QCOMPARE(form->ui->comboBoxDPI->count(), 7);
+    form->ui->comboBoxDPI->setCurrentIndex(2);
+    QCOMPARE(core().callsOf("OrvSetDPI").last().args[1].toInt(), 255);
+    QCOMPARE(form->cfg.DPIIndex, 2);
+    delete form;
+}
+
+void TestCameraControls::zoomIsOffWhileTheVicePictureIsInside() {
+    core().script.cameraCount = 2;
+    MainForm* form = new MainForm;
+    form->ui->checkBoxPIP->click();
+    form->ui->checkBoxInVideo->click();
+    QVERIFY(!form->zoomEnabled);
+    QCOMPARE(core().callsOf("OrvSetMouseMode").last().args[1].toInt(), -1);
+    QCOMPARE(core().callsOf("OrvSetHwnd").last().args[1].toULongLong(),
+             qulonglong(form->smallWindowHandle));
+    QVERIFY(form->pDiaSmallVideo->isVisible());
+    core().calls.clear();
+    form->ui->pushButtonZoomIn->click();
+    form->ui->pushButtonZoomOut->click();
+    emit form->ui->horizontalSliderScale->sliderReleased();
+    QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(form->preview, &wheel);
+    QCOMPARE(core().names({"OrvZoomIn", "OrvZoomOut", "OrvZoom", "OrvOnWheel"}), QStringList());
+
+    form->ui->checkBoxInVideo->click();
+    QVERIFY(form->zoomEnabled);
+    QVERIFY(!form->pDiaSmallVideo->isVisible());
+    QCoreApplication::sendEvent(form->preview, &wheel);
+    QCOMPARE(core().callsOf("OrvOnWheel").last().args[1].toInt(), 120);
+    delete form;
+}
+
+void TestCameraControls::sliderZoomUsesTheRange() {
+    core().script.minZoom = 1.0f;
+    core().script.maxZoom = 4.0f;
+    MainForm* form = new MainForm;
+    form->ui->horizontalSliderScale->setValue(50);
+    emit form->ui->horizontalSliderScale->sliderReleased();
+    QCOMPARE(core().callsOf("OrvZoom").last().args[1].toFloat(), 2.5f);
+    delete form;
+}
+
+void TestCameraControls::rotationArithmetic() {
+    MainForm* form = new MainForm;
+    form->ui->pushButtonRotateLeft->click();
+    QCOMPARE(form->cfg.RotateAngle, 270);
+    for (int i = 0; i < 3; ++i)
+        form->ui->pushButtonRotateLeft->click();
+    QCOMPARE(form->cfg.RotateAngle, 0);
+    form->ui->pushButtonRotateRight->click();
+    QCOMPARE(form->cfg.RotateAngle, 90);
+    QCOMPARE(core().count("OrvRotateLeft"), 4);
+    QCOMPARE(core().count("OrvRotateRight"), 1);
+    delete form;
+}
+
+void TestCameraControls::switchWithoutVicePreviewIsRefused() {
+    core().script.cameraCount = 2;
+    MainForm* form = new MainForm;
+    form->onSwitchMainSub();
+    QCOMPARE(env.messages.size(), 1);
+    QCOMPARE(env.messages.first().first, QStringLiteral("副头未开启"));
+    QCOMPARE(form->cfg.mainCameraIndex, 0);
+    delete form;
+}
+
+void TestCameraControls::switchSwapsTheWindows() {
+    core().script.cameraCount = 2;
+    MainForm* form = new MainForm;
+    form->ui->checkBoxPIP->click();
+    form->ui->checkBoxAutoCrop->setChecked(true);
+    core().calls.clear();
+    form->ui->pushButtonSwitchMainSub->click();
+    QCOMPARE(form->cfg.mainCameraIndex, 1);
+    QCOMPARE(form->viceCameraIndex, 0);
+    const QList<fake::Call> moves = core().callsOf("OrvSetHwnd");
+    QCOMPARE(moves[0].args[1].toULongLong(), qulonglong(form->viceAreaHandle));
+    QCOMPARE(moves[1].args[0].toInt(), 1);
+    QCOMPARE(moves[1].args[1].toULongLong(), qulonglong(form->previewHandle));
+    const QList<fake::Call> crops = core().callsOf("OrvEnableAutoRotate");
+    QCOMPARE(crops.size(), 2);
+    QCOMPARE(crops[0].args, (QVariantList{1, true}));
+    QCOMPARE(crops[1].args, (QVariantList{0, false}));
+    delete form;
+}
+
+void TestCameraControls::smallWindowStaysInsideTheVideo() {
+    const QRect area = smallwindow::allowedArea(QSize(136, 100), QPoint(202, 66),
+                                                smallwindow::VideoRect{10, 20, 610, 470});
+    QCOMPARE(area, QRect(QPoint(212, 86), QPoint(202 + 610 - 136, 66 + 470 - 100)));
+    QCOMPARE(smallwindow::clamp(QPoint(0, 0), area), area.topLeft());
+    QCOMPARE(smallwindow::clamp(QPoint(5000, 5000), area), area.bottomRight());
+    QCOMPARE(smallwindow::clamp(QPoint(300, 200), area), QPoint(300, 200));
+
+    QSmallWidget small(nullptr);
+    small.allowedArea = area;
+    small.moveClamped(QPoint(-50, 4000));
+    QCOMPARE(small.pos(), QPoint(area.left(), area.bottom()));
+    // A move from anywhere else is put back too.
+    small.show();
+    small.move(QPoint(9000, 0));
+    QCoreApplication::processEvents();
+    QCOMPARE(small.pos(), QPoint(area.right(), area.top()));
+
+    const smallwindow::VideoRect parsed = smallwindow::parseVideoRect("12.34.567.890");
+    QCOMPARE(parsed.left, 12);
+    QCOMPARE(parsed.bottom, 890);
+    QCOMPARE(smallwindow::parseVideoRect("1.2.3.4").right, 0); // 7 characters: not parsed
+}
+
+void TestCameraControls::allowedAreaFallsBackTo200() {
+    const QRect area =
+        smallwindow::allowedArea(QSize(136, 100), QPoint(100, 50), smallwindow::VideoRect{});
+    QCOMPARE(area, QRect(QPoint(100, 50), QPoint(100 + 200 - 136, 50 + 200 - 100)));
+}
+
+void TestCameraControls::smallWindowHitZones() {
+    const QSize s(136, 100);
+    QCOMPARE(smallwindow::hitZone(QPoint(1, 1), s), 0);
+    QCOMPARE(smallwindow::hitZone(QPoint(60, 1), s), 1);
+    QCOMPARE(smallwindow::hitZone(QPoint(134, 1), s), 2);
+    QCOMPARE(smallwindow::hitZone(QPoint(1, 50), s), 10);
+    QCOMPARE(smallwindow::hitZone(QPoint(60, 50), s), 11);
+    QCOMPARE(smallwindow::hitZone(QPoint(135, 99), s), 22);
+    QCOMPARE(smallwindow::cursorForZone(22), Qt::SizeFDiagCursor);
+    QCOMPARE(smallwindow::cursorForZone(20), Qt::SizeBDiagCursor);
+    QCOMPARE(smallwindow::cursorForZone(21), Qt::SizeVerCursor);
+    QCOMPARE(smallwindow::cursorForZone(12), Qt::SizeHorCursor);
+    QCOMPARE(smallwindow::cursorForZone(11), Qt::ArrowCursor);
+}
+
+void TestCameraControls::leavingAutoExposureKeepsTheStoredValue() {
+    env.writeProfile("AutoExp=1\nExposure=-6\n");
+    MainForm* form = new MainForm;
+    QVERIFY(form->ui->checkBoxAutoExp->isChecked());
+    QVERIFY(!form->ui->horizontalSliderexpos->isEnabled());
+    QVERIFY(form->ui->label_Expos->text().isEmpty());
+    form->ui->checkBoxAutoExp->click();
+    QVERIFY(!form->cfg.AutoExp);
+    QVERIFY(form->ui->horizontalSliderexpos->isEnabled());
+    // An empty value label must not send the camera to exposure 0.
+    QCOMPARE(core().callsOf("OrvSetExposure").last().args, (QVariantList{0, false, -6}));
+    form->ui->checkBoxAutoExp->click();
+    QCOMPARE(core().callsOf("OrvSetExposure").last().args[1].toBool(), true);
+    delete form;
+}
+
+void TestCameraControls::exposureSliderUnderAutoChangesOnlyTheLabel() {
+    env.writeProfile("AutoExp=1\n");
+    MainForm* form = new MainForm;
+    const int before = core().count("OrvSetExposure");
+    emit form->ui->horizontalSliderexpos->sliderMoved(-7);
+    QCOMPARE(form->ui->label_Expos->text(), QStringLiteral("-7"));
+    QCOMPARE(core().count("OrvSetExposure"), before);
+    delete form;
+
+    core().reset();
+    env.writeProfile("AutoExp=0\nExposure=-3\n");
+    form = new MainForm;
+    emit form->ui->horizontalSliderexpos->sliderMoved(-8);
+    QCOMPARE(core().callsOf("OrvSetExposure").last().args, (QVariantList{0, false, -8}));
+    QCOMPARE(form->cfg.Exposure, -8);
+    delete form;
+}
+
+void TestCameraControls::jpegQualityZeroShowsZeroWithSliderAtOne() {
+    env.writeProfile("JPGQuality=0\n");
+    MainForm* form = new MainForm;
+    QCOMPARE(form->ui->horizontalSliderJPG->value(), 1);
+    QCOMPARE(form->ui->label_JPG->text(), QStringLiteral("0"));
+    QCOMPARE(core().callsOf("OrvSetJpgQuality").first().args[1].toInt(), 0);
+    emit form->ui->horizontalSliderJPG->sliderMoved(90);
+    QCOMPARE(form->cfg.JPGQuality, 90);
+    QCOMPARE(form->ui->label_JPG->text(), QStringLiteral("90"));
+    delete form;
+}
+
+void TestCameraControls::startupRotationCodes_data() {
+    QTest::addColumn<int>("angle");
+    QTest::addColumn<int>("code");
+    QTest::newRow("0") << 0 << 0;
+    QTest::newRow("90") << 90 << 1;
+    QTest::newRow("180") << 180 << 2;
+    QTest::newRow("270") << 270 << 3;
+    QTest::newRow("45") << 45 << 0;
+}
+
+void TestCameraControls::startupRotationCodes() {
+    QFETCH(int, angle);
+    QFETCH(int, code);
+    env.writeProfile("RotateAngle=" + QByteArray::number(angle) + "\n");
+    MainForm* form = new MainForm;
+    QCOMPARE(core().callsOf("OrvSetRotate").first().args[1].toInt(), code);
+    delete form;
+}
+
+void TestCameraControls::presetsSelectColourModes() {
+    MainForm* form = new MainForm;
+    form->ui->radioButtonDocument->click();
+    QCOMPARE(form->ui->comboBoxColor->currentIndex(), 2);
+    form->ui->radioButtonCredent->click();
+    QCOMPARE(form->ui->comboBoxColor->currentIndex(), 0);
+    delete form;
+}
+
+void TestCameraControls::propertyDialogRereadsTheSliders() {
+    core().script.props[1] = fake::VideoProp{false, 64, -64, 10};
+    core().script.props[3] = fake::VideoProp{false, 200, 0, 120};
+    core().script.exposure = fake::VideoProp{true, -1, -13, -5};
+    MainForm* form = new MainForm;
+    form->ui->pushButtonSetImage->click();
+    QCOMPARE(core().callsOf("OrvShowVideoProperty").first().args[0].toInt(), 0);
+    QCOMPARE(form->ui->horizontalSliderContrast->minimum(), -64);
+    QCOMPARE(form->ui->horizontalSliderContrast->value(), 10);
+    QCOMPARE(form->ui->label_Saut->text(), QStringLiteral("120"));
+    QVERIFY(form->cfg.AutoExp);
+    QVERIFY(form->ui->checkBoxAutoExp->isChecked());
+    delete form;
+}
+
+QTEST_MAIN(TestCameraControls)
+#include "tst_camera_controls.moc"
