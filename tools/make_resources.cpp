@@ -47,6 +47,11 @@ QString css(const QColor& c) {
 }
 
 QString fillTemplate(QString text, const Skin& s) {
+    // Dark text on light theme colours, white on the others.
+    const double luminance =
+        (0.299 * s.button.red() + 0.587 * s.button.green() + 0.114 * s.button.blue()) / 255.0;
+    text.replace(QStringLiteral("{{buttonText}}"),
+                 luminance > 0.65 ? QStringLiteral("#3A2A30") : QStringLiteral("#FFFFFF"));
     text.replace(QStringLiteral("{{button}}"), css(s.button));
     text.replace(QStringLiteral("{{buttonLight}}"), css(s.button.lighter(125)));
     text.replace(QStringLiteral("{{buttonDark}}"), css(s.button.darker(120)));

@@ -20,6 +20,15 @@ QList<QPushButton*> actionButtons(Ui::MainForm* ui) {
             ui->pushButtonRec,   ui->pushButtonReadIDCard, ui->pushButtonReadBarcode,
             ui->pushButtonPrint, ui->pushButtonOCR};
 }
+// Longer texts (English) get a smaller font so the whole text shows on the
+// fixed-width button.
+void fitTextToWidth(QPushButton* button) {
+    QFont font = button->parentWidget()->font();
+    const int room = button->width() - 8;
+    while (font.pointSizeF() > 7.0 && QFontMetrics(font).horizontalAdvance(button->text()) > room)
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    button->setFont(font);
+}
 } // namespace
 
 void MainForm::layoutButtonRow() {
@@ -34,6 +43,7 @@ void MainForm::layoutButtonRow() {
             buttons[i]->hide();
         } else {
             buttons[i]->setGeometry(l.actionButtons[i]);
+            fitTextToWidth(buttons[i]);
             buttons[i]->show();
         }
     }

@@ -28,7 +28,17 @@ private slots:
     void languageChoiceComesBackAfterRestart();
     void doubleClickOnTitleMaximisesAndRestores();
     void draggingTheWindowMovesIt();
+    void linksStayConnectedOnceAcrossLanguageSwitches();
 };
+
+namespace {
+// Reads how many slots a label's link signal reaches.
+struct LabelPeek : QLabel {
+    static int linkReceivers(QLabel* label) {
+        return static_cast<LabelPeek*>(label)->receivers(SIGNAL(linkActivated(QString)));
+    }
+};
+} // namespace
 
 void TestLanguage::englishHidesTheChineseOnlyButtonsAndWidensTheRow() {
     MainForm* form = new MainForm;
@@ -134,6 +144,22 @@ void TestLanguage::draggingTheWindowMovesIt() {
     QTest::mouseRelease(form->ui->widget_title, Qt::LeftButton, {}, grip + QPoint(40, 25));
     QCOMPARE(form->pos(), start + QPoint(40, 25));
     QVERIFY(!form->mousePressed);
+    delete form;
+}
+
+void TestLanguage::linksStayConnectedOnceAcrossLanguageSwitches() {
+    MainForm* form = new MainForm;
+    const int mark = LabelPeek::linkReceivers(form->ui->labelMarkMode);
+    const int snap = LabelPeek::linkReceivers(form->ui->labelSnapMode);
+    const int about = LabelPeek::linkReceivers(form->ui->compinfo);
+    QCOMPARE(mark, 1);
+    for (int i = 0; i < 3; ++i) {
+        form->onEnglish();
+        form->onChinese();
+    }
+    QCOMPARE(LabelPeek::linkReceivers(form->ui->labelMarkMode), mark);
+    QCOMPARE(LabelPeek::linkReceivers(form->ui->labelSnapMode), snap);
+    QCOMPARE(LabelPeek::linkReceivers(form->ui->compinfo), about);
     delete form;
 }
 
