@@ -121,6 +121,7 @@ MainForm::MainForm() : QDialog(nullptr) {
     InitJPGQuality();
     InitPixtype();
     InitFmt();
+    InitNameRule();
 
     // 27: zoom range and callback.
     zoomMinRatio = OrvGetMinZoomRatio(main);

@@ -78,6 +78,11 @@ public:
     // ---- services of the capture path ----------------------------------------------
     bool SetupOutputFolders();
     void InitWorkFolder();
+    QByteArray NextFileName();
+    QByteArray BuildCapturePath();
+    void InitNameRule();
+    void showNamingControls();
+    void applyColorMode();
 
     // ---- frame, skin, language ----------------------------------------------------
     void initFrame();

@@ -1,7 +1,19 @@
-// File naming rules, output formats and colour modes.
+// File naming rules, output formats and colour modes, and the working folder
+// choice.
 
 #include "app/MainForm.h"
+#include "camera/OrvCoreLib.h"
+#include "capture/FileNaming.h"
+#include "platform/Clock.h"
+#include "platform/Desktop.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+#include "recognition/BarcodeText.h"
 #include "ui_MainForm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace {
 struct Entry {
@@ -16,36 +28,213 @@ const Entry formats[] = {{"JPG", "JPG"},
                          {"BMP", "BMP"},
                          {"TIF", "TIF"},
                          {"PNG", "PNG"}};
+const char* const formatExtensions[] = {".jpg", ".pdf", ".pdf", ".bmp", ".tif", ".png"};
 const Entry nameRules[] = {{"自动命名", "Automatic naming"},
                            {"条码命名", "Barcode naming"},
                            {"日期命名", "Date naming"},
                            {"自定义", "Custom naming"}};
 
+enum NameRule { Automatic = 0, Barcode = 1, Date = 2, Custom = 3 };
+enum Format { MultiPagePdf = 2 };
+
 template <size_t N>
 void fillList(QComboBox* box, const Entry (&entries)[N], int language, int selected) {
+    // Rebuilding a list (start-up, language switch) is not a choice by the user.
+    const QSignalBlocker quiet(box);
     box->clear();
     for (const Entry& e : entries)
         box->addItem(QString::fromUtf8(language == 1 ? e.english : e.chinese));
     box->setCurrentIndex(selected);
 }
+
+// Reads a decimal integer; false for anything else.
+bool readInt(const QString& text, int* value) {
+    bool ok = false;
+    const int v = text.trimmed().toInt(&ok, 10);
+    if (ok)
+        *value = v;
+    return ok;
+}
 } // namespace
 
+// ---- lists ---------------------------------------------------------------------------
+
+void MainForm::applyColorMode() {
+    OrvSetDevColor(cfg.mainCameraIndex, cfg.colorMode);
+    if (cfg.colorMode == 0) {
+        ui->radioButtonCredent->setChecked(true);
+        fileExtension = ".jpg";
+    } else if (cfg.colorMode == 1) {
+        ui->radioButtonDocument->setChecked(true);
+        fileExtension = ".jpg";
+    } else if (cfg.colorMode == 2) {
+        fileExtension = ".tif";
+    }
+}
+
 void MainForm::InitPixtype() {
-    fillList(ui->comboBoxColor, colorModes, cfg.Language, cfg.colorMode);
+    const int mode = cfg.colorMode; // rebuilding the list is not a choice
+    fillList(ui->comboBoxColor, colorModes, cfg.Language, mode);
+    cfg.colorMode = mode;
+    applyColorMode();
 }
 
 void MainForm::InitFmt() {
-    fillList(ui->comboBoxFmt, formats, cfg.Language, formatIndex);
-    fillList(ui->comboBoxNameRule, nameRules, cfg.Language, cfg.nameRule);
+    const int format = formatIndex;
+    fillList(ui->comboBoxFmt, formats, cfg.Language, format);
+    formatIndex = format;
 }
 
-// The naming and format commands come with the capture path.
-void MainForm::onFileNameChange() {}
-void MainForm::onFileNameCountChange() {}
-void MainForm::onFileNameStepChange() {}
-void MainForm::onFileNameInitChange() {}
-void MainForm::onNameRuleChange() {}
-void MainForm::onOpenFolder() {}
-void MainForm::onBrowser() {}
-void MainForm::onColorChange() {}
-void MainForm::onFmtChange() {}
+void MainForm::InitNameRule() {
+    const int rule = cfg.nameRule;
+    fillList(ui->comboBoxNameRule, nameRules, cfg.Language, rule);
+    cfg.nameRule = rule;
+    showNamingControls();
+}
+
+void MainForm::showNamingControls() {
+    QWidget* all[] = {ui->labelFileName,        ui->lineEditFileName,    ui->labelFileNameInit,
+                      ui->lineEditFileNameInit, ui->labelFileNameCount,  ui->lineEditFileNameCount,
+                      ui->labelFileNameStep,    ui->lineEditFileNameStep};
+    const int rule = cfg.nameRule;
+    for (QWidget* w : all)
+        w->setVisible(rule == Automatic);
+    if (rule == Automatic) {
+        ui->labelFileName->setText(cfg.Language == 1 ? QStringLiteral("Prefix:")
+                                                     : QStringLiteral("前缀:"));
+        ui->lineEditFileName->setText(platform::fromLocal(cfg.prefixName));
+        ui->lineEditFileNameCount->setText(QString::number(cfg.fileNameDigits));
+        ui->lineEditFileNameStep->setText(QString::number(cfg.fileNameStep));
+        ui->lineEditFileNameInit->setText(QString::number(cfg.fileNameCounter));
+    } else if (rule == Custom) {
+        ui->labelFileName->setText(QStringLiteral("文件名:"));
+        ui->labelFileName->show();
+        ui->lineEditFileName->show();
+    }
+}
+
+// ---- slots ---------------------------------------------------------------------------
+
+void MainForm::onNameRuleChange() {
+    const int rule = ui->comboBoxNameRule->currentIndex();
+    if (rule < 0 || rule == cfg.nameRule)
+        return;
+    cfg.nameRule = rule;
+    showNamingControls();
+    if (rule == Automatic) {
+        ui->lineEditFileName->resize(51, 20);
+        ui->lineEditFileName->setText(platform::fromLocal(cfg.prefixName));
+    } else if (rule == Custom) {
+        ui->lineEditFileName->resize(120, 20);
+        ui->lineEditFileName->clear();
+    }
+}
+
+void MainForm::onFileNameChange() {
+    if (cfg.nameRule == Automatic)
+        cfg.prefixName = platform::toLocal(ui->lineEditFileName->text());
+}
+
+void MainForm::onFileNameCountChange() {
+    int v = 0;
+    if (readInt(ui->lineEditFileNameCount->text(), &v) && v >= 1 && v <= 20) {
+        cfg.fileNameDigits = v;
+        return;
+    }
+    platform::showMessage(QStringLiteral("请输入[1-20]之间的数字!"), QStringLiteral("提示"));
+    ui->lineEditFileNameCount->setText(QString::number(cfg.fileNameDigits));
+}
+
+void MainForm::onFileNameStepChange() {
+    int v = 0;
+    if (readInt(ui->lineEditFileNameStep->text(), &v) && v >= 1 && v <= 100) {
+        cfg.fileNameStep = v;
+        return;
+    }
+    platform::showMessage(QStringLiteral("请输入[1-100]之间的数字!"), QStringLiteral("提示"));
+    ui->lineEditFileNameStep->setText(QString::number(cfg.fileNameStep));
+}
+
+void MainForm::onFileNameInitChange() {
+    int v = 0;
+    if (readInt(ui->lineEditFileNameInit->text(), &v)) {
+        cfg.fileNameCounter = v;
+        return;
+    }
+    platform::showMessage(QStringLiteral("请输入整数!"), QStringLiteral("提示"));
+    ui->lineEditFileNameInit->setText(QString::number(cfg.fileNameCounter));
+}
+
+void MainForm::onFmtChange() {
+    formatIndex = ui->comboBoxFmt->currentIndex();
+    if (formatIndex < 0)
+        return;
+    fileExtension = formatExtensions[formatIndex];
+    if (formatIndex == 1)
+        OrvSetPDFMode(cfg.mainCameraIndex, 1);
+    else if (formatIndex == MultiPagePdf)
+        OrvSetPDFMode(cfg.mainCameraIndex, 0);
+}
+
+void MainForm::onColorChange() {
+    cfg.colorMode = ui->comboBoxColor->currentIndex();
+    if (cfg.colorMode < 0)
+        return;
+    applyColorMode();
+}
+
+void MainForm::onBrowser() {
+    const QString folder =
+        platform::chooseFolder(this, QStringLiteral("选择目录"), platform::fromLocal(documentsDir));
+    if (folder.isEmpty())
+        return;
+    QFile probe(QDir(folder).filePath(QStringLiteral("test.txt")));
+    if (!probe.open(QIODevice::WriteOnly)) {
+        platform::showMessage(QStringLiteral("所选目录没有文件写权限, 请重新选择目录!"),
+                              QStringLiteral("提示"));
+        return;
+    }
+    probe.close();
+    probe.remove();
+    cfg.workPath = platform::toLocal(folder);
+    SetupOutputFolders();
+    ui->lineEditFilePath->setText(platform::fromLocal(cfg.workPath));
+}
+
+void MainForm::onOpenFolder() {
+    platform::openUrl(QUrl::fromLocalFile(platform::fromLocal(cfg.workPath)));
+}
+
+// ---- names ---------------------------------------------------------------------------
+
+QByteArray MainForm::NextFileName() {
+    switch (cfg.nameRule) {
+    case Automatic: {
+        const QByteArray name =
+            naming::automaticName(cfg.prefixName, cfg.fileNameDigits, cfg.fileNameCounter);
+        if (ui->comboBoxFmt->currentIndex() != MultiPagePdf)
+            cfg.fileNameCounter += cfg.fileNameStep;
+        ui->lineEditFileNameInit->setText(QString::number(cfg.fileNameCounter));
+        // The prefix comes from the user: keep the name inside the folder.
+        return naming::safeFileName(name);
+    }
+    case Barcode: {
+        const QByteArray text(OrvReadBarcode(cfg.mainCameraIndex));
+        QByteArray content = text;
+        barcode::firstElement(text, &content);
+        return naming::safeFileName(content);
+    }
+    case Date:
+        return naming::dateName(platform::now());
+    default:
+        return naming::safeFileName(platform::toLocal(ui->lineEditFileName->text()));
+    }
+}
+
+QByteArray MainForm::BuildCapturePath() {
+    const QByteArray path = naming::capturePath(imageFolder, NextFileName(), fileExtension);
+    const QString file = platform::fromLocal(path);
+    if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
+        QFile::remove(file);
+    return path;
+}

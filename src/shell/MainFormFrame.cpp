@@ -184,6 +184,7 @@ void MainForm::applyLanguage(int language) {
     cfg.Language = language;
     applyTexts(language);
     InitPixtype();
+    InitNameRule();
     InitFmt();
     layoutButtonRow();
 }

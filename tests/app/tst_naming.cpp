@@ -1,0 +1,346 @@
+// Capture file names: the four naming rules, the counter, the field checks,
+// formats and colour modes, and names that come from outside (barcodes, the
+// custom box) made safe.
+
+#include "AppTestEnv.h"
+#include "capture/FileNaming.h"
+#include "platform/Clock.h"
+#include "platform/Desktop.h"
+#include "recognition/BarcodeText.h"
+#include "ui_MainForm.h"
+
+#include <QtTest>
+
+using fake::core;
+
+class TestNaming : public QObject {
+    Q_OBJECT
+    AppTestEnv env;
+
+    static void finishEdit(QLineEdit* edit, const QString& text) {
+        edit->setText(text);
+        emit edit->editingFinished();
+    }
+
+private slots:
+    void init() {
+        env.setUp();
+        platform::setClock({});
+        platform::setFolderChooser({});
+    }
+
+    void automaticNames_data();
+    void automaticNames();
+    void automaticCountsUpAndShowsTheCounter();
+    void multiPagePdfKeepsTheName();
+    void dateNamesWithinOneSecondRepeat();
+    void barcodeNamingTakesTheFirstElement_data();
+    void barcodeNamingTakesTheFirstElement();
+    void customNamesAreMadeSafe_data();
+    void customNamesAreMadeSafe();
+    void safeNamesAreCutAtCharacterBoundaries();
+    void existingFileIsReplaced();
+    void fieldChecks_data();
+    void fieldChecks();
+    void colourModeAndFormatDecideTheExtension();
+    void listsKeepTheirChoiceAcrossLanguageSwitches();
+    void ruleSwitchShowsTheRightControls();
+    void browserProbesWritability();
+    void suffixBeforeTheExtension();
+    void barcodeElementRule_data();
+    void barcodeElementRule();
+};
+
+void TestNaming::automaticNames_data() {
+    QTest::addColumn<int>("digits");
+    QTest::addColumn<int>("counter");
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("padded") << 5 << 0 << QByteArray("Image00000");
+    QTest::newRow("wider than digits") << 3 << 1234 << QByteArray("Image1234");
+    QTest::newRow("negative") << 4 << -5 << QByteArray("Image-005");
+    QTest::newRow("twenty digits") << 20 << 7 << QByteArray("Image00000000000000000007");
+}
+
+void TestNaming::automaticNames() {
+    QFETCH(int, digits);
+    QFETCH(int, counter);
+    QFETCH(QByteArray, name);
+    QCOMPARE(naming::automaticName("Image", digits, counter), name);
+}
+
+void TestNaming::automaticCountsUpAndShowsTheCounter() {
+    MainForm* form = new MainForm;
+    const QByteArray folder = form->imageFolder;
+    QCOMPARE(form->BuildCapturePath(), folder + "/Image00000.jpg");
+    QCOMPARE(form->BuildCapturePath(), folder + "/Image00001.jpg");
+    QCOMPARE(form->BuildCapturePath(), folder + "/Image00002.jpg");
+    QCOMPARE(form->ui->lineEditFileNameInit->text(), QStringLiteral("3"));
+    finishEdit(form->ui->lineEditFileNameStep, QStringLiteral("10"));
+    QCOMPARE(form->NextFileName(), QByteArray("Image00003"));
+    QCOMPARE(form->cfg.fileNameCounter, 13);
+    delete form;
+    QVERIFY(env.readProfile().contains("FileNameCount=13"));
+}
+
+void TestNaming::multiPagePdfKeepsTheName() {
+    MainForm* form = new MainForm;
+    form->ui->comboBoxFmt->setCurrentIndex(2);
+    QCOMPARE(core().callsOf("OrvSetPDFMode").last().args[1].toInt(), 0);
+    QCOMPARE(form->fileExtension, QByteArray(".pdf"));
+    QCOMPARE(form->NextFileName(), QByteArray("Image00000"));
+    QCOMPARE(form->NextFileName(), QByteArray("Image00000"));
+    QCOMPARE(form->cfg.fileNameCounter, 0);
+    form->ui->comboBoxFmt->setCurrentIndex(1);
+    QCOMPARE(core().callsOf("OrvSetPDFMode").last().args[1].toInt(), 1);
+    delete form;
+}
+
+void TestNaming::dateNamesWithinOneSecondRepeat() {
+    platform::setClock([] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 400)); });
+    env.writeProfile("NameRule=2\n");
+    MainForm* form = new MainForm;
+    QCOMPARE(form->NextFileName(), QByteArray("2024-03-05_140709"));
+    QCOMPARE(form->BuildCapturePath(), form->BuildCapturePath());
+    delete form;
+}
+
+void TestNaming::barcodeNamingTakesTheFirstElement_data() {
+    QTest::addColumn<QByteArray>("reading");
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("first of two") << QByteArray("<barcode type=\"QR_CODE\">INV-7</barcode>"
+                                                "<barcode type=\"CODE_128\">X</barcode>")
+                                  << QByteArray("INV-7");
+    QTest::newRow("plain text kept") << QByteArray("A12") << QByteArray("A12");
+    QTest::newRow("nothing") << QByteArray() << QByteArray("未命名");
+    QTest::newRow("empty element")
+        << QByteArray("<barcode type=\"EAN_13\"></barcode>") << QByteArray("未命名");
+    QTest::newRow("escape attempt")
+        << QByteArray("<barcode type=\"QR_CODE\">../../etc/passwd</barcode>")
+        << QByteArray("_.._etc_passwd");
+    QTest::newRow("absolute path")
+        << QByteArray("<barcode type=\"QR_CODE\">/tmp/x</barcode>") << QByteArray("_tmp_x");
+}
+
+void TestNaming::barcodeNamingTakesTheFirstElement() {
+    QFETCH(QByteArray, reading);
+    QFETCH(QByteArray, name);
+    env.writeProfile("NameRule=1\n");
+    core().script.barcode = reading;
+    MainForm* form = new MainForm;
+    QCOMPARE(form->NextFileName(), name);
+    const QByteArray path = form->BuildCapturePath();
+    QVERIFY(path.startsWith(form->imageFolder + "/"));
+    QVERIFY(!path.mid(form->imageFolder.size() + 1).contains('/'));
+    delete form;
+}
+
+void TestNaming::customNamesAreMadeSafe_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QByteArray>("name");
+    QTest::newRow("plain") << QStringLiteral("合同 2024") << QByteArray("合同 2024");
+    QTest::newRow("empty") << QString() << QByteArray("未命名");
+    QTest::newRow("dots only") << QStringLiteral("..") << QByteArray("未命名");
+    QTest::newRow("separators") << QStringLiteral("a/b\\c:d") << QByteArray("a_b_c_d");
+    QTest::newRow("control characters") << QStringLiteral("a\tb\nc") << QByteArray("a_b_c");
+    QTest::newRow("hidden file") << QStringLiteral(".profile") << QByteArray("profile");
+    QTest::newRow("trailing dots") << QStringLiteral("name. . ") << QByteArray("name");
+}
+
+void TestNaming::customNamesAreMadeSafe() {
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, name);
+    env.writeProfile("NameRule=3\n");
+    MainForm* form = new MainForm;
+    form->ui->lineEditFileName->setText(typed);
+    QCOMPARE(form->NextFileName(), name);
+    delete form;
+}
+
+void TestNaming::safeNamesAreCutAtCharacterBoundaries() {
+    const QByteArray longName = QString(200, QChar(0x4E2D)).toUtf8(); // 600 bytes
+    const QByteArray cut = naming::safeFileName(longName);
+    QVERIFY(cut.size() <= 180);
+    QCOMPARE(QString::fromUtf8(cut).toUtf8(), cut); // still valid UTF-8
+    QCOMPARE(naming::safeFileName(QByteArray("a\0b", 3)), QByteArray("a"));
+    const QByteArray prefix(200, 'p');
+    QCOMPARE(naming::automaticName(prefix, 5, 1).size(), 99);
+}
+
+void TestNaming::existingFileIsReplaced() {
+    env.writeProfile("NameRule=3\n");
+    MainForm* form = new MainForm;
+    form->ui->lineEditFileName->setText(QStringLiteral("page"));
+    const QString existing = QString::fromLocal8Bit(form->imageFolder) + "/page.jpg";
+    QFile f(existing);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("old");
+    f.close();
+    QCOMPARE(form->BuildCapturePath(), form->imageFolder + "/page.jpg");
+    QVERIFY(!QFile::exists(existing));
+    delete form;
+}
+
+void TestNaming::fieldChecks_data() {
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("message");
+    const QString digits = QStringLiteral("请输入[1-20]之间的数字!");
+    const QString step = QStringLiteral("请输入[1-100]之间的数字!");
+    QTest::newRow("digits abc") << "count"
+                                << "abc" << false << digits;
+    QTest::newRow("digits 0") << "count"
+                              << "0" << false << digits;
+    QTest::newRow("digits 20") << "count"
+                               << "20" << true << QString();
+    QTest::newRow("digits 21") << "count"
+                               << "21" << false << digits;
+    QTest::newRow("step 100") << "step"
+                              << "100" << true << QString();
+    QTest::newRow("step 101") << "step"
+                              << "101" << false << step;
+    QTest::newRow("counter -7") << "init"
+                                << "-7" << true << QString();
+    QTest::newRow("counter x") << "init"
+                               << "1x" << false << QStringLiteral("请输入整数!");
+}
+
+void TestNaming::fieldChecks() {
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    QFETCH(QString, message);
+    MainForm* form = new MainForm;
+    QLineEdit* edit = field == "count"  ? form->ui->lineEditFileNameCount
+                      : field == "step" ? form->ui->lineEditFileNameStep
+                                        : form->ui->lineEditFileNameInit;
+    const QString before = edit->text();
+    finishEdit(edit, typed);
+    if (accepted) {
+        QVERIFY(env.messages.isEmpty());
+        QCOMPARE(edit->text(), typed);
+    } else {
+        QCOMPARE(env.messages.size(), 1);
+        QCOMPARE(env.messages.first().first, message);
+        QCOMPARE(edit->text(), before);
+    }
+    delete form;
+}
+
+void TestNaming::colourModeAndFormatDecideTheExtension() {
+    MainForm* form = new MainForm;
+    form->ui->comboBoxColor->setCurrentIndex(2);
+    QCOMPARE(form->fileExtension, QByteArray(".tif"));
+    QCOMPARE(core().callsOf("OrvSetDevColor").last().args[1].toInt(), 2);
+    form->ui->comboBoxFmt->setCurrentIndex(5);
+    QCOMPARE(form->fileExtension, QByteArray(".png"));
+    form->ui->comboBoxColor->setCurrentIndex(1);
+    QCOMPARE(form->fileExtension, QByteArray(".jpg"));
+    QVERIFY(form->ui->radioButtonDocument->isChecked());
+    form->ui->comboBoxColor->setCurrentIndex(2);
+    QCOMPARE(form->fileExtension, QByteArray(".tif"));
+    delete form;
+}
+
+void TestNaming::listsKeepTheirChoiceAcrossLanguageSwitches() {
+    MainForm* form = new MainForm;
+    form->ui->comboBoxFmt->setCurrentIndex(4);
+    form->ui->comboBoxNameRule->setCurrentIndex(2);
+    form->ui->comboBoxColor->setCurrentIndex(1);
+    form->onEnglish();
+    QCOMPARE(form->formatIndex, 4);
+    QCOMPARE(form->cfg.nameRule, 2);
+    QCOMPARE(form->cfg.colorMode, 1);
+    QCOMPARE(form->ui->comboBoxFmt->currentText(), QStringLiteral("TIF"));
+    QCOMPARE(form->ui->comboBoxNameRule->currentText(), QStringLiteral("Date naming"));
+    // The extension follows the colour mode after a rebuild.
+    QCOMPARE(form->fileExtension, QByteArray(".jpg"));
+    delete form;
+}
+
+void TestNaming::ruleSwitchShowsTheRightControls() {
+    MainForm* form = new MainForm;
+    Ui::MainForm* ui = form->ui;
+    QVERIFY(!ui->lineEditFileNameStep->isHidden());
+    QCOMPARE(ui->labelFileName->text(), QStringLiteral("前缀:"));
+    ui->comboBoxNameRule->setCurrentIndex(3);
+    QVERIFY(ui->lineEditFileNameStep->isHidden());
+    QVERIFY(!ui->lineEditFileName->isHidden());
+    QCOMPARE(ui->lineEditFileName->width(), 120);
+    QVERIFY(ui->lineEditFileName->text().isEmpty());
+    QCOMPARE(ui->labelFileName->text(), QStringLiteral("文件名:"));
+    // Typing under Custom doesn't change the prefix.
+    finishEdit(ui->lineEditFileName, QStringLiteral("x"));
+    QCOMPARE(form->cfg.prefixName, QByteArray("Image"));
+    ui->comboBoxNameRule->setCurrentIndex(1);
+    QVERIFY(ui->lineEditFileName->isHidden());
+    ui->comboBoxNameRule->setCurrentIndex(0);
+    QCOMPARE(ui->lineEditFileName->text(), QStringLiteral("Image"));
+    QCOMPARE(ui->lineEditFileName->width(), 51);
+    delete form;
+}
+
+void TestNaming::browserProbesWritability() {
+    MainForm* form = new MainForm;
+    const QByteArray before = form->cfg.workPath;
+    platform::setFolderChooser([](QWidget*, const QString&, const QString&) { return QString(); });
+    form->onBrowser();
+    QCOMPARE(form->cfg.workPath, before);
+
+    // A path where a folder can't be written: under a regular file.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("plain")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    const QString blocked = dir.filePath(QStringLiteral("plain/sub"));
+    platform::setFolderChooser([&](QWidget*, const QString&, const QString&) { return blocked; });
+    form->onBrowser();
+    QCOMPARE(env.messages.size(), 1);
+    QCOMPARE(env.messages.first().first, QStringLiteral("所选目录没有文件写权限, 请重新选择目录!"));
+    QCOMPARE(form->cfg.workPath, before);
+
+    platform::setFolderChooser(
+        [&](QWidget*, const QString&, const QString&) { return dir.path(); });
+    form->onBrowser();
+    QCOMPARE(form->cfg.workPath, dir.path().toLocal8Bit());
+    QCOMPARE(form->imageFolder, dir.path().toLocal8Bit());
+    QCOMPARE(form->ui->lineEditFilePath->text(), dir.path());
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("test.txt"))));
+    platform::setFolderChooser({});
+    delete form;
+}
+
+void TestNaming::suffixBeforeTheExtension() {
+    QCOMPARE(naming::insertBeforeExtension("/a/b.jpg", "_split"), QByteArray("/a/b_split.jpg"));
+    QCOMPARE(naming::insertBeforeExtension("/a.d/b", "_1"), QByteArray("/a.d/b_1"));
+    QCOMPARE(naming::insertBeforeExtension("/a/.jpg", "_1"), QByteArray("/a/.jpg_1"));
+}
+
+void TestNaming::barcodeElementRule_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<bool>("found");
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("one") << QByteArray("<barcode type=\"QR\">abc</barcode>") << true
+                         << QByteArray("abc");
+    QTest::newRow("prefix noise") << QByteArray("x<barcode type=\"QR\">abc</barcode>") << true
+                                  << QByteArray("abc");
+    QTest::newRow("no close") << QByteArray("<barcode type=\"QR\">abc") << false << QByteArray();
+    QTest::newRow("no open") << QByteArray("abc</barcode>") << false << QByteArray();
+    QTest::newRow("no gt") << QByteArray("<barcode type") << false << QByteArray();
+    QTest::newRow("empty content")
+        << QByteArray("<barcode type=\"QR\"></barcode>") << true << QByteArray();
+}
+
+void TestNaming::barcodeElementRule() {
+    QFETCH(QByteArray, text);
+    QFETCH(bool, found);
+    QFETCH(QByteArray, content);
+    QByteArray got = "untouched";
+    QCOMPARE(barcode::firstElement(text, &got), found);
+    QCOMPARE(got, found ? content : QByteArray("untouched"));
+    QCOMPARE(barcode::displayText("\xe4\xb8\xad"), QStringLiteral("中"));
+    QCOMPARE(barcode::displayText("\xe9t\xe9"), QStringLiteral("été"));
+}
+
+QTEST_MAIN(TestNaming)
+#include "tst_naming.moc"
