@@ -4,6 +4,7 @@
 #include "camera/QPreviewWidget.h"
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"
+#include "capture/ThumbnailStrip.h"
 #include "platform/DeviceNotifier.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
@@ -53,6 +54,7 @@ MainForm::MainForm() : QDialog(nullptr) {
 
     // 3: the program folder.
     appDir = platform::programFolder();
+    strip = new ThumbnailStrip;
 
     // 4: the OCR engine is initialised by the recognition subsystem when it
     // is present.
@@ -88,6 +90,9 @@ MainForm::MainForm() : QDialog(nullptr) {
         w->setEnabled(false);
         w->hide();
     }
+
+    // 16: the thumbnail strip, from the program's folder.
+    LoadThumbLibrary();
 
     // 17: device lists.
     fillDeviceLists();
@@ -165,7 +170,8 @@ MainForm::~MainForm() {
     OrvCloseCamera(cfg.mainCameraIndex);
     OrvCloseCamera(viceCameraIndex);
 
-    // 7-8.
+    // 6-8.
+    strip->unload();
     WriteConfig();
     if (deviceNotifier)
         deviceNotifier->unregister();
@@ -240,12 +246,6 @@ void MainForm::mouseDoubleClickEvent(QMouseEvent*) {
 
 void MainForm::paintEvent(QPaintEvent*) {
     // The background comes from the style sheet.
-}
-
-void MainForm::closeEvent(QCloseEvent* event) {
-    // Hand-off to a waiting scanning driver happens here (capture path); the
-    // handler never closes or hides the window itself.
-    event->accept();
 }
 
 void MainForm::hideEvent(QHideEvent* event) {

@@ -13,6 +13,7 @@ class QMenu;
 class QAction;
 class QPreviewWidget;
 class QSmallWidget;
+class ThumbnailStrip;
 
 namespace Ui {
 class MainForm;
@@ -79,6 +80,26 @@ public:
     bool SetupOutputFolders();
     void InitWorkFolder();
     QByteArray NextFileName();
+
+    // ---- thumbnail strip and driver hand-off ----------------------------------------
+    ThumbnailStrip* strip = nullptr;
+    void LoadThumbLibrary();
+    void AddThumbItem(const QByteArray& path);
+    void AddThumbItemEx(const QByteArray& path, const QByteArray& picture, const QByteArray& name);
+    static QString driverWindowTitle() { return QStringLiteral("OrvTwainDriver"); }
+
+    // ---- capture -------------------------------------------------------------------
+    QByteArray firstShotPath;
+    QByteArray secondShotPath;
+    bool mainSubCompose = false;
+    // One capture of a camera to the next capture path; false when it failed
+    // (the user has been told).
+    bool CaptureImage(int cameraIndex);
+    QByteArray ComposeMainSub();
+    void reportCaptureFailure();
+    // The next capture path, made different from the paths of the same
+    // operation (names that don't advance: date, barcode, custom).
+    QByteArray BuildCapturePathAvoiding(const QList<QByteArray>& taken);
     QByteArray BuildCapturePath();
     void InitNameRule();
     void showNamingControls();
@@ -169,7 +190,7 @@ public slots:
 
     // Capture.
     void onDoubleCapture();
-    void onCommit();
+    bool onCommit();
     void onScan();
     void onTkphto2();
     void onClickBoxMix();

@@ -6,6 +6,7 @@
 #include "camera/QPreviewWidget.h"
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"
+#include "capture/ThumbnailStrip.h"
 #include "platform/Messages.h"
 #include "ui_MainForm.h"
 
@@ -55,6 +56,7 @@ void MainForm::resizeEvent(QResizeEvent* event) {
         return;
     const MainLayout l = computeMainLayout(width(), height(), cfg.Language);
     thumbnailHost->setGeometry(l.thumbnailHost);
+    strip->resize();
     preview->setGeometry(l.preview);
     ui->widgetPath->setGeometry(l.pathBar);
     ui->tabWidget->setGeometry(l.tabs);

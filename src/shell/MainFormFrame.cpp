@@ -2,6 +2,7 @@
 // the language switch.
 
 #include "app/MainForm.h"
+#include "capture/ThumbnailStrip.h"
 #include "shell/IconHelper.h"
 #include "shell/QOrvAbout.h"
 #include "shell/QSetUIDlg.h"
@@ -187,6 +188,7 @@ void MainForm::applyLanguage(int language) {
     InitNameRule();
     InitFmt();
     layoutButtonRow();
+    strip->setLanguage(cfg.Language);
 }
 
 void MainForm::onChinese() {

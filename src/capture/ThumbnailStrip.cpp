@@ -1,0 +1,106 @@
+#include "capture/ThumbnailStrip.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+using InitLibFn = int (*)(WId);
+using SetLanguageFn = int (*)(int);
+using VoidFn = int (*)();
+using AddImageItemFn = int (*)(const char*);
+using AddImageItemExFn = int (*)(const char*, const char*, const char*);
+using SetItemCheckedFn = int (*)(int, int);
+using IsCheckedFn = int (*)(int);
+using GetImageFilePathFn = const char* (*)(int);
+using ClearAllItemFn = int (*)(int);
+} // namespace
+
+bool ThumbnailStrip::load(const QString& path, WId host) {
+    library.setFileName(path);
+    if (!library.load())
+        return false;
+    if (auto init = resolve<InitLibFn>("InitLib"))
+        init(host);
+    return true;
+}
+
+void ThumbnailStrip::unload() {
+    if (library.isLoaded())
+        library.unload();
+}
+
+void ThumbnailStrip::setLanguage(int language) {
+    if (auto f = resolve<SetLanguageFn>("SetLanguage"))
+        f(language);
+}
+
+void ThumbnailStrip::resize() {
+    if (auto f = resolve<VoidFn>("ResizeThumb"))
+        f();
+}
+
+int ThumbnailStrip::count() {
+    auto f = resolve<VoidFn>("GetImgCount");
+    return f ? f() : 0;
+}
+
+void ThumbnailStrip::checkLast() {
+    auto getCount = resolve<VoidFn>("GetImgCount");
+    auto setChecked = resolve<SetItemCheckedFn>("SetItemChecked");
+    if (getCount && setChecked)
+        setChecked(getCount() - 1, 1);
+}
+
+void ThumbnailStrip::add(const QByteArray& path) {
+    if (auto f = resolve<AddImageItemFn>("AddImageItem")) {
+        f(path.constData());
+        checkLast();
+    }
+}
+
+void ThumbnailStrip::addEx(const QByteArray& path, const QByteArray& picture,
+                           const QByteArray& name) {
+    if (auto f = resolve<AddImageItemExFn>("AddImageItemEx")) {
+        f(path.constData(), picture.constData(), name.constData());
+        checkLast();
+    }
+}
+
+ThumbnailStrip::CommitResult ThumbnailStrip::commit(const QString& file) {
+    if (!library.isLoaded())
+        return CommitResult::NotLoaded;
+    auto getCount = resolve<VoidFn>("GetImgCount");
+    if (!getCount)
+        return CommitResult::Empty;
+    const int n = getCount();
+    if (n == 0)
+        return CommitResult::Empty;
+    auto isChecked = resolve<IsCheckedFn>("IsChecked");
+    auto pathOf = resolve<GetImageFilePathFn>("GetImageFilePath");
+    auto clearAll = resolve<ClearAllItemFn>("ClearAllItem");
+    if (!isChecked || !pathOf)
+        return CommitResult::Unsupported;
+
+    QByteArray bytes;
+    for (int i = 0; i < n; ++i) {
+        const char* p = pathOf(i);
+        bytes += QByteArray(p ? p : "") + "@@";
+    }
+    // In a shared temporary folder another user may have planted a link at
+    // this name: remove whatever is there and create the file anew.
+    QFile::remove(file);
+    QFile out(file);
+    bool ok = out.open(QIODevice::WriteOnly | QIODevice::NewOnly) &&
+              out.write(bytes) == bytes.size() && out.flush();
+    out.close();
+    if (ok && out.error() != QFileDevice::NoError)
+        ok = false;
+    if (!ok) {
+        // A half-written list would hand the driver a wrong set of pages.
+        QFile::remove(file);
+        return CommitResult::WriteFailed;
+    }
+    if (clearAll)
+        clearAll(0);
+    return CommitResult::Written;
+}
