@@ -9,6 +9,7 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "recognition/QBarcodeResultDlg.h"
 #include "ui_MainForm.h"
 
 #include <QCloseEvent>
@@ -76,6 +77,10 @@ MainForm::MainForm() : QDialog(nullptr) {
     OrvInit();
     InitParam();
     ReadConfig();
+
+    // 12: dialogs created once and reused.
+    barcodeDialog = new QBarcodeResultDlg(this);
+    barcodeDialog->hide();
 
     // 13: Documents folder and the working folder.
     documentsDir = platform::documentsLocation();

@@ -14,6 +14,7 @@ class QAction;
 class QPreviewWidget;
 class QSmallWidget;
 class ThumbnailStrip;
+class QBarcodeResultDlg;
 
 namespace Ui {
 class MainForm;
@@ -87,6 +88,8 @@ public:
     void AddThumbItem(const QByteArray& path);
     void AddThumbItemEx(const QByteArray& path, const QByteArray& picture, const QByteArray& name);
     static QString driverWindowTitle() { return QStringLiteral("OrvTwainDriver"); }
+
+    QBarcodeResultDlg* barcodeDialog = nullptr;
 
     // ---- capture -------------------------------------------------------------------
     QByteArray firstShotPath;

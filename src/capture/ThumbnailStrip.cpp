@@ -44,6 +44,22 @@ int ThumbnailStrip::count() {
     return f ? f() : 0;
 }
 
+QByteArray ThumbnailStrip::pathAt(int index) {
+    auto f = resolve<GetImageFilePathFn>("GetImageFilePath");
+    const char* p = f ? f(index) : nullptr;
+    return QByteArray(p ? p : "");
+}
+
+bool ThumbnailStrip::checkedAt(int index) {
+    auto f = resolve<IsCheckedFn>("IsChecked");
+    return f && f(index) == 1;
+}
+
+void ThumbnailStrip::clear() {
+    if (auto f = resolve<ClearAllItemFn>("ClearAllItem"))
+        f(0);
+}
+
 void ThumbnailStrip::checkLast() {
     auto getCount = resolve<VoidFn>("GetImgCount");
     auto setChecked = resolve<SetItemCheckedFn>("SetItemChecked");

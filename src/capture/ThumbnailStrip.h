@@ -23,6 +23,11 @@ public:
     // Adds a file shown with a separate picture and display name.
     void addEx(const QByteArray& path, const QByteArray& picture, const QByteArray& name);
     int count();
+    // The file of item index; empty for a bad index.
+    QByteArray pathAt(int index);
+    bool checkedAt(int index);
+    // Removes every item.
+    void clear();
 
     enum class CommitResult { NotLoaded, Empty, Unsupported, Written, WriteFailed };
     // Writes every item's path followed by "@@" to file (created anew,

@@ -1,9 +1,17 @@
 // Recognition commands: barcodes, OCR, ID cards, fingerprints. Not built yet.
 
 #include "app/MainForm.h"
+#include "camera/OrvCoreLib.h"
+#include "recognition/BarcodeText.h"
+#include "recognition/QBarcodeResultDlg.h"
 
 void MainForm::onReadIDCard() {}
-void MainForm::onReadBarcode() {}
+void MainForm::onReadBarcode() {
+    const QByteArray text(OrvReadBarcode(cfg.mainCameraIndex));
+    barcodeDialog->setBarcodeText(barcode::displayText(text));
+    barcodeDialog->show();
+    barcodeDialog->raise();
+}
 void MainForm::onOCRVideo() {}
 void MainForm::onRecogIDCard() {}
 void MainForm::onFingerRecog() {}
