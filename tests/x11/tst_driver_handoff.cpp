@@ -1,0 +1,60 @@
+// Hand-off to a scanning driver over X11: the driver's window, found by its
+// title, is asked to close once the commit file is complete.
+
+#include "../app/AppTestEnv.h"
+#include "capture/ThumbnailStrip.h"
+#include "platform/DriverWindow.h"
+#include "ui_MainForm.h"
+
+#include <QProcess>
+#include <QtTest>
+
+class TestDriverHandoff : public QObject {
+    Q_OBJECT
+    AppTestEnv env;
+
+private slots:
+    void init() { env.setUp(); }
+
+    void noDriverWindowMeansNoCommitFile();
+    void driverGetsTheCompleteListWhenTheWindowCloses();
+};
+
+void TestDriverHandoff::noDriverWindowMeansNoCommitFile() {
+    QVERIFY(!platform::DriverWindow::find(MainForm::driverWindowTitle()).exists());
+    const QString file = QDir::tempPath() + QStringLiteral("/OrvCommit.txt");
+    QFile::remove(file);
+    MainForm* form = new MainForm;
+    form->strip->clear();
+    form->ui->pushButtonScan->click();
+    form->close();
+    QVERIFY(!QFile::exists(file));
+    QCOMPARE(form->strip->count(), 1); // nothing was handed off
+    delete form;
+}
+
+void TestDriverHandoff::driverGetsTheCompleteListWhenTheWindowCloses() {
+    QProcess driver;
+    driver.start(QStringLiteral(DRIVER_STUB), {});
+    QVERIFY(driver.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(platform::DriverWindow::find(MainForm::driverWindowTitle()).exists(),
+                             20000);
+
+    MainForm* form = new MainForm;
+    if (!form->strip->isLoaded())
+        QSKIP("thumbnail strip library not built");
+    form->strip->clear();
+    form->ui->pushButtonScan->click();
+    form->ui->pushButtonScan->click();
+    const QByteArray dir = form->imageFolder;
+    const QByteArray expected = dir + "/Image00000.jpg@@" + dir + "/Image00001.jpg@@";
+    form->close();
+
+    QVERIFY(driver.waitForFinished(20000));
+    QCOMPARE(driver.readAllStandardOutput(), expected);
+    QCOMPARE(form->cfg.fileNameCounter, 0);
+    delete form;
+}
+
+QTEST_MAIN(TestDriverHandoff)
+#include "tst_driver_handoff.moc"
