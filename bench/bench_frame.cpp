@@ -1,9 +1,12 @@
 // The live picture's per-frame work for a full 2592x1944 frame shown in a
-// 700x500 window: the engine's view path (off the GUI thread), one plain
-// smooth QImage::scaled for comparison, and the blit left to the GUI thread.
+// 700x500 window: the engine's view path (off the GUI thread) at zoom 1, zoomed
+// and turned, one plain smooth QImage::scaled for comparison, the emulated
+// picture controls on the full frame, and the blit left to the GUI thread.
 
 #include "FrameScaler.h"
+#include "PictureAdjust.h"
 #include "ViewGeometry.h"
+#include "ViewState.h"
 
 #include <QImage>
 #include <QPainter>
@@ -34,16 +37,29 @@ const QImage& frame() {
     return image;
 }
 
+// The worker's whole job per frame: lay out the view, crop, scale, turn.
+// Arguments: zoom in percent, quarter turns.
 void BM_EngineViewPath(benchmark::State& state) {
     const QImage& source = frame();
+    orv::ViewState view;
+    view.zoom = float(state.range(0)) / 100;
+    view.rotation = int(state.range(1));
     for (auto _ : state) {
-        const QRect area = orv::fitRect(source.size(), kWindow);
-        QImage picture = orv::scaleForView(source, area.size());
+        const orv::ViewLayout layout = orv::layoutView(source.size(), kWindow, view);
+        QImage picture =
+            orv::renderView(source, layout.source, layout.target.size(), view.rotation);
         benchmark::DoNotOptimize(picture.constBits());
     }
     state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_EngineViewPath)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EngineViewPath)
+    ->ArgNames({"zoom%", "turns"})
+    ->Args({100, 0})
+    ->Args({100, 1})
+    ->Args({200, 0})
+    ->Args({800, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_QImageSmoothScaled(benchmark::State& state) {
     const QImage& source = frame();
@@ -62,6 +78,24 @@ void BM_Halve(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_Halve)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Emulated picture controls on the full frame (source thread), paid once per
+// new frame while a control is away from neutral. 0: brightness and contrast
+// (one table), 1: plus saturation (colour matrix), 2: plus sharpness.
+void BM_EmulatedControls(benchmark::State& state) {
+    orv::PictureAdjustment a;
+    a.brightness = 0.1;
+    a.contrast = 1.2;
+    if (state.range(0) >= 1)
+        a.saturation = 1.5;
+    if (state.range(0) >= 2)
+        a.sharpen = 1;
+    for (auto _ : state) {
+        QImage out = orv::applyAdjustment(frame(), a);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_EmulatedControls)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // What remains on the GUI thread per frame: blitting the ready picture.
 void BM_GuiThreadBlit(benchmark::State& state) {

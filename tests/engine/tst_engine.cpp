@@ -349,7 +349,7 @@ private slots:
             QCOMPARE(OrvGetResWidth(cam, 6), -1);
             QCOMPARE(OrvGetResHeight(cam, -1), -1);
             QCOMPARE(OrvGetMinZoomRatio(cam), 1.0f);
-            QCOMPARE(OrvGetMaxZoomRatio(cam), 4.0f);
+            QCOMPARE(OrvGetMaxZoomRatio(cam), 8.0f);
         }
         QCOMPARE(OrvGetResCount(2), -1);
     }

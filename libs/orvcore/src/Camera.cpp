@@ -23,6 +23,7 @@ bool Camera::open(QWidget* target) {
         return false;
     }
     m_view->setTarget(target);
+    m_viewControl.attach(m_view.get());
     return true;
 }
 
@@ -30,6 +31,7 @@ void Camera::close() {
     if (!isOpen())
         return;
     m_source->stop(); // no onFrame() after this
+    m_viewControl.attach(nullptr);
     m_view.reset();
     m_latest.clear();
 }
@@ -71,17 +73,23 @@ bool Camera::setResolution(int index) {
 }
 
 QRect Camera::videoRect() const {
-    const QWidget* window = target();
-    return window ? fitRect(frameSize(), window->size()) : QRect();
+    return m_viewControl.videoRect();
 }
 
 QSize Camera::readyPictureSize() const {
     return m_view ? m_view->readyPictureSize() : QSize();
 }
 
+ControlSet& Camera::controls() {
+    ControlSet* own = m_source->controls();
+    return own ? *own : m_softwareControls;
+}
+
 void Camera::onFrame(const QImage& frame) {
-    m_latest.store(frame);
-    m_view->submitFrame(frame);
+    // Emulated controls change the frame itself, so captures see them too.
+    const QImage shown = m_source->controls() ? frame : m_softwareControls.apply(frame);
+    m_latest.store(shown);
+    m_view->submitFrame(shown);
 }
 
 } // namespace orv

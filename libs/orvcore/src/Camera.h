@@ -4,8 +4,11 @@
 // that draws it into a widget. Called on the GUI thread only; the source and
 // view threads reach it through onFrame().
 
+#include "CameraSettings.h"
 #include "FrameSource.h"
 #include "LatestFrame.h"
+#include "SoftwareControls.h"
+#include "ViewControl.h"
 
 #include <QRect>
 #include <QString>
@@ -55,6 +58,16 @@ public:
     QImage latestFrame() const { return m_latest.get(); }
     QSize readyPictureSize() const;
 
+    // Zoom, pan, rotation, mouse modes and the capture rectangle.
+    ViewControl& viewControl() { return m_viewControl; }
+    const ViewControl& viewControl() const { return m_viewControl; }
+    // What captures use: DPI, JPEG quality, colour mode and the rest.
+    CameraSettings& settings() { return m_settings; }
+    const CameraSettings& settings() const { return m_settings; }
+    // The picture controls: the source's own, or the standard set emulated
+    // in software on the frames when the source has none.
+    ControlSet& controls();
+
 private:
     void onFrame(const QImage& frame);
 
@@ -65,6 +78,9 @@ private:
     int m_resolution = 0;
     LatestFrame m_latest;
     std::unique_ptr<VideoView> m_view; // exists exactly while open
+    ViewControl m_viewControl{*this};
+    CameraSettings m_settings;
+    SoftwareControls m_softwareControls; // used when the source has no controls
 };
 
 } // namespace orv

@@ -1,10 +1,11 @@
 #include "FrameScaler.h"
 
-#include <QRunnable>
-#include <QSemaphore>
-#include <QThreadPool>
+#include "Bands.h"
+
+#include <QTransform>
 
 #include <algorithm>
+#include <cmath>
 
 namespace orv {
 
@@ -31,36 +32,6 @@ void halveRows(const uchar* src, qsizetype srcStride, uchar* out, qsizetype outS
         for (int x = 0; x < width; ++x)
             o[x] = average4(r0[2 * x], r0[2 * x + 1], r1[2 * x], r1[2 * x + 1]);
     }
-}
-
-// Runs work(first, last) over [0, rows) in bands, spread over the global
-// thread pool. Bands the pool cannot take at once run on the calling thread,
-// so this never waits for a busy pool.
-template <typename Work> void inBands(int rows, const Work& work) {
-    constexpr int kMinRows = 64;
-    QThreadPool* pool = QThreadPool::globalInstance();
-    const int bands = std::clamp(std::min(pool->maxThreadCount(), rows / kMinRows), 1, 8);
-    if (bands == 1) {
-        work(0, rows);
-        return;
-    }
-    QSemaphore done;
-    int started = 0;
-    for (int b = 1; b < bands; ++b) {
-        const int first = rows * b / bands, last = rows * (b + 1) / bands;
-        QRunnable* task = QRunnable::create([&work, &done, first, last] {
-            work(first, last);
-            done.release();
-        });
-        if (pool->tryStart(task)) {
-            ++started;
-        } else {
-            delete task;
-            work(first, last);
-        }
-    }
-    work(0, rows / bands);
-    done.acquire(started);
 }
 
 bool isPlain32(QImage::Format format) {
@@ -99,6 +70,76 @@ QImage scaleForView(const QImage& frame, QSize target) {
     if (image.size() != target)
         image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
+}
+
+QImage turnImage(const QImage& image, int rotation) {
+    const int turns = ((rotation % 4) + 4) % 4;
+    if (turns == 0 || image.isNull())
+        return image;
+    // Exact quarter turns take Qt's pixel-moving path, not a resampling one.
+    return image.transformed(QTransform().rotate(90.0 * turns));
+}
+
+QImage renderView(const QImage& frame, const QRectF& source, QSize target, int rotation) {
+    if (frame.isNull() || target.isEmpty() || source.isEmpty())
+        return {};
+    const QSize out = ((rotation % 2) != 0) ? target.transposed() : target;
+    QImage whole = frame;
+    if (!isPlain32(whole.format()))
+        whole = whole.convertToFormat(whole.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                              : QImage::Format_RGB32);
+    const QRect crop =
+        QRect(QPoint(int(std::floor(source.left())), int(std::floor(source.top()))),
+              QPoint(int(std::ceil(source.right())) - 1, int(std::ceil(source.bottom())) - 1)) &
+        whole.rect();
+    if (crop.isEmpty())
+        return {};
+    QImage image = whole;
+    bool borrowed = false; // image lies in whole's memory
+    if (crop != whole.rect()) {
+        image = QImage(whole.constBits() + crop.y() * whole.bytesPerLine() + crop.x() * 4,
+                       crop.width(), crop.height(), whole.bytesPerLine(), whole.format());
+        borrowed = true;
+    }
+    QPointF offset = source.topLeft() - QPointF(crop.topLeft());
+    QSizeF wanted = source.size();
+    while (wanted.width() / 2 >= out.width() && wanted.height() / 2 >= out.height() &&
+           image.width() >= 2 && image.height() >= 2) {
+        image = halveImage(image);
+        borrowed = false;
+        offset /= 2;
+        wanted /= 2;
+    }
+    const double kx = out.width() / wanted.width(), ky = out.height() / wanted.height();
+    const int ox = std::max(0, int(std::lround(offset.x() * kx)));
+    const int oy = std::max(0, int(std::lround(offset.y() * ky)));
+    const QSize scaledSize(std::max(int(std::lround(image.width() * kx)), ox + out.width()),
+                           std::max(int(std::lround(image.height() * ky)), oy + out.height()));
+    if (scaledSize != image.size()) {
+        image = image.scaled(scaledSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        borrowed = false;
+    }
+    if (ox != 0 || oy != 0 || image.size() != out) {
+        image = image.copy(ox, oy, out.width(), out.height());
+        borrowed = false;
+    }
+    if (borrowed)
+        image = image.copy(); // never hand out the frame's memory under another name
+    return turnImage(image, rotation);
+}
+
+void previewColourMode(QImage& image, int mode) {
+    if ((mode != 1 && mode != 2) || !isPlain32(image.format()))
+        return;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            int g = qGray(line[x]);
+            if (mode == 2)
+                g = g >= 128 ? 255 : 0;
+            line[x] = qRgba(g, g, g, qAlpha(line[x]));
+        }
+    }
 }
 
 } // namespace orv

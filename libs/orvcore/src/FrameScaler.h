@@ -4,6 +4,7 @@
 // picture. Meant for worker threads; never touches a widget.
 
 #include <QImage>
+#include <QRectF>
 #include <QSize>
 
 namespace orv {
@@ -16,5 +17,18 @@ QImage halveImage(const QImage& image);
 // reductions are done by repeated halving first, then one smooth scale of
 // what is left; the result is Format_RGB32 or Format_ARGB32_Premultiplied.
 QImage scaleForView(const QImage& frame, QSize target);
+
+// The view picture of one layout: the part source (in frame pixels) of frame,
+// scaled to target (its size in the window, after turning) and turned by
+// rotation quarter turns clockwise. Only the part shown is scaled, so zooming
+// in never scales the whole frame. Null when there is nothing to show.
+QImage renderView(const QImage& frame, const QRectF& source, QSize target, int rotation);
+
+// image turned by quarter turns clockwise (any integer).
+QImage turnImage(const QImage& image, int rotation);
+
+// The live preview of a capture colour mode on an RGB32 picture, in place:
+// 1 gray, 2 black and white (fixed mid threshold); other modes leave it.
+void previewColourMode(QImage& image, int mode);
 
 } // namespace orv

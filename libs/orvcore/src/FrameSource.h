@@ -3,6 +3,8 @@
 // One producer of camera frames. Virtual scenes, folders of pictures and real
 // devices implement it; a Camera owns one and consumes what it delivers.
 
+#include "PictureControl.h"
+
 #include <QImage>
 #include <QList>
 #include <QSize>
@@ -34,6 +36,10 @@ public:
     virtual void stop() = 0;
 
     virtual bool isRunning() const = 0;
+
+    // The device's own picture controls; nullptr when it has none, and the
+    // camera then emulates the standard set in software. Any thread.
+    virtual ControlSet* controls() { return nullptr; }
 };
 
 } // namespace orv

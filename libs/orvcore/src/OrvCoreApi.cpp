@@ -116,40 +116,6 @@ int OrvSetDefaultResolution(int cameraIndex, int resolutionIndex) {
     return cam && cam->setDefaultResolution(resolutionIndex) ? 0 : -1;
 }
 
-float OrvGetMinZoomRatio(int cameraIndex) {
-    return cameraAt(cameraIndex) ? 1.0f : 0.0f;
-}
-
-float OrvGetMaxZoomRatio(int cameraIndex) {
-    return cameraAt(cameraIndex) ? 4.0f : 0.0f;
-}
-
-// Right and bottom lie just outside the picture, as in a window rectangle.
-const char* OrvGetVideoRect(int cameraIndex) {
-    static QByteArray text;
-    const Camera* cam = cameraAt(cameraIndex);
-    const QRect r = cam ? cam->videoRect() : QRect();
-    if (r.isEmpty())
-        return keep(text, QByteArray());
-    return keep(text, QByteArray::number(r.left()) + '.' + QByteArray::number(r.top()) + '.' +
-                          QByteArray::number(r.left() + r.width()) + '.' +
-                          QByteArray::number(r.top() + r.height()));
-}
-
-int OrvGetVideoRectEx(int cameraIndex, int* left, int* top, int* right, int* bottom) {
-    const Camera* cam = cameraAt(cameraIndex);
-    if (!cam || !left || !top || !right || !bottom)
-        return -1;
-    const QRect r = cam->videoRect();
-    if (r.isEmpty())
-        return -1;
-    *left = r.left();
-    *top = r.top();
-    *right = r.left() + r.width();
-    *bottom = r.top() + r.height();
-    return 0;
-}
-
 // ---- Test hooks (OrvCoreTesting.h) ----
 
 void OrvTestSetVirtualCameraCount(int n) {

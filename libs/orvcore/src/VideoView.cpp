@@ -4,8 +4,11 @@
 #include "ViewGeometry.h"
 
 #include <QEvent>
+#include <QFontMetrics>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRegion>
+#include <QWheelEvent>
 
 namespace orv {
 
@@ -32,6 +35,7 @@ void VideoView::setTarget(QWidget* widget) {
     }
     disconnect(m_targetGone);
     m_target = widget;
+    m_cursor.reset();
     if (!widget) {
         forgetWindow();
         return;
@@ -45,6 +49,22 @@ void VideoView::setTarget(QWidget* widget) {
 void VideoView::requestRepaint() {
     if (m_target)
         m_target->update();
+}
+
+void VideoView::setDisplay(const Display& display) {
+    m_display = display;
+    bool wake = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (display.state != m_state || display.colourMode != m_colourMode) {
+            m_state = display.state;
+            m_colourMode = display.colourMode;
+            m_dirty = wake = true;
+        }
+    }
+    if (wake)
+        m_wake.notify_one();
+    requestRepaint(); // the overlays at once, the picture when the worker has it
 }
 
 void VideoView::submitFrame(const QImage& frame) {
@@ -71,6 +91,14 @@ bool VideoView::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Resize:
         noteWindowSize(m_target);
         break;
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        m_cursor = static_cast<QMouseEvent*>(event)->position().toPoint();
+        break;
+    case QEvent::Wheel:
+        m_cursor = static_cast<QWheelEvent*>(event)->position().toPoint();
+        break;
     default:
         break;
     }
@@ -87,7 +115,8 @@ void VideoView::paint(QWidget* widget) {
         frameSize = m_pictureFrame;
     }
     QPainter p(widget);
-    const QRect area = fitRect(frameSize, widget->size());
+    const ViewLayout layout = layoutView(frameSize, widget->size(), m_display.state);
+    const QRect area = layout.target;
     if (picture.isNull() || area.isEmpty()) {
         p.fillRect(widget->rect(), Qt::black);
         return;
@@ -96,8 +125,44 @@ void VideoView::paint(QWidget* widget) {
         p.fillRect(strip, Qt::black);
     if (QSizeF(picture.size()) / picture.devicePixelRatio() == QSizeF(area.size()))
         p.drawImage(area.topLeft(), picture);
-    else // the worker has not caught up with a new size yet
+    else // the worker has not caught up with a new size or view yet
         p.drawImage(QRectF(area), picture);
+    paintOverlays(p, layout);
+}
+
+// The capture rectangle (or the one being dragged) as a black and white
+// dashed line, visible on any picture; the zoom rate in the top-right corner.
+void VideoView::paintOverlays(QPainter& p, const ViewLayout& layout) {
+    const QRectF frameRect =
+        m_display.draftRect.isNull() ? m_display.state.captureRect : m_display.draftRect;
+    if (!frameRect.isNull()) {
+        const QRectF r = frameRectToWindow(layout, m_display.state.rotation, frameRect)
+                             .adjusted(0.5, 0.5, -0.5, -0.5);
+        p.save();
+        p.setClipRect(layout.target);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(Qt::black, 1));
+        p.drawRect(r);
+        p.setPen(QPen(Qt::white, 1, Qt::DashLine));
+        p.drawRect(r);
+        p.restore();
+    }
+    if (!m_display.zoomText.isEmpty()) {
+        p.save();
+        QFont font = p.font();
+        font.setPixelSize(16);
+        font.setBold(true);
+        p.setFont(font);
+        const QFontMetrics metrics(font);
+        const QSize text(metrics.horizontalAdvance(m_display.zoomText), metrics.height());
+        QRect box(QPoint(), text + QSize(12, 6));
+        box.moveTopRight(layout.target.topRight() + QPoint(-8, 8));
+        p.setClipRect(layout.target);
+        p.fillRect(box, QColor(0, 0, 0, 160));
+        p.setPen(Qt::white);
+        p.drawText(box, Qt::AlignCenter, m_display.zoomText);
+        p.restore();
+    }
 }
 
 void VideoView::noteWindowSize(QWidget* widget) {
@@ -123,10 +188,14 @@ void VideoView::scaleLoop() {
     qint64 doneKey = 0;
     QSize doneSize;
     qreal doneRatio = 0;
+    ViewState doneState;
+    int doneColour = -1;
     for (;;) {
         QImage frame;
         QSize window;
         qreal ratio = 1;
+        ViewState state;
+        int colour = 0;
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, [this] { return m_stopping || m_dirty; });
@@ -136,13 +205,21 @@ void VideoView::scaleLoop() {
             frame = m_frame;
             window = m_windowPixels;
             ratio = m_pixelRatio;
+            state = m_state;
+            colour = m_colourMode;
         }
         if (frame.isNull() || window.isEmpty())
             continue;
-        const QSize size = fitRect(frame.size(), window).size();
-        if (frame.cacheKey() == doneKey && size == doneSize && ratio == doneRatio)
-            continue; // the same picture at the same size: nothing to do
-        QImage picture = scaleForView(frame, size);
+        if (frame.cacheKey() == doneKey && window == doneSize && ratio == doneRatio &&
+            state == doneState && colour == doneColour)
+            continue; // the same picture of the same view: nothing to do
+        const ViewLayout layout = layoutView(frame.size(), window, state);
+        if (layout.isEmpty())
+            continue;
+        QImage picture = renderView(frame, layout.source, layout.target.size(), state.rotation);
+        if (picture.isNull())
+            continue;
+        previewColourMode(picture, colour);
         picture.setDevicePixelRatio(ratio);
         {
             std::lock_guard lock(m_mutex);
@@ -150,8 +227,10 @@ void VideoView::scaleLoop() {
             m_pictureFrame = frame.size();
         }
         doneKey = frame.cacheKey();
-        doneSize = size;
+        doneSize = window;
         doneRatio = ratio;
+        doneState = state;
+        doneColour = colour;
         postRepaint();
     }
 }

@@ -2,12 +2,15 @@
 
 // The live picture of one camera inside a widget of the application.
 //
-// Frames arrive on the source thread; a worker thread of the view scales the
-// newest one to the widget's current size; the GUI thread only blits that
-// ready picture when the widget paints. The view paints through an event
-// filter on the target widget, so it needs no cooperation from the widget's
-// class. Only the GUI thread touches the widget: the worker wakes it with a
-// queued call to update().
+// Frames arrive on the source thread; a worker thread of the view makes the
+// picture for the widget's size and the view state (the shown part of the
+// frame cropped, scaled and turned); the GUI thread only blits that ready
+// picture when the widget paints, with the capture rectangle and the zoom
+// rate drawn over it. The view paints through an event filter on the target
+// widget, so it needs no cooperation from the widget's class. Only the GUI thread touches the
+// widget: the worker wakes it with a queued call to update().
+
+#include "ViewState.h"
 
 #include <QImage>
 #include <QObject>
@@ -18,12 +21,24 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
+
+class QPainter;
 
 namespace orv {
 
 class VideoView final : public QObject {
 public:
+    // What the view shows besides the frame.
+    struct Display {
+        ViewState state;
+        int colourMode = 0; // previewed: 0 colour, 1 gray, 2 black and white
+        QRectF draftRect;   // frame fractions: a rectangle being dragged, drawn instead
+                            // of the capture rectangle; null when none
+        QString zoomText;   // drawn over the picture; empty when none
+    };
+
     VideoView();
     ~VideoView() override;
 
@@ -33,6 +48,14 @@ public:
     QWidget* target() const { return m_target; }
     // Schedules a repaint of the target from the ready picture.
     void requestRepaint();
+    // GUI thread. Shows display from now on; the worker makes a new picture
+    // when the part of the frame shown or its look changes.
+    void setDisplay(const Display& display);
+    const Display& display() const { return m_display; }
+    // GUI thread. The cursor's last position in the target (mouse and wheel
+    // events the target received, and positions noted by the engine).
+    void noteCursor(QPoint position) { m_cursor = position; }
+    std::optional<QPoint> lastCursor() const { return m_cursor; }
 
     // Any thread. Offers a new full-size frame to the view.
     void submitFrame(const QImage& frame);
@@ -44,6 +67,7 @@ protected:
 
 private:
     void paint(QWidget* widget);
+    void paintOverlays(QPainter& painter, const ViewLayout& layout);
     void noteWindowSize(QWidget* widget);
     void forgetWindow();
     void scaleLoop();
@@ -51,6 +75,8 @@ private:
 
     QPointer<QWidget> m_target;
     QMetaObject::Connection m_targetGone;
+    Display m_display;              // GUI thread
+    std::optional<QPoint> m_cursor; // GUI thread
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -59,7 +85,9 @@ private:
     QImage m_frame;       // newest frame submitted
     QSize m_windowPixels; // the target's size in device pixels, empty when none
     qreal m_pixelRatio = 1;
-    QImage m_picture;     // m_frame scaled for the window
+    ViewState m_state; // the worker's copy of the view state
+    int m_colourMode = 0;
+    QImage m_picture;     // the view picture of m_frame for the window
     QSize m_pictureFrame; // size of the frame m_picture was made from
 
     std::atomic<bool> m_repaintPosted{false};

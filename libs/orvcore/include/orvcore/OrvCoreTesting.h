@@ -25,6 +25,34 @@ ORVCORE_API int OrvTestGetFrameSize(int cameraIndex, int* width, int* height);
  * ready to be painted; -1 when there is none yet. */
 ORVCORE_API int OrvTestGetViewFrameSize(int cameraIndex, int* width, int* height);
 
+/* The capture rectangle drawn in mouse mode 1, in pixels of the camera's
+ * frame size (right and bottom just outside); -1 when there is none. */
+ORVCORE_API int OrvTestGetCaptureRect(int cameraIndex, int* left, int* top, int* right,
+                                      int* bottom);
+
+/* The zoom rate drawn over the picture now ("150%"); empty when none. */
+ORVCORE_API const char* OrvTestGetZoomRateText(int cameraIndex);
+
+/* What a camera keeps for its captures and its view. */
+typedef struct OrvTestCameraSettings {
+    int dpi;
+    int jpgQuality;
+    int colorMode;
+    bool removeBackground;
+    bool autoRotate;
+    bool resize;
+    float resizeRatio;
+    int rotation;  /* quarter turns clockwise */
+    int mouseMode; /* -1, 0, 1 */
+    float zoom;
+    bool showZoomRate;
+} OrvTestCameraSettings;
+ORVCORE_API int OrvTestGetCameraSettings(int cameraIndex, OrvTestCameraSettings* settings);
+
+/* What OrvPrint prints, written without the print dialog to a PDF file.
+ * 0 on success. */
+ORVCORE_API int OrvTestPrintToFile(int cameraIndex, const char* pdfPath);
+
 /* Closes every camera and returns the library to its state before OrvInit:
  * a later OrvInit reads the environment again. */
 ORVCORE_API void OrvTestShutdown(void);
