@@ -17,26 +17,41 @@ void readProperty(int camera, int property, QSlider* slider, QLabel* label) {
     slider->setValue(value);
     label->setText(QString::number(value));
 }
-} // namespace
-
-void MainForm::initPictureControls() {
-    const int main = cfg.mainCameraIndex;
-    readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
-
+struct Exposure {
     bool isAuto = false;
     int upper = 0, lower = 0, value = 0;
-    OrvGetExposure(main, &isAuto, &upper, &lower, &value);
-    ui->horizontalSliderexpos->setRange(lower, upper);
+};
+
+Exposure readExposure(int camera) {
+    Exposure e;
+    OrvGetExposure(camera, &e.isAuto, &e.upper, &e.lower, &e.value);
+    return e;
+}
+
+// The exposure slider shows the stored manual value in the camera's range;
+// in automatic mode the slider and its value are disabled (never re-enabled
+// here: only the automatic-exposure box does that).
+void showExposure(Ui::MainForm* ui, const Settings& cfg, const Exposure& e) {
+    ui->horizontalSliderexpos->setRange(e.lower, e.upper);
     ui->horizontalSliderexpos->setValue(cfg.Exposure);
     if (cfg.AutoExp) {
         ui->horizontalSliderexpos->setEnabled(false);
         ui->label_Expos->setEnabled(false);
     } else {
         ui->label_Expos->setText(QString::number(cfg.Exposure));
-        if (cfg.Exposure != value)
-            OrvSetExposure(main, false, cfg.Exposure);
     }
     ui->checkBoxAutoExp->setChecked(cfg.AutoExp);
+}
+} // namespace
+
+void MainForm::initPictureControls() {
+    const int main = cfg.mainCameraIndex;
+    readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
+
+    const Exposure e = readExposure(main);
+    showExposure(ui, cfg, e);
+    if (!cfg.AutoExp && cfg.Exposure != e.value)
+        OrvSetExposure(main, false, cfg.Exposure);
 }
 
 void MainForm::applyStartupRotation() {
@@ -64,19 +79,9 @@ void MainForm::onSetImage() {
     readProperty(main, Contrast, ui->horizontalSliderContrast, ui->label_Contrast);
     readProperty(main, Saturation, ui->horizontalSliderSaut, ui->label_Saut);
 
-    bool isAuto = false;
-    int upper = 0, lower = 0, value = 0;
-    OrvGetExposure(main, &isAuto, &upper, &lower, &value);
-    cfg.AutoExp = isAuto;
-    ui->horizontalSliderexpos->setRange(lower, upper);
-    ui->horizontalSliderexpos->setValue(cfg.Exposure);
-    if (cfg.AutoExp) {
-        ui->horizontalSliderexpos->setEnabled(false);
-        ui->label_Expos->setEnabled(false);
-    } else {
-        ui->label_Expos->setText(QString::number(cfg.Exposure));
-    }
-    ui->checkBoxAutoExp->setChecked(cfg.AutoExp);
+    const Exposure e = readExposure(main);
+    cfg.AutoExp = e.isAuto;
+    showExposure(ui, cfg, e);
 }
 
 void MainForm::onSetImage2() {
