@@ -456,7 +456,7 @@ private slots:
             return change / (box.width() * box.height()) > 25;
         };
         QTRY_VERIFY(boxIsDrawn());
-        QTRY_COMPARE_WITH_TIMEOUT(OrvTestGetZoomRateText(0), "", 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QByteArray(OrvTestGetZoomRateText(0)).isEmpty(), 10000);
         QTRY_VERIFY(!boxIsDrawn());
         QCOMPARE(OrvZoomIn(0), 0);
         QCOMPARE(OrvTestGetZoomRateText(0), "188%");

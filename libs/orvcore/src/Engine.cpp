@@ -1,5 +1,7 @@
 #include "Engine.h"
 
+#include "DeviceMonitor.h"
+#include "GstSource.h"
 #include "VirtualSource.h"
 
 #include <QApplication>
@@ -33,6 +35,14 @@ bool Engine::initialize() {
         return true;
     g_engine = new Engine;
     g_engine->m_pagesFolder = qEnvironmentVariable("ORVANTA_VIRTUAL_PAGES");
+    // Real cameras lead the list.
+    const bool watchDevices = qEnvironmentVariable("ORVANTA_REAL_CAMERAS") != QLatin1String("0");
+    Engine* engine = g_engine;
+    g_engine->m_monitor = std::make_unique<DeviceMonitor>(
+        [engine](const DeviceInfo& device) { engine->deviceArrived(device); },
+        [engine](const QString& id) { engine->deviceRemoved(id); }, watchDevices);
+    for (const DeviceInfo& device : g_engine->m_monitor->devices())
+        g_engine->addDeviceCamera(device);
     bool ok = false;
     const int count = qEnvironmentVariableIntValue("ORVANTA_VIRTUAL_CAMERAS", &ok);
     const int cameras = ok ? qBound(0, count, kMaxVirtualCameras) : 0;
@@ -42,6 +52,14 @@ bool Engine::initialize() {
     qRemovePostRoutine(shutdownAtExit);
     qAddPostRoutine(shutdownAtExit);
     return true;
+}
+
+Engine::Engine() = default;
+
+Engine::~Engine() {
+    m_devices.clear();
+    m_cameras.clear(); // cameras close on destruction
+    m_monitor.reset();
 }
 
 void Engine::shutdown() {
@@ -81,15 +99,69 @@ void Engine::releaseWindow(QWidget* window, const Camera* keeper) {
 
 void Engine::setVirtualCameraCount(int count) {
     count = qBound(0, count, kMaxVirtualCameras);
-    while (cameraCount() > count) {
+    while (cameraCount() - deviceCameraCount() > count) {
         m_cameras.back()->close();
         m_cameras.pop_back();
         notify(ORV_DEVICE_REMOVE_COMPLETE);
     }
-    while (cameraCount() < count) {
-        m_cameras.push_back(makeVirtualCamera(cameraCount()));
+    while (cameraCount() - deviceCameraCount() < count) {
+        m_cameras.push_back(makeVirtualCamera(cameraCount() - deviceCameraCount()));
         notify(ORV_DEVICE_ARRIVAL);
     }
+}
+
+bool Engine::deviceArrived(const DeviceInfo& device) {
+    if (!addDeviceCamera(device))
+        return false;
+    notify(ORV_DEVICE_ARRIVAL);
+    return true;
+}
+
+bool Engine::deviceRemoved(const QString& id) {
+    for (auto it = m_cameras.begin(); it != m_cameras.end(); ++it) {
+        const auto device = m_devices.find(it->get());
+        if (device == m_devices.end() || device->second.id != id)
+            continue;
+        (*it)->close();
+        m_devices.erase(device);
+        m_cameras.erase(it);
+        notify(ORV_DEVICE_REMOVE_COMPLETE);
+        return true;
+    }
+    return false;
+}
+
+GstSource* Engine::deviceSource(int index) const {
+    const auto device = m_devices.find(camera(index));
+    return device == m_devices.end() ? nullptr : device->second.source;
+}
+
+// A camera for device, inserted after the other real cameras. False for a
+// device known already or one without a frame size to offer.
+bool Engine::addDeviceCamera(const DeviceInfo& device) {
+    for (const auto& [camera, known] : m_devices)
+        if (known.id == device.id)
+            return false;
+    QList<CaptureMode> modes = device.modes;
+    if (modes.isEmpty())
+        modes = GstSource::probeModes(device.source);
+    if (modes.isEmpty()) {
+        qWarning("camera %s (%s) offers no usable frame size", qPrintable(device.name),
+                 qPrintable(device.id));
+        return false;
+    }
+    auto source = std::make_unique<GstSource>(device.source, modes);
+    GstSource* gst = source.get();
+    // A failed stream counts as the device gone. The removal is queued: the
+    // source reporting the failure is destroyed with its camera.
+    gst->setFailureHandler([this, id = device.id](const QString&) {
+        QMetaObject::invokeMethod(
+            m_monitor->context(), [this, id] { deviceRemoved(id); }, Qt::QueuedConnection);
+    });
+    auto camera = std::make_unique<Camera>(device.name, std::move(source));
+    m_devices[camera.get()] = Device{device.id, gst};
+    m_cameras.insert(m_cameras.begin() + (deviceCameraCount() - 1), std::move(camera));
+    return true;
 }
 
 std::unique_ptr<Camera> Engine::makeVirtualCamera(int index) const {

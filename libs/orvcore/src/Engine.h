@@ -3,6 +3,18 @@
 // The camera engine: the cameras by index, the windows they draw into and the
 // device-change callback. One per process, created by OrvInit. Used on the
 // GUI thread only (the C functions refuse other threads).
+//
+// The list holds the real cameras first, in the order they were found (the
+// device monitor's order at start, then arrival order), and the virtual
+// cameras after them. A camera keeps its object while it stays, but its index
+// moves: a camera that arrives is inserted after the other real ones (the
+// virtual ones move up by one), and every camera after one that leaves moves
+// down by one. After a device-change callback the application reads the list
+// again. A camera whose device leaves, or whose running stream fails (a
+// device unplugged mid-stream, a renegotiation that fails), is closed and
+// leaves the list; it comes back when the device arrives again. A camera
+// that cannot start (device busy, caps that do not negotiate) stays listed:
+// opening it fails.
 
 #include "Camera.h"
 
@@ -11,6 +23,7 @@
 #include <QString>
 
 #include <atomic>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -18,13 +31,18 @@ class QWidget;
 
 namespace orv {
 
+class DeviceMonitor;
+class GstSource;
+struct DeviceInfo;
+
 class Engine {
 public:
     // The engine, or nullptr before OrvInit (or after shutdown()).
     static Engine* instance();
     // Creates the engine and its cameras from the environment:
-    // ORVANTA_VIRTUAL_CAMERAS (how many virtual cameras, 0 when unset) and
-    // ORVANTA_VIRTUAL_PAGES (a folder whose pictures camera 0 shows).
+    // ORVANTA_VIRTUAL_CAMERAS (how many virtual cameras, 0 when unset),
+    // ORVANTA_VIRTUAL_PAGES (a folder whose pictures camera 0 shows) and
+    // ORVANTA_REAL_CAMERAS (0: the real cameras are not looked for).
     // False without a QApplication or off its thread. Harmless when done.
     static bool initialize();
     // Closes every camera and destroys the engine; runs at application exit.
@@ -47,14 +65,35 @@ public:
     // are closed first. One callback per camera added or removed.
     void setVirtualCameraCount(int count);
 
+    // Where the real cameras come from; tests report pretend devices to it.
+    DeviceMonitor& deviceMonitor() { return *m_monitor; }
+    // The GStreamer source of a real camera; nullptr for a virtual one.
+    GstSource* deviceSource(int index) const;
+
+    ~Engine();
+
 private:
-    Engine() = default;
+    Engine();
+    // The device monitor's callbacks: an arrival adds a camera after the
+    // real ones, a removal closes the device's camera and drops it. One
+    // device-change callback each; false, and none, for a device known
+    // already (arrival) or unknown (removal).
+    bool deviceArrived(const DeviceInfo& device);
+    bool deviceRemoved(const QString& id);
     std::unique_ptr<Camera> makeVirtualCamera(int index) const;
+    bool addDeviceCamera(const DeviceInfo& device);
+    int deviceCameraCount() const { return int(m_devices.size()); }
     void releaseWindow(QWidget* window, const Camera* keeper);
     void notify(int event) const;
 
     QString m_pagesFolder;
     std::vector<std::unique_ptr<Camera>> m_cameras;
+    struct Device {
+        QString id;
+        GstSource* source; // owned by the camera
+    };
+    std::map<const Camera*, Device> m_devices; // the real cameras, first in m_cameras
+    std::unique_ptr<DeviceMonitor> m_monitor;
     std::atomic<OrvDeviceChangeCallback> m_deviceChange{nullptr};
 };
 

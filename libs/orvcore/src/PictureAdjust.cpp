@@ -65,7 +65,10 @@ void boxBlur(const QImage& in, QImage& out, int r) {
     uchar* dst = out.bits();
     const qsizetype srcStride = in.bytesPerLine(), midStride = across.bytesPerLine(),
                     dstStride = out.bytesPerLine();
-    const int span = 2 * r + 1;
+    // Dividing by the span as a multiplication: sums stay below 2^16 / span
+    // times 255, well inside 32 bits.
+    const quint32 inverse = (1u << 16) / quint32(2 * r + 1) + 1;
+    const auto average = [inverse](int sum) { return int((quint32(sum) * inverse) >> 16); };
     inBands(h, [=](int first, int last) {
         for (int y = first; y < last; ++y) {
             const auto* s = reinterpret_cast<const QRgb*>(src + y * srcStride);
@@ -76,7 +79,7 @@ void boxBlur(const QImage& in, QImage& out, int r) {
                 sr += qRed(p), sg += qGreen(p), sb += qBlue(p);
             }
             for (int x = 0; x < w; ++x) {
-                o[x] = qRgb(sr / span, sg / span, sb / span);
+                o[x] = qRgb(average(sr), average(sg), average(sb));
                 const QRgb add = s[std::min(x + r + 1, w - 1)], drop = s[std::max(x - r, 0)];
                 sr += qRed(add) - qRed(drop);
                 sg += qGreen(add) - qGreen(drop);
@@ -103,7 +106,7 @@ void boxBlur(const QImage& in, QImage& out, int r) {
             const QRgb* drop = row(y - r);
             for (int x = 0; x < w; ++x) {
                 int* sum = &sums[std::size_t(3 * x)];
-                o[x] = qRgb(sum[0] / span, sum[1] / span, sum[2] / span);
+                o[x] = qRgb(average(sum[0]), average(sum[1]), average(sum[2]));
                 sum[0] += qRed(add[x]) - qRed(drop[x]);
                 sum[1] += qGreen(add[x]) - qGreen(drop[x]);
                 sum[2] += qBlue(add[x]) - qBlue(drop[x]);

@@ -18,6 +18,28 @@ extern "C" {
  * ORV_DEVICE_REMOVE_COMPLETE. */
 ORVCORE_API void OrvTestSetVirtualCameraCount(int n);
 
+/* Plugs in a pretend real camera: the engine's device monitor reports it as
+ * it reports a device GStreamer found, and the engine lists it after the real
+ * cameras present, before the virtual ones. source: a GStreamer description
+ * of the element(s) giving its stream ("videotestsrc is-live=true", or with
+ * "! jpegenc" for MJPEG); caps: what it offers, as a device's caps
+ * ("video/x-raw,width=640,height=480,framerate=30/1; image/jpeg,..."), NULL
+ * or empty to ask the source. 0 when the camera was added and
+ * ORV_DEVICE_ARRIVAL fired; -1 for a known id or nothing usable. */
+ORVCORE_API int OrvTestPlugDevice(const char* id, const char* name, const char* source,
+                                  const char* caps);
+
+/* Unplugs a device as the device monitor reports a removal: its camera is
+ * closed if open, leaves the list, and ORV_DEVICE_REMOVE_COMPLETE fires.
+ * -1 for an id not present. */
+ORVCORE_API int OrvTestUnplugDevice(const char* id);
+
+/* Makes the stream of an open real camera fail as an unplugged device's does:
+ * the next buffer of its source ends in a data-flow error. The engine then
+ * closes the camera and removes it, from the event loop of the GUI thread.
+ * -1 for a virtual camera or one not streaming. */
+ORVCORE_API int OrvTestBreakStream(int cameraIndex);
+
 /* Size of the newest full frame of an open camera; -1 when it has none yet. */
 ORVCORE_API int OrvTestGetFrameSize(int cameraIndex, int* width, int* height);
 

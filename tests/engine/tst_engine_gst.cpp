@@ -1,0 +1,578 @@
+// Real cameras through GStreamer. GstSource runs its real pipeline with
+// videotestsrc (raw, and through jpegenc for MJPEG) in place of v4l2src;
+// DeviceMonitor runs against this machine's devices (none, usually) and takes
+// pretend devices through its seam; the engine lists, streams and removes
+// such devices through the library's C functions.
+
+#include "DeviceMonitor.h"
+#include "GstSource.h"
+#include "ViewGeometry.h"
+
+#include "OrvCoreLib.h"
+#include "orvcore/OrvCoreTesting.h"
+
+#include <QDir>
+#include <QThread>
+#include <QWidget>
+#include <QtTest>
+
+#include <memory>
+#include <mutex>
+
+using orv::CaptureMode;
+using orv::DeviceInfo;
+using orv::DeviceMonitor;
+using orv::GstSource;
+
+namespace {
+
+constexpr int kTimeout = 20000;
+
+// Raw frames as a camera sends them (YUY2), so that conversion is exercised.
+const QString kRawSource = QStringLiteral(
+    "videotestsrc is-live=true pattern=smpte ! capsfilter caps=video/x-raw,format=YUY2");
+const QString kJpegSource = QStringLiteral("videotestsrc is-live=true pattern=smpte ! jpegenc");
+const QByteArray kRawCaps = "video/x-raw,format=YUY2,width=320,height=240,framerate=30/1;"
+                            "video/x-raw,format=YUY2,width=160,height=120,framerate=30/1";
+const QByteArray kJpegCaps = "image/jpeg,width=320,height=240,framerate=30/1;"
+                             "image/jpeg,width=160,height=120,framerate=30/1";
+
+// What a sink saw, from the streaming thread.
+struct Received {
+    std::mutex mutex;
+    QImage last;
+    int count = 0;
+    bool offGuiThread = true;
+
+    GstSource::FrameSink sink() {
+        return [this](const QImage& frame) {
+            std::lock_guard lock(mutex);
+            last = frame;
+            ++count;
+            offGuiThread = offGuiThread && QThread::currentThread() != qApp->thread();
+        };
+    }
+    int frames() {
+        std::lock_guard lock(mutex);
+        return count;
+    }
+    QSize lastSize() {
+        std::lock_guard lock(mutex);
+        return last.size();
+    }
+    QImage lastFrame() {
+        std::lock_guard lock(mutex);
+        return last;
+    }
+};
+
+QString describe(const QList<CaptureMode>& modes) {
+    QStringList parts;
+    for (const CaptureMode& m : modes)
+        parts << QStringLiteral("%1x%2 %3 %4/%5")
+                     .arg(m.size.width())
+                     .arg(m.size.height())
+                     .arg(m.jpeg ? "jpeg" : "raw")
+                     .arg(m.fpsNum)
+                     .arg(m.fpsDen);
+    return parts.join(QStringLiteral(", "));
+}
+
+// The colour bars of the SMPTE pattern: white, yellow, cyan, green, magenta,
+// red, blue, each channel either on (about 191) or off.
+bool showsColourBars(const QImage& frame) {
+    if (frame.format() != QImage::Format_RGB32)
+        return false;
+    static const int bars[7][3] = {{1, 1, 1}, {1, 1, 0}, {0, 1, 1}, {0, 1, 0},
+                                   {1, 0, 1}, {1, 0, 0}, {0, 0, 1}};
+    for (int i = 0; i < 7; ++i) {
+        const QRgb p = frame.pixel(frame.width() * (2 * i + 1) / 14, frame.height() / 4);
+        const int channels[3] = {qRed(p), qGreen(p), qBlue(p)};
+        for (int c = 0; c < 3; ++c)
+            if (bars[i][c] ? channels[c] < 140 : channels[c] > 70)
+                return false;
+        if (qAlpha(p) != 255)
+            return false;
+    }
+    return true;
+}
+
+QStringList videoNodes() {
+    return QDir(QStringLiteral("/dev")).entryList({QStringLiteral("video*")}, QDir::System);
+}
+
+// ---- Widgets, as the application hands them to the library ----
+
+const QColor kOwnBackground(255, 0, 255);
+
+std::unique_ptr<QWidget> makeSurface(QSize size) {
+    auto w = std::make_unique<QWidget>();
+    QPalette palette = w->palette();
+    palette.setColor(QPalette::Window, kOwnBackground);
+    w->setPalette(palette);
+    w->setAutoFillBackground(true);
+    w->resize(size);
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get()))
+        qWarning("surface not exposed");
+    return w;
+}
+
+QImage grab(QWidget* w) {
+    return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// The widget shows the colour bars in the picture area fitted for frameSize.
+bool showsBars(QWidget* w, QSize frameSize) {
+    const QRect area = orv::fitRect(frameSize, w->size());
+    return !area.isEmpty() && showsColourBars(grab(w).copy(area));
+}
+
+bool showsOwnBackground(QWidget* w) {
+    const QImage image = grab(w);
+    for (int y = 0; y < image.height(); y += 7)
+        for (int x = 0; x < image.width(); x += 7)
+            if ((image.pixel(x, y) & 0xffffff) != (kOwnBackground.rgb() & 0xffffff))
+                return false;
+    return true;
+}
+
+QSize frameSizeOf(int cam) {
+    int w = 0, h = 0;
+    return OrvTestGetFrameSize(cam, &w, &h) == 0 ? QSize(w, h) : QSize();
+}
+
+QList<int> g_deviceEvents;
+void recordDeviceEvent(int event) {
+    g_deviceEvents << event;
+}
+
+QStringList cameraNames() {
+    QStringList names;
+    for (int i = 0; i < OrvGetCameraCount(); ++i)
+        names << QString::fromUtf8(OrvGetDevName(i));
+    return names;
+}
+
+} // namespace
+
+class TestEngineGst : public QObject {
+    Q_OBJECT
+
+    // The library with only pretend devices and n virtual cameras.
+    void startEngine(int virtualCameras) {
+        OrvTestShutdown();
+        qputenv("ORVANTA_REAL_CAMERAS", "0");
+        qputenv("ORVANTA_VIRTUAL_CAMERAS", QByteArray::number(virtualCameras));
+        qunsetenv("ORVANTA_VIRTUAL_PAGES");
+        QCOMPARE(OrvInit(), 0);
+        QCOMPARE(OrvSetDeviceChangeCB(recordDeviceEvent), 0);
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(orv::ensureGstreamer()); }
+
+    void cleanup() {
+        OrvTestShutdown();
+        g_deviceEvents.clear();
+    }
+
+    // ---- Modes from a device's caps ----
+
+    void modesFromCaps_data() {
+        QTest::addColumn<QByteArray>("caps");
+        QTest::addColumn<QString>("modes");
+        QTest::newRow("jpeg preferred where fast enough")
+            << QByteArray("video/x-raw,format=YUY2,width=2592,height=1944,framerate=2/1;"
+                          "image/jpeg,width=2592,height=1944,framerate={ 10/1, 15/1 };"
+                          "video/x-raw,format=YUY2,width=640,height=480,framerate=30/1;"
+                          "image/jpeg,width=640,height=480,framerate=30/1")
+            << "2592x1944 jpeg 15/1, 640x480 jpeg 30/1";
+        QTest::newRow("slow jpeg gives way to raw")
+            << QByteArray("image/jpeg,width=1600,height=1200,framerate=3/1;"
+                          "video/x-raw,format=NV12,width=1600,height=1200,framerate=2/1")
+            << "1600x1200 raw 2/1";
+        QTest::newRow("slow jpeg alone is kept")
+            << QByteArray("image/jpeg,width=1600,height=1200,framerate=3/1")
+            << "1600x1200 jpeg 3/1";
+        QTest::newRow("largest first, distinct sizes")
+            << QByteArray("video/x-raw,format=YUY2,width=1024,height=768,framerate=30/1;"
+                          "video/x-raw,format=NV12,width=1024,height=768,framerate=15/1;"
+                          "video/x-raw,format=YUY2,width=1280,height=720,framerate=10/1;"
+                          "video/x-raw,format=YUY2,width=320,height=240,framerate=30/1")
+            << "1280x720 raw 10/1, 1024x768 raw 30/1, 320x240 raw 30/1";
+        QTest::newRow("rate range: not pinned")
+            << QByteArray("image/jpeg,width=800,height=600,framerate=[ 1/1, 30/1 ]")
+            << "800x600 jpeg 0/1";
+        QTest::newRow("no rate: not pinned")
+            << QByteArray("video/x-raw,width=800,height=600") << "800x600 raw 0/1";
+        QTest::newRow("ranges and other media ignored")
+            << QByteArray("video/x-raw,width=[ 16, 4096 ],height=[ 16, 4096 ];"
+                          "video/x-bayer,width=640,height=480;"
+                          "video/x-h264,width=1920,height=1080,framerate=30/1;"
+                          "video/x-raw,width=0,height=480")
+            << "";
+        QTest::newRow("nothing") << QByteArray("EMPTY") << "";
+        QTest::newRow("anything") << QByteArray("ANY") << "";
+    }
+    void modesFromCaps() {
+        QFETCH(QByteArray, caps);
+        QFETCH(QString, modes);
+        QCOMPARE(describe(GstSource::modesFromCaps(caps)), modes);
+    }
+
+    void modeCapsNameTheMediaSizeAndRate() {
+        const QList<CaptureMode> modes = GstSource::modesFromCaps(kRawCaps + ";" + kJpegCaps);
+        QCOMPARE(modes.size(), 2);
+        QCOMPARE(modes[0].caps(),
+                 QByteArray("image/jpeg,width=(int)320,height=(int)240,framerate=(fraction)30/1"));
+        CaptureMode raw;
+        raw.size = QSize(64, 48);
+        QCOMPARE(raw.caps(), QByteArray("video/x-raw,width=(int)64,height=(int)48"));
+    }
+
+    void probeAsksTheSource() {
+        QCOMPARE(
+            describe(GstSource::probeModes(QStringLiteral(
+                "videotestsrc ! capsfilter caps=video/x-raw,width=200,height=100,framerate=15/1"))),
+            QStringLiteral("200x100 raw 15/1"));
+        // Sizes left open are no list; missing devices and elements give nothing.
+        QVERIFY(GstSource::probeModes(QStringLiteral("videotestsrc")).isEmpty());
+        QVERIFY(
+            GstSource::probeModes(QStringLiteral("v4l2src device=/dev/orvanta-none")).isEmpty());
+        QVERIFY(GstSource::probeModes(QStringLiteral("orvanta-no-such-element")).isEmpty());
+    }
+
+    // ---- The pipeline ----
+
+    void rawFramesArriveAtTheRequestedSize() {
+        GstSource source(kRawSource, GstSource::modesFromCaps(kRawCaps));
+        QCOMPARE(source.resolutions(), QList<QSize>({{320, 240}, {160, 120}}));
+        Received got;
+        QVERIFY(source.start({160, 120}, got.sink()));
+        QVERIFY(source.isRunning());
+        QTRY_VERIFY_WITH_TIMEOUT(got.frames() > 0, kTimeout);
+        QCOMPARE(got.lastSize(), QSize(160, 120));
+        QVERIFY(showsColourBars(got.lastFrame()));
+        QVERIFY(got.offGuiThread);
+
+        // A new size rebuilds the pipeline.
+        QVERIFY(source.setSize({320, 240}));
+        QCOMPARE(source.size(), QSize(320, 240));
+        QTRY_COMPARE_WITH_TIMEOUT(got.lastSize(), QSize(320, 240), kTimeout);
+        QVERIFY(showsColourBars(got.lastFrame()));
+        QVERIFY(source.setSize({320, 240}));
+        QVERIFY(!source.setSize({640, 480}));
+        QVERIFY(source.isRunning());
+
+        source.stop();
+        QVERIFY(!source.isRunning());
+        const int frames = got.frames();
+        QTest::qWait(200);
+        QCOMPARE(got.frames(), frames); // nothing after stop()
+        QVERIFY(source.lastError().isEmpty());
+    }
+
+    void mjpegFramesAreDecoded() {
+        const QList<CaptureMode> modes = GstSource::modesFromCaps(kJpegCaps);
+        QVERIFY(modes.at(0).jpeg);
+        GstSource source(kJpegSource, modes);
+        Received got;
+        QVERIFY(source.start({320, 240}, got.sink()));
+        QTRY_VERIFY_WITH_TIMEOUT(got.frames() > 0, kTimeout);
+        QCOMPARE(got.lastSize(), QSize(320, 240));
+        QVERIFY(showsColourBars(got.lastFrame()));
+        QVERIFY(source.setSize({160, 120}));
+        QTRY_COMPARE_WITH_TIMEOUT(got.lastSize(), QSize(160, 120), kTimeout);
+        QVERIFY(showsColourBars(got.lastFrame()));
+    }
+
+    void startRefusesWhatItCannotDo() {
+        GstSource source(kRawSource, GstSource::modesFromCaps(kRawCaps));
+        Received got;
+        QVERIFY(!source.start({640, 480}, got.sink())); // not offered
+        QVERIFY(!source.start({320, 240}, nullptr));
+        QVERIFY(!source.setSize({320, 240})); // stopped
+        QVERIFY(source.start({320, 240}, got.sink()));
+        QVERIFY(!source.start({320, 240}, got.sink())); // running
+        source.stop();
+        source.stop();
+
+        GstSource broken(QStringLiteral("orvanta-no-such-element"),
+                         GstSource::modesFromCaps(kRawCaps));
+        QVERIFY(!broken.start({320, 240}, got.sink()));
+        QVERIFY(broken.lastError().contains(QStringLiteral("orvanta-no-such-element")));
+        // A device node that is not there fails at start, not later.
+        GstSource absent(QStringLiteral("v4l2src device=/dev/orvanta-none"),
+                         GstSource::modesFromCaps(kRawCaps));
+        QVERIFY(!absent.start({320, 240}, got.sink()));
+        QVERIFY(!absent.isRunning());
+    }
+
+    void failedStreamStopsAndReports() {
+        GstSource source(kRawSource, GstSource::modesFromCaps(kRawCaps));
+        QStringList reasons;
+        bool onGuiThread = true;
+        source.setFailureHandler([&](const QString& reason) {
+            reasons << reason;
+            onGuiThread = onGuiThread && QThread::currentThread() == qApp->thread();
+        });
+        Received got;
+        QVERIFY(!source.breakStream()); // not streaming
+        QVERIFY(source.start({320, 240}, got.sink()));
+        QTRY_VERIFY_WITH_TIMEOUT(got.frames() > 0, kTimeout);
+        QVERIFY(source.breakStream());
+        QTRY_COMPARE_WITH_TIMEOUT(reasons.size(), 1, kTimeout);
+        QVERIFY(onGuiThread);
+        QVERIFY(!source.isRunning());
+        QCOMPARE(source.lastError(), reasons.at(0));
+        const int frames = got.frames();
+        QTest::qWait(200);
+        QCOMPARE(got.frames(), frames);
+        QCOMPARE(reasons.size(), 1); // one report per failure
+
+        // The source can start again afterwards.
+        QVERIFY(source.start({160, 120}, got.sink()));
+        QTRY_COMPARE_WITH_TIMEOUT(got.lastSize(), QSize(160, 120), kTimeout);
+    }
+
+    void capsTheSourceCannotGiveFailTheStart() {
+        // Offers MJPEG at 160x120 but sends raw video, as a driver whose caps
+        // promise more than it does.
+        const QString source = QStringLiteral("videotestsrc is-live=true pattern=smpte");
+        GstSource liar(source, GstSource::modesFromCaps("video/x-raw,width=320,height=240;"
+                                                        "image/jpeg,width=160,height=120"));
+        QStringList reasons;
+        liar.setFailureHandler([&](const QString& reason) { reasons << reason; });
+        Received got;
+        QVERIFY(!liar.start({160, 120}, got.sink()));
+        QVERIFY(!liar.isRunning());
+        QVERIFY(!liar.lastError().isEmpty());
+
+        // A size change that does not negotiate keeps the size streaming.
+        QVERIFY(liar.start({320, 240}, got.sink()));
+        QTRY_VERIFY_WITH_TIMEOUT(got.frames() > 0, kTimeout);
+        QVERIFY(!liar.setSize({160, 120}));
+        QVERIFY(liar.isRunning());
+        QCOMPARE(liar.size(), QSize(320, 240));
+        const int frames = got.frames();
+        QTRY_VERIFY_WITH_TIMEOUT(got.frames() > frames, kTimeout);
+        QCOMPARE(got.lastSize(), QSize(320, 240));
+        QTest::qWait(200);
+        QVERIFY(reasons.isEmpty()); // failed starts are no stream failures
+    }
+
+    void quickStartsAndStopsAreClean() {
+        Received got;
+        for (int round = 0; round < 5; ++round) {
+            auto source = std::make_unique<GstSource>(
+                round % 2 ? kJpegSource : kRawSource,
+                GstSource::modesFromCaps(round % 2 ? kJpegCaps : kRawCaps));
+            QVERIFY(source->start({320, 240}, got.sink()));
+            if (round == 2)
+                QVERIFY(source->breakStream()); // destroyed with a failure on its way
+            source.reset();                     // stops while running
+        }
+        QCoreApplication::processEvents(); // failure reports of gone sources are dropped
+    }
+
+    // ---- The device monitor ----
+
+    void monitorListsThisMachinesCameras() {
+        int calls = 0;
+        DeviceMonitor monitor([&](const DeviceInfo&) { ++calls; },
+                              [&](const QString&) { ++calls; });
+        QCoreApplication::processEvents();
+        if (videoNodes().isEmpty()) {
+            QVERIFY(monitor.devices().isEmpty());
+            QCOMPARE(calls, 0);
+        }
+        for (const DeviceInfo& device : monitor.devices()) {
+            QVERIFY(device.id.startsWith(QStringLiteral("/dev/")));
+            QVERIFY(device.source.startsWith(QStringLiteral("v4l2src device=")));
+            QVERIFY(!device.name.isEmpty());
+        }
+        DeviceMonitor idle(nullptr, nullptr, false);
+        QVERIFY(!idle.isWatching());
+        QVERIFY(idle.devices().isEmpty());
+    }
+
+    void monitorReportsChangesOnce() {
+        QStringList log;
+        DeviceMonitor monitor([&](const DeviceInfo& d) { log << "+" + d.id; },
+                              [&](const QString& id) { log << "-" + id; }, false);
+        const auto device = [](const char* id, const char* name) {
+            DeviceInfo info;
+            info.id = QString::fromLatin1(id);
+            info.name = QString::fromLatin1(name);
+            info.source = kRawSource;
+            return info;
+        };
+        const DeviceInfo a = device("a", "A"), b = device("b", "B");
+        QVERIFY(monitor.reportArrival(a));
+        QVERIFY(monitor.reportArrival(b));
+        QVERIFY(!monitor.reportArrival(a));
+        QVERIFY(!monitor.reportArrival(DeviceInfo{}));
+        QCOMPARE(monitor.devices().size(), 2);
+        QCOMPARE(monitor.devices().at(1).name, QStringLiteral("B"));
+        QVERIFY(monitor.reportRemoval(QStringLiteral("a")));
+        QVERIFY(!monitor.reportRemoval(QStringLiteral("a")));
+        QCOMPARE(log, QStringList({"+a", "+b", "-a"}));
+        QCOMPARE(monitor.devices().at(0).id, QStringLiteral("b"));
+    }
+
+    // ---- Devices in the engine ----
+
+    void withoutVirtualCamerasOnlyRealOnesAreListed() {
+        OrvTestShutdown();
+        qunsetenv("ORVANTA_REAL_CAMERAS");
+        qunsetenv("ORVANTA_VIRTUAL_CAMERAS");
+        QCOMPARE(OrvInit(), 0);
+        if (videoNodes().isEmpty())
+            QCOMPARE(OrvGetCameraCount(), 0);
+        for (const QString& name : cameraNames())
+            QVERIFY(!name.startsWith(QStringLiteral("Orvanta Virtual Camera")));
+    }
+
+    void devicesAreListedBeforeVirtualCameras() {
+        startEngine(2);
+        const QByteArray caps = kRawCaps;
+        QCOMPARE(OrvTestPlugDevice("cam-a", "Desk Camera A", kRawSource.toUtf8(), caps), 0);
+        QCOMPARE(g_deviceEvents, QList<int>({ORV_DEVICE_ARRIVAL}));
+        QCOMPARE(cameraNames(), QStringList({"Desk Camera A", "Orvanta Virtual Camera 1",
+                                             "Orvanta Virtual Camera 2"}));
+        QCOMPARE(OrvGetResCount(0), 2);
+        QCOMPARE(QSize(OrvGetResWidth(0, 0), OrvGetResHeight(0, 0)), QSize(320, 240));
+        QCOMPARE(QSize(OrvGetResWidth(0, 1), OrvGetResHeight(0, 1)), QSize(160, 120));
+        QCOMPARE(OrvGetResWidth(0, 2), -1);
+
+        // The second one after the first; the known one is not added twice.
+        QCOMPARE(OrvTestPlugDevice("cam-b", "Desk Camera B", kJpegSource.toUtf8(), kJpegCaps), 0);
+        QCOMPARE(OrvTestPlugDevice("cam-a", "Desk Camera A", kRawSource.toUtf8(), caps), -1);
+        QCOMPARE(OrvTestPlugDevice("cam-c", "No sizes", kRawSource.toUtf8(), "video/x-h264"), -1);
+        QCOMPARE(g_deviceEvents, QList<int>({ORV_DEVICE_ARRIVAL, ORV_DEVICE_ARRIVAL}));
+        QCOMPARE(cameraNames(),
+                 QStringList({"Desk Camera A", "Desk Camera B", "Orvanta Virtual Camera 1",
+                              "Orvanta Virtual Camera 2"}));
+
+        // Virtual cameras come and go behind the real ones.
+        OrvTestSetVirtualCameraCount(3);
+        OrvTestSetVirtualCameraCount(1);
+        QCOMPARE(cameraNames(),
+                 QStringList({"Desk Camera A", "Desk Camera B", "Orvanta Virtual Camera 1"}));
+
+        // The ones after a removed camera move down.
+        g_deviceEvents.clear();
+        QCOMPARE(OrvTestUnplugDevice("cam-a"), 0);
+        QCOMPARE(OrvTestUnplugDevice("cam-a"), -1);
+        QCOMPARE(g_deviceEvents, QList<int>({ORV_DEVICE_REMOVE_COMPLETE}));
+        QCOMPARE(cameraNames(), QStringList({"Desk Camera B", "Orvanta Virtual Camera 1"}));
+        // A source that reports its own sizes is asked for them.
+        QCOMPARE(OrvTestPlugDevice(
+                     "cam-d", "Fixed",
+                     "videotestsrc is-live=true ! capsfilter caps=video/x-raw,width=200,height=150",
+                     nullptr),
+                 0);
+        QCOMPARE(QSize(OrvGetResWidth(1, 0), OrvGetResHeight(1, 0)), QSize(200, 150));
+    }
+
+    void deviceStreamsIntoAWidgetUntilUnplugged() {
+        QFETCH(QString, source);
+        QFETCH(QByteArray, caps);
+        startEngine(1);
+        QCOMPARE(OrvTestPlugDevice("cam", "Desk Camera", source.toUtf8(), caps), 0);
+        auto w = makeSurface({400, 300});
+        QCOMPARE(OrvSetDefaultResolution(0, 1), 0);
+        QCOMPARE(OrvOpenCamera(0, w->winId()), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(showsBars(w.get(), {160, 120}), kTimeout);
+        QCOMPARE(frameSizeOf(0), QSize(160, 120));
+
+        QCOMPARE(OrvSetResolution(0, 0), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(frameSizeOf(0), QSize(320, 240), kTimeout);
+        QTRY_VERIFY_WITH_TIMEOUT(showsBars(w.get(), {320, 240}), kTimeout);
+
+        // Unplugged while streaming: closed, gone, the widget is its own again.
+        g_deviceEvents.clear();
+        QCOMPARE(OrvTestUnplugDevice("cam"), 0);
+        QCOMPARE(g_deviceEvents, QList<int>({ORV_DEVICE_REMOVE_COMPLETE}));
+        QCOMPARE(cameraNames(), QStringList({"Orvanta Virtual Camera 1"}));
+        QTRY_VERIFY(showsOwnBackground(w.get()));
+        QTest::qWait(200);
+        QVERIFY(showsOwnBackground(w.get()));
+        QCOMPARE(frameSizeOf(0), QSize());
+    }
+    void deviceStreamsIntoAWidgetUntilUnplugged_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QByteArray>("caps");
+        QTest::newRow("raw") << kRawSource << kRawCaps;
+        QTest::newRow("mjpeg") << kJpegSource << kJpegCaps;
+    }
+
+    void failedStreamRemovesTheCamera() {
+        startEngine(1);
+        QCOMPARE(OrvTestPlugDevice("cam", "Desk Camera", kRawSource.toUtf8(), kRawCaps), 0);
+        QCOMPARE(OrvTestBreakStream(0), -1); // not streaming
+        QCOMPARE(OrvTestBreakStream(1), -1); // virtual
+        auto w = makeSurface({400, 300});
+        QCOMPARE(OrvOpenCamera(0, w->winId()), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(showsBars(w.get(), {320, 240}), kTimeout);
+        g_deviceEvents.clear();
+        QCOMPARE(OrvTestBreakStream(0), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(g_deviceEvents, QList<int>({ORV_DEVICE_REMOVE_COMPLETE}),
+                                  kTimeout);
+        QCOMPARE(cameraNames(), QStringList({"Orvanta Virtual Camera 1"}));
+        QTRY_VERIFY(showsOwnBackground(w.get()));
+
+        // The monitor's removal that follows finds nothing more to do; the
+        // device can arrive again.
+        QCOMPARE(OrvTestUnplugDevice("cam"), 0);
+        QCOMPARE(g_deviceEvents, QList<int>({ORV_DEVICE_REMOVE_COMPLETE}));
+        QCOMPARE(OrvTestPlugDevice("cam", "Desk Camera", kRawSource.toUtf8(), kRawCaps), 0);
+        QCOMPARE(OrvOpenCamera(0, w->winId()), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(showsBars(w.get(), {320, 240}), kTimeout);
+    }
+
+    void deviceThatCannotStreamStaysListed() {
+        startEngine(1);
+        // Offers MJPEG at 160x120 but sends raw video.
+        QCOMPARE(OrvTestPlugDevice("liar", "Liar", "videotestsrc is-live=true pattern=smpte",
+                                   "video/x-raw,width=320,height=240;"
+                                   "image/jpeg,width=160,height=120"),
+                 0);
+        auto w = makeSurface({320, 240});
+        QCOMPARE(OrvSetDefaultResolution(0, 1), 0);
+        QCOMPARE(OrvOpenCamera(0, w->winId()), -1);
+        QCOMPARE(OrvCloseCamera(0), -1);
+        QCOMPARE(OrvSetDefaultResolution(0, 0), 0);
+        QCOMPARE(OrvOpenCamera(0, w->winId()), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(showsBars(w.get(), {320, 240}), kTimeout);
+        QCOMPARE(OrvSetResolution(0, 1), -1);
+        QCOMPARE(frameSizeOf(0), QSize(320, 240));
+        QTRY_VERIFY_WITH_TIMEOUT(showsBars(w.get(), {320, 240}), kTimeout);
+
+        // A device whose element cannot be made is refused at open as well.
+        QCOMPARE(OrvTestPlugDevice("odd", "Odd", "orvanta-no-such-element", kRawCaps), 0);
+        QCOMPARE(OrvOpenCamera(1, w->winId()), -1);
+        QCOMPARE(cameraNames(), QStringList({"Liar", "Odd", "Orvanta Virtual Camera 1"}));
+        QTest::qWait(200);
+        QCOMPARE(g_deviceEvents, QList<int>({ORV_DEVICE_ARRIVAL, ORV_DEVICE_ARRIVAL}));
+    }
+
+    void shutdownWhileStreaming() {
+        startEngine(1);
+        QCOMPARE(OrvTestPlugDevice("cam", "Desk Camera", kJpegSource.toUtf8(), kJpegCaps), 0);
+        auto a = makeSurface({320, 240});
+        auto b = makeSurface({320, 240});
+        QCOMPARE(OrvOpenCamera(0, a->winId()), 0);
+        QCOMPARE(OrvOpenCamera(1, b->winId()), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(showsBars(a.get(), {320, 240}), kTimeout);
+        QCOMPARE(OrvTestBreakStream(0), 0);
+        OrvTestShutdown(); // with a failure report still on its way
+        QCoreApplication::processEvents();
+        QCOMPARE(OrvGetCameraCount(), -1);
+        QTRY_VERIFY(showsOwnBackground(a.get()));
+    }
+};
+
+QTEST_MAIN(TestEngineGst)
+#include "tst_engine_gst.moc"
