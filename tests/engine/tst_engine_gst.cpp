@@ -5,7 +5,9 @@
 // such devices through the library's C functions.
 
 #include "DeviceMonitor.h"
+#include "FakeV4l2Node.h"
 #include "GstSource.h"
+#include "V4l2Controls.h"
 #include "ViewGeometry.h"
 
 #include "OrvCoreLib.h"
@@ -19,10 +21,15 @@
 #include <memory>
 #include <mutex>
 
+#include <linux/videodev2.h>
+
 using orv::CaptureMode;
+using orv::ControlInfo;
+using orv::ControlValue;
 using orv::DeviceInfo;
 using orv::DeviceMonitor;
 using orv::GstSource;
+using orv::V4l2Controls;
 
 namespace {
 
@@ -140,6 +147,20 @@ bool showsOwnBackground(QWidget* w) {
 QSize frameSizeOf(int cam) {
     int w = 0, h = 0;
     return OrvTestGetFrameSize(cam, &w, &h) == 0 ? QSize(w, h) : QSize();
+}
+
+QString describe(const ControlInfo& c) {
+    QString text = QStringLiteral("%1 %2 %3..%4 =%5")
+                       .arg(c.id)
+                       .arg(c.name)
+                       .arg(c.minimum)
+                       .arg(c.maximum)
+                       .arg(c.defaultValue);
+    if (c.hasAuto)
+        text += c.defaultAuto ? QStringLiteral(" auto:on") : QStringLiteral(" auto:off");
+    if (!c.menuItems.isEmpty())
+        text += QStringLiteral(" [%1]").arg(c.menuItems.join(QLatin1Char('|')));
+    return text;
 }
 
 QList<int> g_deviceEvents;
@@ -374,6 +395,99 @@ private slots:
             source.reset();                     // stops while running
         }
         QCoreApplication::processEvents(); // failure reports of gone sources are dropped
+    }
+
+    // ---- V4L2 controls ----
+
+    void v4l2ControlsMapOntoTheStandardIds() {
+        const V4l2Controls set(documentCameraNode());
+        QStringList list;
+        for (const ControlInfo& c : set.controls())
+            list << describe(c);
+        QCOMPARE(list, QStringList({
+                           "0 Brightness -64..64 =0",
+                           "1 Contrast 0..95 =32",
+                           "2 Hue -2000..2000 =0",
+                           "3 Saturation 0..100 =55",
+                           "4 Sharpness 0..7 =2",
+                           "5 Gamma 100..300 =100",
+                           "6 White balance temperature 2800..6500 =4600 auto:on",
+                           "7 Backlight compensation 0..2 =1",
+                           "8 Gain 0..128 =0",
+                           "100 Exposure 3..2047 =250 auto:on",
+                           "101 Power line frequency 0..2 =1 [Disabled|50 Hz|60 Hz]",
+                           "1000 Colour Effects 0..2 =0 [None|Black & White|Emboss]",
+                           "1001 Focus, Absolute 0..250 =0 auto:on",
+                           "1002 Zoom, Absolute 100..500 =100",
+                       }));
+        QCOMPARE(set.controls().at(10).type, ControlInfo::Type::Menu);
+    }
+
+    void v4l2ControlsReadAndWriteTheDevice() {
+        auto owned = documentCameraNode();
+        FakeV4l2* node = owned.get();
+        V4l2Controls set(std::move(owned));
+        ControlValue v;
+        QVERIFY(set.value(orv::kContrast, &v));
+        QCOMPARE(v, (ControlValue{false, 32}));
+        QVERIFY(set.value(orv::kExposure, &v));
+        QCOMPARE(v, (ControlValue{true, 250}));
+
+        QVERIFY(set.setValue(orv::kBrightness, {false, -10}));
+        QVERIFY(!set.setValue(orv::kBrightness, {false, 65})); // out of range
+        QVERIFY(!set.setValue(orv::kHue, {true, 0}));          // no automatic hue
+        QVERIFY(!set.setValue(42, {false, 0}));
+        QCOMPARE(node->writes, (QList<QPair<quint32, int>>{{V4L2_CID_BRIGHTNESS, -10}}));
+        QVERIFY(set.value(orv::kBrightness, &v));
+        QCOMPARE(v.value, -10);
+
+        // Manual exposure: the device leaves its automatic mode first.
+        node->writes.clear();
+        QVERIFY(set.setValue(orv::kExposure, {false, 500}));
+        QCOMPARE(node->writes,
+                 (QList<QPair<quint32, int>>{{V4L2_CID_EXPOSURE_AUTO, V4L2_EXPOSURE_MANUAL},
+                                             {V4L2_CID_EXPOSURE_ABSOLUTE, 500}}));
+        QVERIFY(set.value(orv::kExposure, &v));
+        QCOMPARE(v, (ControlValue{false, 500}));
+        // Back to the automatic mode the device has; the manual value stays.
+        QVERIFY(set.setValue(orv::kExposure, {true, 0}));
+        QVERIFY(set.value(orv::kExposure, &v));
+        QCOMPARE(v, (ControlValue{true, 500}));
+        QCOMPARE(node->controls.at(V4L2_CID_EXPOSURE_AUTO).value,
+                 int(V4L2_EXPOSURE_APERTURE_PRIORITY));
+
+        // White balance through its switch.
+        QVERIFY(set.setValue(orv::kWhiteBalance, {false, 5000}));
+        QCOMPARE(node->controls.at(V4L2_CID_AUTO_WHITE_BALANCE).value, 0);
+        QCOMPARE(node->controls.at(V4L2_CID_WHITE_BALANCE_TEMPERATURE).value, 5000);
+        QVERIFY(set.setValue(orv::kWhiteBalance, {true, 4000}));
+        QCOMPARE(node->controls.at(V4L2_CID_AUTO_WHITE_BALANCE).value, 1);
+
+        // Menus count their items; a gap in the device's menu is skipped.
+        QVERIFY(set.setValue(1000, {false, 2}));
+        QCOMPARE(node->controls.at(V4L2_CID_COLORFX).value, 3);
+        QVERIFY(set.value(1000, &v));
+        QCOMPARE(v.value, 2);
+        QVERIFY(!set.setValue(1000, {false, 3}));
+
+        // A device that went away answers nothing.
+        node->gone = true;
+        QVERIFY(!set.value(orv::kBrightness, &v));
+        QVERIFY(!set.setValue(orv::kBrightness, {false, 1}));
+        QCOMPARE(set.controls().size(), 14);
+    }
+
+    void v4l2ControlsOfAMissingDeviceAreNone() {
+        const std::unique_ptr<V4l2Controls> set =
+            V4l2Controls::open(QStringLiteral("/dev/orvanta-none"));
+        QVERIFY(set->controls().isEmpty());
+        ControlValue v;
+        QVERIFY(!set->value(orv::kBrightness, &v));
+        QVERIFY(!set->setValue(orv::kBrightness, {false, 0}));
+        const V4l2Controls none(nullptr);
+        QVERIFY(none.controls().isEmpty());
+        // A node that is no video device lists nothing either.
+        QVERIFY(V4l2Controls::open(QStringLiteral("/dev/null"))->controls().isEmpty());
     }
 
     // ---- The device monitor ----

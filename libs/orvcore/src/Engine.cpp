@@ -2,6 +2,7 @@
 
 #include "DeviceMonitor.h"
 #include "GstSource.h"
+#include "V4l2Controls.h"
 #include "VirtualSource.h"
 
 #include <QApplication>
@@ -152,6 +153,11 @@ bool Engine::addDeviceCamera(const DeviceInfo& device) {
     }
     auto source = std::make_unique<GstSource>(device.source, modes);
     GstSource* gst = source.get();
+    if (!device.node.isEmpty()) { // without controls of its own it gets the emulated ones
+        std::unique_ptr<V4l2Controls> controls = V4l2Controls::open(device.node);
+        if (!controls->controls().isEmpty())
+            gst->setControls(std::move(controls));
+    }
     // A failed stream counts as the device gone. The removal is queued: the
     // source reporting the failure is destroyed with its camera.
     gst->setFailureHandler([this, id = device.id](const QString&) {
