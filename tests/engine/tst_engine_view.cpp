@@ -758,6 +758,16 @@ private slots:
         QCOMPARE(OrvTestPrintToFile(0, fromLibrary.constData()), 0);
         QVERIFY(QFileInfo(QString::fromLocal8Bit(fromLibrary)).size() > 1000);
         QCOMPARE(OrvTestPrintToFile(1, fromLibrary.constData()), -1); // closed
+        // The print dialog is modal; cancelling it prints nothing.
+        bool asked = false;
+        QTimer::singleShot(0, this, [&] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                asked = true;
+                dialog->reject();
+            }
+        });
+        QCOMPARE(OrvPrint(0), 1);
+        QVERIFY(asked);
     }
 };
 

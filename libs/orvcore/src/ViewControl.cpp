@@ -65,6 +65,11 @@ void ViewControl::push() {
 }
 
 void ViewControl::zoomDone() {
+    if (m_gesture == Gesture::Pan) { // a drag goes on from the new zoom
+        m_pressState = m_state;
+        if (m_view && m_view->lastCursor())
+            m_pressAt = *m_view->lastCursor();
+    }
     if (m_showZoomRate) {
         m_zoomText = QString::number(std::lround(m_state.zoom * 100.0)) + QLatin1Char('%');
         m_zoomTextTimer.start();
