@@ -9,6 +9,7 @@
 #include "LatestFrame.h"
 #include "SoftwareControls.h"
 #include "ViewControl.h"
+#include "capture/CaptureSettings.h"
 
 #include <QRect>
 #include <QString>
@@ -64,6 +65,8 @@ public:
     // What captures use: DPI, JPEG quality, colour mode and the rest.
     CameraSettings& settings() { return m_settings; }
     const CameraSettings& settings() const { return m_settings; }
+    // Capture mode, split capture and PDF mode.
+    CaptureSettings& captureSettings() { return m_captureSettings; }
     // The picture controls: the source's own, or the standard set emulated
     // in software on the frames when the source has none.
     ControlSet& controls();
@@ -80,6 +83,7 @@ private:
     std::unique_ptr<VideoView> m_view; // exists exactly while open
     ViewControl m_viewControl{*this};
     CameraSettings m_settings;
+    CaptureSettings m_captureSettings;
     SoftwareControls m_softwareControls; // used when the source has no controls
 };
 

@@ -12,18 +12,6 @@ const char* const kNone = "";
 extern "C" {
 
 // ---- Capture ----
-int OrvCapture(int, const char*) {
-    return -1;
-}
-int OrvSetCaptureMode(int, int) {
-    return -1;
-}
-int OrvEnableSplitCap(int, bool) {
-    return -1;
-}
-int OrvSetPDFMode(int, int) {
-    return -1;
-}
 int OrvImagesMix(const char*, int, int, int, int, const char*) {
     return -1;
 }

@@ -1,0 +1,56 @@
+#pragma once
+
+// The processing of one capture, from the camera's full frame to the finished
+// pictures: the capture rectangle, quarter turns, the page geometry (automatic
+// crop and deskew, split of a book spread, the two sides of a card), then per
+// picture background removal, resizing and the colour mode.
+
+#include "Picture.h"
+
+#include <QImage>
+#include <QList>
+#include <QRectF>
+
+namespace orv::capture {
+
+struct ChainSettings {
+    QRectF captureRect; // fractions of the unturned frame; null for none
+    int rotation = 0;   // quarter turns clockwise
+    bool autoCrop = false;
+    int captureMode = 0; // 1: the front and back of a card onto one page
+    bool split = false;
+    bool removeBackground = false;
+    bool resize = false;
+    float resizeRatio = 1.0f;
+    int colourMode = 0; // 0 colour, 1 gray, 2 black and white
+    int dpi = 200;
+    int jpgQuality = 75;
+};
+
+struct ChainResult {
+    enum Kind {
+        Single,    // pictures: the one picture
+        Split,     // pictures: the left page, the right page
+        Documents, // pictures: the whole desk, then each document in reading order (2 or more)
+    };
+    Kind kind = Single;
+    QList<Picture> pictures;
+};
+
+// Largest picture a capture makes, in pixels (an enlargement past it fails).
+constexpr qint64 kMaxPicturePixels = 256LL * 1024 * 1024;
+
+// False when frame is null or a picture would be empty or too large.
+bool runChain(const QImage& frame, const ChainSettings& settings, ChainResult* result);
+
+// The steps, for tests and benchmarks.
+QImage cropFraction(const QImage& image, const QRectF& fraction);
+// Paper to white: each channel divided by a smooth estimate of the
+// background (the picture with its dark print removed by a maximum filter).
+QImage removeBackground(const QImage& image);
+QImage resizeBy(const QImage& image, float ratio);
+// Colour mode 1: Grayscale8; 2: Grayscale8 of 0 and 255 by a local mean
+// threshold; otherwise the picture as RGB32.
+QImage applyColourMode(const QImage& image, int mode);
+
+} // namespace orv::capture
