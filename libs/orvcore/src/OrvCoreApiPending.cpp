@@ -12,18 +12,6 @@ const char* const kNone = "";
 extern "C" {
 
 // ---- Capture ----
-int OrvImagesMix(const char*, int, int, int, int, const char*) {
-    return -1;
-}
-int OrvCombineMainSubEn(const char*, const char*, const char*, int, int, int, int) {
-    return -1;
-}
-int OrvGetImageWidth(const char*) {
-    return -1;
-}
-int OrvGetImageHeight(const char*) {
-    return -1;
-}
 int OrvSetAutoCap(int, bool) {
     return -1;
 }
@@ -54,11 +42,6 @@ const char* OrvGetAudioName(int) {
 }
 int OrvSetAudioDev(int) {
     return -1;
-}
-
-// ---- Barcode ----
-const char* OrvReadBarcode(int) {
-    return kNone;
 }
 
 // ---- ID card ----
