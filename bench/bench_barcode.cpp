@@ -1,0 +1,137 @@
+// What a barcode reading costs: the reader behind OrvReadBarcode on a
+// 2592 x 1944 frame, against the zbarimg command on the same picture.
+//
+// The frames are the virtual cameras' scenes: camera 1's card (one QR code)
+// and camera 0's document page (a QR code and a Code 128). zbarimg is timed
+// as a whole process (start, reading the PNG, decoding), so the reader is
+// also timed from the same PNG file, and zbarimg on a tiny picture shows what
+// its start alone costs. Run: build/bin/bench_barcode.
+
+#include "BarcodeReader.h"
+#include "SceneRenderer.h"
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+const QSize kFrameSize(2592, 1944);
+
+struct Pictures {
+    QTemporaryDir dir;
+    QImage card;     // one QR code
+    QImage document; // a QR code above a Code 128
+    QString cardFile;
+    QString tinyFile;
+};
+
+Pictures& pictures() {
+    static Pictures p = [] {
+        Pictures made;
+        made.card = orv::renderScene(1, kFrameSize);
+        made.document = orv::renderScene(0, kFrameSize);
+        made.cardFile = made.dir.filePath(QStringLiteral("card.png"));
+        made.tinyFile = made.dir.filePath(QStringLiteral("tiny.png"));
+        made.card.save(made.cardFile);
+        QImage tiny(16, 16, QImage::Format_Grayscale8);
+        tiny.fill(255);
+        tiny.save(made.tinyFile);
+        return made;
+    }();
+    return p;
+}
+
+QByteArray expectedCard() {
+    return "<barcode type=\"QRCode\">" + orv::sceneCodes(1).qrText.toUtf8() + "</barcode>";
+}
+
+// zbarimg's output for file ("" when it found nothing or is missing).
+QByteArray zbarimg(const QString& file) {
+    const QByteArray command = "zbarimg -q --raw '" + file.toLocal8Bit() + "' 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.constData(), "r"), pclose);
+    QByteArray out;
+    char buffer[512];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe.get()))
+        out += buffer;
+    return out.trimmed();
+}
+
+void BM_ReaderCardFrame(benchmark::State& state) {
+    const QImage& frame = pictures().card;
+    const orv::BarcodeReadOptions options{24, int(state.range(0))};
+    if (orv::barcodeElements(orv::readBarcodes(frame, options)) != expectedCard()) {
+        state.SkipWithError("the reader did not read the card's QR code");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(orv::readBarcodes(frame, options));
+    state.SetLabel(state.range(0) ? "reduced copy first" : "full size only");
+}
+BENCHMARK(BM_ReaderCardFrame)->Arg(1400)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ReaderDocumentFrame(benchmark::State& state) {
+    const QImage& frame = pictures().document;
+    const orv::BarcodeReadOptions options{24, int(state.range(0))};
+    if (orv::readBarcodes(frame, options).size() != 2) {
+        state.SkipWithError("the reader did not read both codes of the page");
+        return;
+    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(orv::readBarcodes(frame, options));
+    state.SetLabel(state.range(0) ? "reduced copy first" : "full size only");
+}
+BENCHMARK(BM_ReaderDocumentFrame)->Arg(1400)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The reader from the PNG file, as zbarimg reads it.
+void BM_ReaderCardFile(benchmark::State& state) {
+    const QString file = pictures().cardFile;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(orv::readBarcodes(QImage(file)));
+}
+BENCHMARK(BM_ReaderCardFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ZbarimgCardFile(benchmark::State& state) {
+    const QString file = pictures().cardFile;
+    const QByteArray found = zbarimg(file);
+    if (found != orv::sceneCodes(1).qrText.toUtf8()) {
+        state.SkipWithError(
+            ("zbarimg did not read the card's QR code: '" + found + "'").constData());
+        return;
+    }
+    const QByteArray command = "zbarimg -q --raw '" + file.toLocal8Bit() + "' >/dev/null 2>&1";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(std::system(command.constData()));
+}
+BENCHMARK(BM_ZbarimgCardFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// zbarimg's start and a 16 x 16 picture: the part of the above that is not
+// reading barcodes.
+void BM_ZbarimgStart(benchmark::State& state) {
+    const QByteArray command =
+        "zbarimg -q --raw '" + pictures().tinyFile.toLocal8Bit() + "' >/dev/null 2>&1";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(std::system(command.constData()));
+}
+BENCHMARK(BM_ZbarimgStart)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv); // fonts for the scenes
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
