@@ -1,13 +1,17 @@
 // Build-time generator of the application's skin style sheets and images.
 //
-//   make_resources <skin template> <output folder>
+//   make_resources <skin template> <output folder> <icon font>
 //
 // Writes image/<skin>.css for the six skins, the small images the style
-// sheets name, the window icon image/orv.png, and resources.qrc listing them.
+// sheets name, the window icon image/orv.png, the whiteboard's tool-panel
+// images image/mark/*.png and its cursors image/eraser.png and
+// image/pencil.png (glyphs of the icon font and drawn shapes), and
+// resources.qrc listing them.
 
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -162,6 +166,131 @@ QImage appIcon() {
     return img;
 }
 
+// ---- Whiteboard tool panel and cursors ------------------------------------
+
+const QColor markFill(0xFA, 0xFA, 0xFA);
+const QColor markOnFill(0xFF, 0xC8, 0x32);
+const QColor markEdge(0x28, 0x1E, 0x1E, 230);
+
+// A filled outline of a stroked path (line art drawn like a glyph).
+QPainterPath strokeOf(const QPainterPath& path, qreal width) {
+    QPainterPathStroker stroker;
+    stroker.setWidth(width);
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    return stroker.createStroke(path).simplified();
+}
+
+// shape scaled to fit box (keeping its proportions) and centred in it,
+// filled with fill and edged dark, so that it reads on any picture.
+void drawFitted(QPainter& p, const QPainterPath& shape, const QRectF& box, const QColor& fill,
+                qreal edge) {
+    const QRectF b = shape.boundingRect();
+    if (b.isEmpty())
+        return;
+    const qreal scale = qMin(box.width() / b.width(), box.height() / b.height());
+    QTransform t;
+    t.translate(box.center().x(), box.center().y());
+    t.scale(scale, scale);
+    t.translate(-b.center().x(), -b.center().y());
+    const QPainterPath placed = t.map(shape);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.strokePath(placed, QPen(markEdge, edge, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.fillPath(placed, fill);
+}
+
+QPainterPath glyphPath(const QFont& font, ushort code) {
+    QPainterPath path;
+    path.addText(0, 0, font, QString(QChar(code)));
+    return path;
+}
+
+struct MarkIcon {
+    const char* name;
+    ushort glyph; // 0: drawn shape
+};
+
+// Drawn shapes for the tools the icon font has no glyph for, on a 20 x 20 grid.
+QPainterPath markShape(const QString& name) {
+    QPainterPath line;
+    if (name == QLatin1String("line")) {
+        line.moveTo(2, 18);
+        line.lineTo(18, 2);
+        return strokeOf(line, 2.6);
+    }
+    if (name == QLatin1String("trangle")) {
+        line.moveTo(10, 2);
+        line.lineTo(2, 18);
+        line.lineTo(18, 18);
+        line.closeSubpath();
+        return strokeOf(line, 2.6);
+    }
+    if (name == QLatin1String("rect")) {
+        line.addRect(QRectF(2, 4, 16, 12));
+        return strokeOf(line, 2.6);
+    }
+    if (name == QLatin1String("ellipse")) {
+        line.addEllipse(QRectF(1, 4, 18, 12));
+        return strokeOf(line, 2.6);
+    }
+    // Line width: three strokes, thin to thick.
+    QPainterPath out;
+    const qreal widths[] = {0.8, 2.4, 5.0};
+    qreal y = 3;
+    for (qreal w : widths) {
+        QPainterPath l;
+        l.moveTo(2, y);
+        l.lineTo(18, y);
+        out.addPath(strokeOf(l, w));
+        y += 6.8;
+    }
+    return out.simplified();
+}
+
+QImage markIcon(const QFont& font, const MarkIcon& icon, bool on) {
+    QImage img = canvas(25, 25);
+    QPainter p(&img);
+    const QPainterPath shape = icon.glyph ? glyphPath(font, icon.glyph) : markShape(icon.name);
+    drawFitted(p, shape, QRectF(2.5, 2.5, 20, 20), on ? markOnFill : markFill, 2.2);
+    return img;
+}
+
+// The pencil cursor: the pencil's tip at the hot spot (0, 24).
+QImage pencilCursor(const QFont& font) {
+    QImage img = canvas(32, 32);
+    QPainter p(&img);
+    const QPainterPath pencil = glyphPath(font, 0xF040);
+    const QRectF b = pencil.boundingRect();
+    const qreal scale = 23.0 / qMax(b.width(), b.height());
+    QTransform t;
+    t.translate(0.8, 24.2);
+    t.scale(scale, scale);
+    t.translate(-b.left(), -b.bottom());
+    const QPainterPath placed = t.map(pencil);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.strokePath(placed, QPen(markEdge, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.fillPath(placed, markFill);
+    return img;
+}
+
+// The eraser cursor: the 40-pixel disc it clears, with the eraser glyph in
+// the middle; hot spot at the centre.
+QImage eraserCursor(const QFont& font) {
+    QImage img = canvas(40, 40);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(QColor(255, 255, 255, 40));
+    p.setPen(QPen(markEdge, 1.0));
+    p.drawEllipse(QRectF(0.5, 0.5, 39, 39));
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, 220), 1.0, Qt::DashLine));
+    p.drawEllipse(QRectF(1.5, 1.5, 37, 37));
+    drawFitted(p, glyphPath(font, 0xF12D), QRectF(11, 11, 18, 18), markFill, 1.8);
+    return img;
+}
+
+bool markImages(const QString& fontPath, const QString& out, QStringList& files);
+
 bool save(const QImage& img, const QString& dir, const QString& name, QStringList& files) {
     const QString rel = QStringLiteral("image/") + name;
     if (!img.save(dir + QLatin1Char('/') + rel, "PNG")) {
@@ -172,12 +301,42 @@ bool save(const QImage& img, const QString& dir, const QString& name, QStringLis
     return true;
 }
 
+bool markImages(const QString& fontPath, const QString& out, QStringList& files) {
+    const int id = QFontDatabase::addApplicationFont(fontPath);
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    if (families.isEmpty()) {
+        std::fprintf(stderr, "make_resources: cannot load the icon font %s\n",
+                     qPrintable(fontPath));
+        return false;
+    }
+    QFont font(families.first());
+    font.setPixelSize(64);
+    QDir().mkpath(out + QStringLiteral("/image/mark"));
+
+    // In the order of the panel's buttons.
+    const MarkIcon icons[] = {
+        {"mouse", 0xF245}, {"clean", 0xF1F8},    {"pen", 0xF040},
+        {"line", 0},       {"texticon", 0xF031}, {"trangle", 0},
+        {"rect", 0},       {"ellipse", 0},       {"lw", 0},
+        {"color", 0xF1FC}, {"opcity", 0xF042},   {"eraser", 0xF12D},
+        {"back", 0xF060},  {"quit", 0xF011},
+    };
+    for (const MarkIcon& icon : icons) {
+        const QString name = QLatin1String("mark/") + QLatin1String(icon.name);
+        if (!save(markIcon(font, icon, false), out, name + QStringLiteral(".png"), files) ||
+            !save(markIcon(font, icon, true), out, name + QStringLiteral("on.png"), files))
+            return false;
+    }
+    return save(pencilCursor(font), out, QStringLiteral("pencil.png"), files) &&
+           save(eraserCursor(font), out, QStringLiteral("eraser.png"), files);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_resources <skin template> <output folder>\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: make_resources <skin template> <output folder> <icon font>\n");
         return 2;
     }
     QFile tpl(QString::fromLocal8Bit(argv[1]));
@@ -211,7 +370,8 @@ int main(int argc, char* argv[]) {
               save(arrow(10, 0, frame), out, QStringLiteral("scroll_down.png"), files) &&
               save(arrow(10, 90, frame), out, QStringLiteral("scroll_left.png"), files) &&
               save(arrow(10, -90, frame), out, QStringLiteral("scroll_right.png"), files) &&
-              save(appIcon(), out, QStringLiteral("orv.png"), files);
+              save(appIcon(), out, QStringLiteral("orv.png"), files) &&
+              markImages(QString::fromLocal8Bit(argv[3]), out, files);
     if (!ok)
         return 1;
 
