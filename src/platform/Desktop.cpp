@@ -1,7 +1,11 @@
 #include "platform/Desktop.h"
 
 #include <QDesktopServices>
+#include <QDrag>
 #include <QFileDialog>
+#include <QMimeData>
+
+#include <memory>
 
 namespace platform {
 
@@ -17,6 +21,10 @@ SaveFileChooser& saveFileChooser() {
 UrlOpener& urlOpener() {
     static UrlOpener opener;
     return opener;
+}
+DragStarter& dragStarter() {
+    static DragStarter starter;
+    return starter;
 }
 } // namespace
 
@@ -49,6 +57,21 @@ bool openUrl(const QUrl& url) {
 
 void setUrlOpener(UrlOpener opener) {
     urlOpener() = std::move(opener);
+}
+
+Qt::DropAction startDrag(QWidget* source, QMimeData* data, Qt::DropActions actions,
+                         Qt::DropAction preferred) {
+    if (dragStarter()) {
+        std::unique_ptr<QMimeData> owned(data);
+        return dragStarter()(source, owned.get(), actions, preferred);
+    }
+    auto* drag = new QDrag(source); // deleted by Qt when the drag ends
+    drag->setMimeData(data);
+    return drag->exec(actions, preferred);
+}
+
+void setDragStarter(DragStarter starter) {
+    dragStarter() = std::move(starter);
 }
 
 } // namespace platform

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QMimeData;
 class QWidget;
 
 namespace platform {
@@ -28,5 +29,13 @@ void setSaveFileChooser(SaveFileChooser chooser);
 bool openUrl(const QUrl& url);
 using UrlOpener = std::function<bool(const QUrl&)>;
 void setUrlOpener(UrlOpener opener);
+
+// Drags data (owned by the call) from source, offering actions with
+// preferred first; returns when the drop or the cancel has happened.
+Qt::DropAction startDrag(QWidget* source, QMimeData* data, Qt::DropActions actions,
+                         Qt::DropAction preferred);
+using DragStarter =
+    std::function<Qt::DropAction(QWidget*, const QMimeData*, Qt::DropActions, Qt::DropAction)>;
+void setDragStarter(DragStarter starter);
 
 } // namespace platform
