@@ -1,6 +1,115 @@
-// Whiteboard and snapshot mode. Not built yet.
+// Whiteboard and snapshot mode: the main window's side.
 
+#include "annotation/AnnotatedPicture.h"
+#include "annotation/QSnapWidget.h"
+#include "annotation/QVisualizer.h"
 #include "app/MainForm.h"
+#include "camera/OrvCoreLib.h"
+#include "camera/QSmallWidget.h"
+#include "platform/Paths.h"
+#include "ui_MainForm.h"
 
-void MainForm::enterVisualizer(const QString&) {}
-void MainForm::switch2SnapMode(const QString&) {}
+#include <QDir>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QSaveFile>
+#include <QScreen>
+#include <QTemporaryDir>
+
+void MainForm::initAnnotation() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+
+    snapWindow = new QSnapWidget(nullptr);
+    snapWindow->setGeometry(0, 0, 320, 240);
+    if (screen) {
+        const QRect available = screen->availableGeometry();
+        snapWindow->move(QSnapWidget::placeIn(available).topLeft() + available.topLeft());
+    }
+    snapWindow->hide();
+
+    visualizerWindow = new QVisualizer(nullptr);
+    visualizerWindow->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    if (screen)
+        visualizerWindow->setGeometry(screen->virtualGeometry());
+    visualizerWindow->hide();
+}
+
+void MainForm::deleteAnnotation() {
+    delete visualizerWindow;
+    visualizerWindow = nullptr;
+    delete snapWindow;
+    snapWindow = nullptr;
+}
+
+void MainForm::enterVisualizer(const QString&) {
+    if (!visualizerWindow)
+        return;
+    hide();
+    OrvSetHwnd(cfg.mainCameraIndex, visualizerWindow->winId());
+    visualizerWindow->show();
+    visualizerWindow->activateWindow(); // keys: the text box, undo and save
+}
+
+void MainForm::switch2SnapMode(const QString&) {
+    if (!snapWindow)
+        return;
+    hide();
+    if (ui->checkBoxInVideo->isChecked())
+        pDiaSmallVideo->hide();
+    OrvSetHwnd(cfg.mainCameraIndex, snapWindow->winId());
+    snapWindow->show();
+}
+
+void MainForm::restorePreview() {
+    if (ui->checkBoxInVideo->isChecked())
+        pDiaSmallVideo->show();
+    OrvSetHwnd(cfg.mainCameraIndex, previewHandle);
+}
+
+int MainForm::snapCapture(const QByteArray& path) {
+    return OrvCapture(cfg.mainCameraIndex, path.constData());
+}
+
+bool MainForm::saveAnnotatedCapture() {
+    if (!visualizerWindow)
+        return false;
+    const int main = cfg.mainCameraIndex;
+
+    // The frame goes to a folder of our own (created private by mkdtemp),
+    // so nothing planted in the shared temporary folder is followed.
+    QTemporaryDir work(QDir::tempPath() + QStringLiteral("/orvanta-board-XXXXXX"));
+    const QByteArray frame = platform::toLocal(work.filePath(QStringLiteral("frame.jpg")));
+    QRect video;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    if (OrvGetVideoRectEx(main, &left, &top, &right, &bottom) == 0)
+        video = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    QImage picture;
+    if (work.isValid() && !video.isEmpty() && OrvCapture(main, frame.constData()) > 0)
+        picture.load(platform::fromLocal(frame));
+    if (picture.isNull()) {
+        reportCaptureFailure();
+        return false;
+    }
+    const QImage annotated = annotation::annotate(picture, *visualizerWindow->board, video);
+
+    // A capture of the working folder, written as JPEG.
+    QByteArray path = BuildCapturePath();
+    if (!path.endsWith(".jpg")) {
+        if (path.endsWith(fileExtension))
+            path.chop(fileExtension.size());
+        path += ".jpg";
+    }
+    QSaveFile file(platform::fromLocal(path));
+    bool written = file.open(QIODevice::WriteOnly);
+    if (written) {
+        QImageWriter writer(&file, "jpg");
+        writer.setQuality(cfg.JPGQuality);
+        written = writer.write(annotated) && file.commit();
+    }
+    if (!written) {
+        reportCaptureFailure();
+        return false;
+    }
+    AddThumbItem(path);
+    return true;
+}

@@ -81,6 +81,9 @@ MainForm::MainForm() : QDialog(nullptr) {
     // 12: dialogs created once and reused.
     barcodeDialog = new QBarcodeResultDlg(this);
     barcodeDialog->hide();
+    // The whiteboard and snapshot windows, after the settings (the board
+    // takes the pen settings from them).
+    initAnnotation();
 
     // 13: Documents folder and the working folder.
     documentsDir = platform::documentsLocation();
@@ -166,6 +169,8 @@ MainForm::~MainForm() {
     // 1-3.
     if (pDiaSmallVideo)
         pDiaSmallVideo->hide();
+    // Windows without a parent: they go with the main window.
+    deleteAnnotation();
     cfg.showWater = ui->checkBoxWaterMark->isChecked();
     deleteMenu();
     delete ui;

@@ -15,6 +15,8 @@ class QPreviewWidget;
 class QSmallWidget;
 class ThumbnailStrip;
 class QBarcodeResultDlg;
+class QSnapWidget;
+class QVisualizer;
 
 namespace Ui {
 class MainForm;
@@ -90,6 +92,17 @@ public:
     static QString driverWindowTitle() { return QStringLiteral("OrvTwainDriver"); }
 
     QBarcodeResultDlg* barcodeDialog = nullptr;
+
+    // ---- whiteboard and snapshot mode ----------------------------------------------
+    QVisualizer* visualizerWindow = nullptr;
+    QSnapWidget* snapWindow = nullptr;
+    void initAnnotation();
+    void deleteAnnotation();
+    // The main camera's picture to path; the library's result.
+    int snapCapture(const QByteArray& path);
+    // The current picture with the whiteboard's annotations as a capture in
+    // the working folder; false when it failed (the user has been told).
+    bool saveAnnotatedCapture();
 
     // ---- capture -------------------------------------------------------------------
     QByteArray firstShotPath;
@@ -231,6 +244,9 @@ public slots:
     // Whiteboard and snapshot mode.
     void enterVisualizer(const QString& link);
     void switch2SnapMode(const QString& link);
+    // The main camera's video back into the preview (the callers show the
+    // window afterwards).
+    void restorePreview();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

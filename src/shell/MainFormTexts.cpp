@@ -9,7 +9,7 @@
 
 namespace {
 
-enum class Prop { Text, ToolTip, Title, Link };
+enum class Prop { Text, ToolTip, Title, Link, ModeLink };
 
 struct TextEntry {
     std::function<QWidget*(Ui::MainForm*)> widget;
@@ -28,8 +28,8 @@ const TextEntry mainTexts[] = {
     {W(btnMenu_Close), Prop::ToolTip, "关闭", "Close"},
     {W(label_9), Prop::Text, "文件路径:", "File path:"},
     {W(pushBtnOpenFolder), Prop::Text, "打开", "Go..."},
-    {W(labelMarkMode), Prop::Link, "进入展台", "Whiteboard"},
-    {W(labelSnapMode), Prop::Link, "快速抓图", "Snapmode"},
+    {W(labelMarkMode), Prop::ModeLink, "进入展台", "Whiteboard"},
+    {W(labelSnapMode), Prop::ModeLink, "快速抓图", "Snapmode"},
     {W(compinfo), Prop::Link, "Orvanta", "Orvanta"},
     {W(pushButtonDrag), Prop::ToolTip, "设置鼠标为拖动模式", "Drag mode"},
     {W(pushButtonCut), Prop::ToolTip, "设置鼠标为画框模式", "Draw rectangle mode"},
@@ -104,6 +104,12 @@ void setText(QWidget* w, Prop prop, const QString& text) {
     case Prop::Link:
         if (auto* label = qobject_cast<QLabel*>(w))
             label->setText(QStringLiteral("<a href=\"#\">%1</a>").arg(text));
+        break;
+    case Prop::ModeLink: // the whiteboard and snapshot links are green
+        if (auto* label = qobject_cast<QLabel*>(w))
+            label->setText(
+                QStringLiteral("<a href=\"#\"><span style=\"color:#00A000;\">%1</span></a>")
+                    .arg(text));
         break;
     }
 }
