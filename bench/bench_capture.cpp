@@ -1,0 +1,157 @@
+// The capture path's cost on a full 2592x1944 frame of the desk scene:
+// - JPEG at quality 75: our encoder, the whole capture (chain, encode,
+//   temporary file, flush, rename), and libjpeg-turbo's own TurboJPEG
+//   compression of the same pixels side by side;
+// - the processing steps that auto crop, black-and-white and background
+//   removal add;
+// - a multi-page PDF: appending one page to a file of 1, 199 or 999 pages.
+// The 20-page PDF against img2pdf is bench/pdf_from_jpegs.sh.
+
+#include "CaptureJob.h"
+#include "ImageChain.h"
+#include "JpegWriter.h"
+#include "PageGeometry.h"
+#include "PdfWriter.h"
+#include "SceneRenderer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+
+#include <turbojpeg.h>
+#include <unistd.h>
+
+using namespace orv::capture;
+
+namespace {
+
+const QSize kFrame(2592, 1944);
+
+const QImage& frame() {
+    static const QImage scene = orv::renderScene(0, kFrame);
+    return scene;
+}
+
+QTemporaryDir& scratch() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+Picture framePicture() {
+    Picture p;
+    p.image = frame();
+    p.jpgQuality = 75;
+    return p;
+}
+
+void BM_JpegOurs(benchmark::State& state) {
+    const Picture picture = framePicture();
+    size_t bytes = 0;
+    for (auto _ : state) {
+        const QByteArray jpeg = encodeJpeg(picture);
+        bytes = size_t(jpeg.size());
+        benchmark::DoNotOptimize(jpeg.constData());
+    }
+    state.counters["bytes"] = double(bytes);
+}
+BENCHMARK(BM_JpegOurs)->Unit(benchmark::kMillisecond);
+
+void BM_JpegTurboJpeg(benchmark::State& state) {
+    const QImage& image = frame();
+    tjhandle handle = tjInitCompress();
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    for (auto _ : state) {
+        if (tjCompress2(handle, image.constBits(), image.width(), int(image.bytesPerLine()),
+                        image.height(), TJPF_BGRX, &buffer, &size, TJSAMP_420, 75, 0) != 0)
+            state.SkipWithError("tjCompress2 failed");
+        benchmark::DoNotOptimize(buffer);
+    }
+    state.counters["bytes"] = double(size);
+    tjFree(buffer);
+    tjDestroy(handle);
+}
+BENCHMARK(BM_JpegTurboJpeg)->Unit(benchmark::kMillisecond);
+
+// The whole capture to a .jpg: chain (no settings), encode, temporary file,
+// fsync, rename.
+void BM_CaptureToJpegFile(benchmark::State& state) {
+    CaptureRequest request;
+    request.frame = frame();
+    const QByteArray path = QFile::encodeName(scratch().filePath(QStringLiteral("capture.jpg")));
+    for (auto _ : state)
+        if (runCapture(path, request) != 1)
+            state.SkipWithError("capture failed");
+}
+BENCHMARK(BM_CaptureToJpegFile)->Unit(benchmark::kMillisecond);
+
+void BM_FindPage(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(findDocuments(frame()));
+}
+BENCHMARK(BM_FindPage)->Unit(benchmark::kMillisecond);
+
+void BM_ChainAutoCrop(benchmark::State& state) {
+    ChainSettings s;
+    s.autoCrop = true;
+    ChainResult result;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(runChain(frame(), s, &result));
+}
+BENCHMARK(BM_ChainAutoCrop)->Unit(benchmark::kMillisecond);
+
+void BM_BlackAndWhite(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(applyColourMode(frame(), 2));
+}
+BENCHMARK(BM_BlackAndWhite)->Unit(benchmark::kMillisecond);
+
+void BM_RemoveBackground(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(removeBackground(frame()));
+}
+BENCHMARK(BM_RemoveBackground)->Unit(benchmark::kMillisecond);
+
+// Appending page n to a multi-page PDF whose earlier pages are the same
+// frame; after each append the file is cut back, so every iteration adds the
+// same page n. Dominated by the two flushes of an append.
+void BM_PdfAppendPage(benchmark::State& state) {
+    const int page = int(state.range(0));
+    const PdfImage image = pdfImageOf(framePicture());
+    const QByteArray path =
+        QFile::encodeName(scratch().filePath(QStringLiteral("append%1.pdf").arg(page)));
+    QFile::remove(QFile::decodeName(path));
+    for (int i = 1; i < page; ++i)
+        if (appendPdf(path, {image}) != PdfStatus::Written) {
+            state.SkipWithError("building the file failed");
+            return;
+        }
+    const qint64 before = QFileInfo(QFile::decodeName(path)).size();
+    for (auto _ : state) {
+        if (appendPdf(path, {image}) != PdfStatus::Written)
+            state.SkipWithError("append failed");
+        state.PauseTiming();
+        if (::truncate(path.constData(), before) != 0)
+            state.SkipWithError("truncate failed");
+        state.ResumeTiming();
+    }
+    state.counters["file_MB"] = double(before) / 1e6;
+    QFile::remove(QFile::decodeName(path));
+}
+BENCHMARK(BM_PdfAppendPage)->Arg(2)->Arg(200)->Arg(1000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv); // the scene's text needs fonts
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
