@@ -233,6 +233,10 @@ QByteArray MainForm::NextFileName() {
 
 QByteArray MainForm::BuildCapturePath() {
     const QByteArray path = naming::capturePath(imageFolder, NextFileName(), fileExtension);
+    // A multi-page PDF grows by one page per capture under the same name:
+    // deleting it would throw away every earlier page.
+    if (ui->comboBoxFmt->currentIndex() == MultiPagePdf)
+        return path;
     const QString file = platform::fromLocal(path);
     if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
         QFile::remove(file);

@@ -90,6 +90,13 @@ void TestNaming::multiPagePdfKeepsTheName() {
     QCOMPARE(form->NextFileName(), QByteArray("Image00000"));
     QCOMPARE(form->NextFileName(), QByteArray("Image00000"));
     QCOMPARE(form->cfg.fileNameCounter, 0);
+    // The pages taken so far stay: the next capture appends to the file.
+    QFile pdf(QString::fromLocal8Bit(form->imageFolder) + "/Image00000.pdf");
+    QVERIFY(pdf.open(QIODevice::WriteOnly));
+    pdf.write("%PDF-1.4 earlier pages");
+    pdf.close();
+    QCOMPARE(form->BuildCapturePath(), form->imageFolder + "/Image00000.pdf");
+    QVERIFY(pdf.exists());
     form->ui->comboBoxFmt->setCurrentIndex(1);
     QCOMPARE(core().callsOf("OrvSetPDFMode").last().args[1].toInt(), 1);
     delete form;
