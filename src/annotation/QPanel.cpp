@@ -155,7 +155,8 @@ void QPanel::onBtnQuit() {
 void QPanel::onButton(int i) {
     if (i < 0 || i >= panel::kButtonCount)
         return;
-    (this->*buttonTable[i].slot)();
+    // The hidden button of that index runs its slot.
+    m_buttons[i]->click();
     if (!panel::keepsTextBox(i) && m_board)
         m_board->closeTextBox();
     if (m_visualizer)
