@@ -9,6 +9,8 @@
 #include "OrvCoreLib.h"
 #include "orvcore/OrvCoreTesting.h"
 
+#include "EngineTestSupport.h"
+
 #define ZX_USE_UTF8
 #include <ZXing/DecodeHints.h>
 #include <ZXing/ReadBarcode.h>
@@ -24,21 +26,10 @@
 
 namespace {
 
-const QColor kOwnBackground(255, 0, 255); // what a surface shows when no camera paints it
-
-// A plain native widget, as the application hands to the library.
-std::unique_ptr<QWidget> makeSurface(QSize size) {
-    auto w = std::make_unique<QWidget>();
-    QPalette palette = w->palette();
-    palette.setColor(QPalette::Window, kOwnBackground);
-    w->setPalette(palette);
-    w->setAutoFillBackground(true);
-    w->resize(size);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get()))
-        qWarning("surface not exposed");
-    return w;
-}
+using enginetest::frameSizeOf;
+using enginetest::grab;
+using enginetest::kOwnBackground;
+using enginetest::makeSurface;
 
 struct Stats {
     double mean = 0;
@@ -67,10 +58,6 @@ bool allPixels(const QImage& image, const QRect& area, QRgb colour) {
             if ((image.pixel(x, y) & 0xffffff) != (colour & 0xffffff))
                 return false;
     return true;
-}
-
-QImage grab(QWidget* w) {
-    return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 QRect pictureArea(QWidget* w, QSize frameSize) {
@@ -110,11 +97,6 @@ double difference(const QImage& a, const QImage& b) {
     return sum / (3.0 * a.width() * a.height());
 }
 
-QSize frameSizeOf(int cam) {
-    int w = 0, h = 0;
-    return OrvTestGetFrameSize(cam, &w, &h) == 0 ? QSize(w, h) : QSize();
-}
-
 QSize viewSizeOf(int cam) {
     int w = 0, h = 0;
     return OrvTestGetViewFrameSize(cam, &w, &h) == 0 ? QSize(w, h) : QSize();
@@ -151,14 +133,7 @@ class TestEngine : public QObject {
 
     // Restarts the library with n virtual cameras (and a pages folder).
     void startEngine(int cameras, const QByteArray& pages = {}) {
-        OrvTestShutdown();
-        qputenv("ORVANTA_VIRTUAL_CAMERAS", QByteArray::number(cameras));
-        if (pages.isEmpty())
-            qunsetenv("ORVANTA_VIRTUAL_PAGES");
-        else
-            qputenv("ORVANTA_VIRTUAL_PAGES", pages);
-        QCOMPARE(OrvInit(), 0);
-        QCOMPARE(OrvGetCameraCount(), cameras);
+        QVERIFY(enginetest::restartEngine(cameras, pages));
     }
 
 private slots:

@@ -8,6 +8,8 @@
 #include "OrvCoreLib.h"
 #include "orvcore/OrvCoreTesting.h"
 
+#include "EngineTestSupport.h"
+
 #define ZX_USE_UTF8
 #include <ZXing/BitMatrix.h>
 #include <ZXing/CharacterSet.h>
@@ -116,19 +118,8 @@ int multiReadInChild(const QImage& page) {
     return WIFSIGNALED(status) ? -WTERMSIG(status) : WEXITSTATUS(status);
 }
 
-std::unique_ptr<QWidget> makeSurface() {
-    auto w = std::make_unique<QWidget>();
-    w->resize(400, 300);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get()))
-        qWarning("surface not exposed");
-    return w;
-}
-
-QSize frameSizeOf(int cam) {
-    int w = 0, h = 0;
-    return OrvTestGetFrameSize(cam, &w, &h) == 0 ? QSize(w, h) : QSize();
-}
+using enginetest::frameSizeOf;
+using enginetest::makeSurface;
 
 } // namespace
 
@@ -136,14 +127,7 @@ class TestEngineBarcode : public QObject {
     Q_OBJECT
 
     void startEngine(int cameras, const QByteArray& pages = {}) {
-        OrvTestShutdown();
-        qputenv("ORVANTA_VIRTUAL_CAMERAS", QByteArray::number(cameras));
-        if (pages.isEmpty())
-            qunsetenv("ORVANTA_VIRTUAL_PAGES");
-        else
-            qputenv("ORVANTA_VIRTUAL_PAGES", pages);
-        QCOMPARE(OrvInit(), 0);
-        QCOMPARE(OrvGetCameraCount(), cameras);
+        QVERIFY(enginetest::restartEngine(cameras, pages));
     }
 
     // Opens camera at resolution into surface and waits for a frame.

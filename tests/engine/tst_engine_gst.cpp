@@ -13,6 +13,8 @@
 #include "OrvCoreLib.h"
 #include "orvcore/OrvCoreTesting.h"
 
+#include "EngineTestSupport.h"
+
 #include <QDir>
 #include <QThread>
 #include <QWidget>
@@ -110,24 +112,9 @@ QStringList videoNodes() {
 
 // ---- Widgets, as the application hands them to the library ----
 
-const QColor kOwnBackground(255, 0, 255);
-
-std::unique_ptr<QWidget> makeSurface(QSize size) {
-    auto w = std::make_unique<QWidget>();
-    QPalette palette = w->palette();
-    palette.setColor(QPalette::Window, kOwnBackground);
-    w->setPalette(palette);
-    w->setAutoFillBackground(true);
-    w->resize(size);
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get()))
-        qWarning("surface not exposed");
-    return w;
-}
-
-QImage grab(QWidget* w) {
-    return w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-}
+using enginetest::grab;
+using enginetest::kOwnBackground;
+using enginetest::makeSurface;
 
 // The widget shows the colour bars in the picture area fitted for frameSize.
 bool showsBars(QWidget* w, QSize frameSize) {
@@ -144,10 +131,7 @@ bool showsOwnBackground(QWidget* w) {
     return true;
 }
 
-QSize frameSizeOf(int cam) {
-    int w = 0, h = 0;
-    return OrvTestGetFrameSize(cam, &w, &h) == 0 ? QSize(w, h) : QSize();
-}
+using enginetest::frameSizeOf;
 
 QString describe(const ControlInfo& c) {
     QString text = QStringLiteral("%1 %2 %3..%4 =%5")
