@@ -1,6 +1,7 @@
 // The profile file (orvconf.ini): the INI read and write rules, every settings
 // key with its three sources of value, and damaged or unwritable files.
 
+#include "../support/Unprivileged.h"
 #include "config/ProfileFile.h"
 #include "config/Settings.h"
 #include "config/SettingsFile.h"
@@ -157,25 +158,6 @@ void compareAll(const Settings& actual, const Settings& expected) {
             QFAIL(qPrintable(QStringLiteral("key %1 differs").arg(c.key)));
     }
 }
-
-// Takes away root's right to write anywhere for the lifetime of the object, so
-// that file permissions count when the tests run as root. The saved user id
-// stays root so that the rights can come back.
-class Unprivileged {
-public:
-    Unprivileged() {
-        if (geteuid() == 0)
-            m_dropped = setresuid(65534, 65534, 0) == 0;
-    }
-    ~Unprivileged() {
-        if (m_dropped && setresuid(0, 0, 0) != 0)
-            std::abort();
-    }
-    bool active() const { return geteuid() != 0; }
-
-private:
-    bool m_dropped = false;
-};
 
 } // namespace
 

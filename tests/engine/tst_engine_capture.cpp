@@ -4,6 +4,7 @@
 // failures (closed camera, unknown extension, unwritable folder, a file at
 // the path that is not ours).
 
+#include "../support/Unprivileged.h"
 #include "CaptureTestSupport.h"
 
 #include "OrvCoreLib.h"
@@ -28,24 +29,6 @@ namespace {
 
 constexpr int k1600 = 2; // resolution index of 1600x1200
 constexpr int kTimeout = 20000;
-
-// Drops root's rights for a scope, so that folder permissions apply.
-class Unprivileged {
-public:
-    Unprivileged() {
-        if (geteuid() == 0)
-            m_dropped = setresuid(65534, 65534, 0) == 0;
-    }
-    ~Unprivileged() {
-        if (m_dropped && setresuid(0, 0, 0) != 0)
-            std::abort();
-    }
-    Unprivileged(const Unprivileged&) = delete;
-    Unprivileged& operator=(const Unprivileged&) = delete;
-
-private:
-    bool m_dropped = false;
-};
 
 QByteArray local(const QString& path) {
     return QFile::encodeName(path);
