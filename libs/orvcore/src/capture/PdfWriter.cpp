@@ -189,11 +189,12 @@ Update buildUpdate(TreeState& state, const QList<PdfImage>& pages, qint64 base) 
 
 // ---- Reading our own files ----
 
-bool readAt(int fd, qint64 offset, qint64 length, QByteArray* out) {
-    out->resize(length);
+// Repeats a positioned read or write until length bytes are done; io(done)
+// transfers from offset + done and returns what pread/pwrite return.
+template <typename Io> bool transferAll(qint64 length, Io io) {
     qint64 done = 0;
     while (done < length) {
-        const ssize_t n = ::pread(fd, out->data() + done, size_t(length - done), offset + done);
+        const ssize_t n = io(done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -203,18 +204,18 @@ bool readAt(int fd, qint64 offset, qint64 length, QByteArray* out) {
     return true;
 }
 
+bool readAt(int fd, qint64 offset, qint64 length, QByteArray* out) {
+    out->resize(length);
+    return transferAll(length, [&](qint64 done) {
+        return ::pread(fd, out->data() + done, size_t(length - done), offset + done);
+    });
+}
+
 bool writeAt(int fd, qint64 offset, const QByteArray& data) {
-    qint64 done = 0;
-    while (done < data.size()) {
-        const ssize_t n =
-            ::pwrite(fd, data.constData() + done, size_t(data.size() - done), offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += n;
-    }
-    return true;
+    const qint64 length = data.size();
+    return transferAll(length, [&](qint64 done) {
+        return ::pwrite(fd, data.constData() + done, size_t(length - done), offset + done);
+    });
 }
 
 // The integer after key in text ("/Size 12"); -1 when absent.
