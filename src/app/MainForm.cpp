@@ -237,9 +237,7 @@ void MainForm::timerEvent(QTimerEvent* event) {
         return;
     // Wait until the library reports a valid picture rectangle after a
     // resolution change, then fit the small window; at most ten ticks.
-    const int main = cfg.mainCameraIndex;
-    smallwindow::VideoRect v = smallwindow::parseVideoRect(OrvGetVideoRect(main));
-    OrvGetVideoRectEx(main, &v.left, &v.top, &v.right, &v.bottom);
+    const smallwindow::VideoRect v = mainVideoRect();
     const bool settled = v.left >= 0 && v.top >= 0 && v.right > v.left && v.bottom > v.top;
     if (settled)
         fitSmallWindow();

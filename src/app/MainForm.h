@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera/SmallWindowGeometry.h"
 #include "config/Settings.h"
 
 #include <QByteArray>
@@ -134,6 +135,8 @@ public:
     int currentDPI() const;
 
     // ---- small vice window over the main picture ----------------------------------
+    // Where the main picture is drawn in the preview, as the library reports it.
+    smallwindow::VideoRect mainVideoRect();
     void updateAllowedArea();
     void fitSmallWindow();
     void afterRotation();

@@ -87,12 +87,16 @@ void MainForm::moveEvent(QMoveEvent* event) {
     pDiaSmallVideo->moveClamped(pDiaSmallVideo->pos() + (event->pos() - event->oldPos()));
 }
 
-void MainForm::updateAllowedArea() {
+smallwindow::VideoRect MainForm::mainVideoRect() {
     const int main = cfg.mainCameraIndex;
     smallwindow::VideoRect v = smallwindow::parseVideoRect(OrvGetVideoRect(main));
     OrvGetVideoRectEx(main, &v.left, &v.top, &v.right, &v.bottom);
-    pDiaSmallVideo->allowedArea =
-        smallwindow::allowedArea(pDiaSmallVideo->size(), preview->mapToGlobal(QPoint(0, 0)), v);
+    return v;
+}
+
+void MainForm::updateAllowedArea() {
+    pDiaSmallVideo->allowedArea = smallwindow::allowedArea(
+        pDiaSmallVideo->size(), preview->mapToGlobal(QPoint(0, 0)), mainVideoRect());
 }
 
 void MainForm::fitSmallWindow() {
