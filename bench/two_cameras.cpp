@@ -9,7 +9,7 @@
 //             cameras, so the emulated controls run on every new frame
 //   --zoom    zooms both views to RATIO
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -4,7 +4,7 @@
 #include "annotation/QSnapWidget.h"
 #include "annotation/QVisualizer.h"
 #include "app/MainForm.h"
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "camera/QSmallWidget.h"
 #include "platform/Paths.h"
 #include "ui_MainForm.h"

@@ -1,6 +1,6 @@
 #include "app/MainForm.h"
 
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "camera/QPreviewWidget.h"
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"

@@ -1,7 +1,7 @@
 // Devices, resolutions and DPI of the main and vice cameras.
 
 #include "app/MainForm.h"
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "camera/QSmallWidget.h"
 #include "platform/Paths.h"
 #include "ui_MainForm.h"

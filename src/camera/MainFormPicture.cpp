@@ -2,7 +2,7 @@
 // exposure, presets, auto crop, background removal, JPEG quality, print.
 
 #include "app/MainForm.h"
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "ui_MainForm.h"
 
 namespace {

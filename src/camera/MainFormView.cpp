@@ -2,7 +2,7 @@
 
 #include "app/MainForm.h"
 #include "camera/MainLayout.h"
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "camera/QPreviewWidget.h"
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"

@@ -1,7 +1,7 @@
 #include "camera/QPreviewWidget.h"
 
 #include "app/MainForm.h"
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QMouseEvent>
 #include <QWheelEvent>

@@ -1,7 +1,7 @@
 #include "camera/QSmallWidget.h"
 
 #include "app/MainForm.h"
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "camera/SmallWindowGeometry.h"
 
 #include <QMouseEvent>

@@ -2,7 +2,7 @@
 // composition, camera synthesis, double capture, vice capture, split capture.
 
 #include "app/MainForm.h"
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "camera/QSmallWidget.h"
 #include "capture/CaptureGeometry.h"
 #include "capture/FileNaming.h"

@@ -2,7 +2,7 @@
 // choice.
 
 #include "app/MainForm.h"
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "capture/FileNaming.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"

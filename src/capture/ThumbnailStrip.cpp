@@ -1,25 +1,16 @@
 #include "capture/ThumbnailStrip.h"
 
+#include <orvthumbnail/OrvThumbnail.h>
+
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-using InitLibFn = int (*)(WId);
-using SetLanguageFn = int (*)(int);
-using VoidFn = int (*)();
-using AddImageItemFn = int (*)(const char*);
-using AddImageItemExFn = int (*)(const char*, const char*, const char*);
-using SetItemCheckedFn = int (*)(int, int);
-using IsCheckedFn = int (*)(int);
-using GetImageFilePathFn = const char* (*)(int);
-using ClearAllItemFn = int (*)(int);
-} // namespace
 
 bool ThumbnailStrip::load(const QString& path, WId host) {
     library.setFileName(path);
     if (!library.load())
         return false;
-    if (auto init = resolve<InitLibFn>("InitLib"))
+    if (auto init = resolve<OrvInitLibFn>("InitLib"))
         init(host);
     return true;
 }
@@ -30,45 +21,45 @@ void ThumbnailStrip::unload() {
 }
 
 void ThumbnailStrip::setLanguage(int language) {
-    if (auto f = resolve<SetLanguageFn>("SetLanguage"))
+    if (auto f = resolve<OrvSetLanguageFn>("SetLanguage"))
         f(language);
 }
 
 void ThumbnailStrip::resize() {
-    if (auto f = resolve<VoidFn>("ResizeThumb"))
+    if (auto f = resolve<OrvResizeThumbFn>("ResizeThumb"))
         f();
 }
 
 int ThumbnailStrip::count() {
-    auto f = resolve<VoidFn>("GetImgCount");
+    auto f = resolve<OrvGetImgCountFn>("GetImgCount");
     return f ? f() : 0;
 }
 
 QByteArray ThumbnailStrip::pathAt(int index) {
-    auto f = resolve<GetImageFilePathFn>("GetImageFilePath");
+    auto f = resolve<OrvGetImageFilePathFn>("GetImageFilePath");
     const char* p = f ? f(index) : nullptr;
     return QByteArray(p ? p : "");
 }
 
 bool ThumbnailStrip::checkedAt(int index) {
-    auto f = resolve<IsCheckedFn>("IsChecked");
+    auto f = resolve<OrvIsCheckedFn>("IsChecked");
     return f && f(index) == 1;
 }
 
 void ThumbnailStrip::clear() {
-    if (auto f = resolve<ClearAllItemFn>("ClearAllItem"))
+    if (auto f = resolve<OrvClearAllItemFn>("ClearAllItem"))
         f(0);
 }
 
 void ThumbnailStrip::checkLast() {
-    auto getCount = resolve<VoidFn>("GetImgCount");
-    auto setChecked = resolve<SetItemCheckedFn>("SetItemChecked");
+    auto getCount = resolve<OrvGetImgCountFn>("GetImgCount");
+    auto setChecked = resolve<OrvSetItemCheckedFn>("SetItemChecked");
     if (getCount && setChecked)
         setChecked(getCount() - 1, 1);
 }
 
 void ThumbnailStrip::add(const QByteArray& path) {
-    if (auto f = resolve<AddImageItemFn>("AddImageItem")) {
+    if (auto f = resolve<OrvAddImageItemFn>("AddImageItem")) {
         f(path.constData());
         checkLast();
     }
@@ -76,7 +67,7 @@ void ThumbnailStrip::add(const QByteArray& path) {
 
 void ThumbnailStrip::addEx(const QByteArray& path, const QByteArray& picture,
                            const QByteArray& name) {
-    if (auto f = resolve<AddImageItemExFn>("AddImageItemEx")) {
+    if (auto f = resolve<OrvAddImageItemExFn>("AddImageItemEx")) {
         f(path.constData(), picture.constData(), name.constData());
         checkLast();
     }
@@ -85,15 +76,15 @@ void ThumbnailStrip::addEx(const QByteArray& path, const QByteArray& picture,
 ThumbnailStrip::CommitResult ThumbnailStrip::commit(const QString& file) {
     if (!library.isLoaded())
         return CommitResult::NotLoaded;
-    auto getCount = resolve<VoidFn>("GetImgCount");
+    auto getCount = resolve<OrvGetImgCountFn>("GetImgCount");
     if (!getCount)
         return CommitResult::Empty;
     const int n = getCount();
     if (n == 0)
         return CommitResult::Empty;
-    auto isChecked = resolve<IsCheckedFn>("IsChecked");
-    auto pathOf = resolve<GetImageFilePathFn>("GetImageFilePath");
-    auto clearAll = resolve<ClearAllItemFn>("ClearAllItem");
+    auto isChecked = resolve<OrvIsCheckedFn>("IsChecked");
+    auto pathOf = resolve<OrvGetImageFilePathFn>("GetImageFilePath");
+    auto clearAll = resolve<OrvClearAllItemFn>("ClearAllItem");
     if (!isChecked || !pathOf)
         return CommitResult::Unsupported;
 

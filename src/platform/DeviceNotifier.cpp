@@ -1,6 +1,6 @@
 #include "platform/DeviceNotifier.h"
 
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QMetaObject>
 #include <QMutex>

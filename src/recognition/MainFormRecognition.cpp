@@ -1,7 +1,7 @@
 // Recognition commands: barcodes, OCR, ID cards, fingerprints. Not built yet.
 
 #include "app/MainForm.h"
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "recognition/BarcodeText.h"
 #include "recognition/QBarcodeResultDlg.h"
 

@@ -4,7 +4,7 @@
 // application would hand to it, and a library restarted with a chosen set of
 // virtual cameras.
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
 
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // Helpers of the view and picture tests: plain native surfaces, grabs, and a
 // page whose every pixel tells where in the frame it comes from.
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
 
 #include <QImage>

@@ -6,7 +6,7 @@
 #include "SceneRenderer.h"
 #include "ViewGeometry.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
 
 #include "EngineTestSupport.h"

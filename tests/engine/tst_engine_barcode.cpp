@@ -5,7 +5,7 @@
 #include "BarcodeReader.h"
 #include "SceneRenderer.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
 
 #include "EngineTestSupport.h"

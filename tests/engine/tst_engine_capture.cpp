@@ -7,7 +7,7 @@
 #include "../support/Unprivileged.h"
 #include "CaptureTestSupport.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
 
 #include <QDir>

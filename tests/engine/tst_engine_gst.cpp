@@ -10,7 +10,7 @@
 #include "V4l2Controls.h"
 #include "ViewGeometry.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
 
 #include "EngineTestSupport.h"

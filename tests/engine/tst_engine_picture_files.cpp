@@ -3,7 +3,7 @@
 // (OrvCombineMainSubEn) and sizes from file headers (OrvGetImageWidth and
 // OrvGetImageHeight), with JPEG, PNG, BMP, TIFF and PDF files.
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // A recording fake of the camera library for tests of the application.
 // Every call is logged with its arguments; results are scripted per test.
 
-#include "camera/OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QByteArray>
 #include <QList>

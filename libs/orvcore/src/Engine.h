@@ -18,7 +18,7 @@
 
 #include "Camera.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QString>
 

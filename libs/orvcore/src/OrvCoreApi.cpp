@@ -3,7 +3,7 @@
 
 #include "Engine.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
 
 #include <QByteArray>

@@ -3,7 +3,7 @@
 // it does nothing and returns the error value of its kind (-1, 0.0f, false or
 // an empty string), never a pretended success.
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 
 namespace {
 const char* const kNone = "";

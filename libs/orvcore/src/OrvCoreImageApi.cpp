@@ -12,7 +12,7 @@
 #include "ImageHeader.h"
 #include "ImageMerge.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QFile>
 #include <QStringList>

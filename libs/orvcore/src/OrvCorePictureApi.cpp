@@ -9,7 +9,7 @@
 #include "PrintPage.h"
 #include "PropertyDialog.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
 
 #include <QApplication>

@@ -9,7 +9,7 @@
 #include "ApiSupport.h"
 #include "ViewState.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
 
 #include <cmath>

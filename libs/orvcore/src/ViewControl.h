@@ -7,7 +7,7 @@
 
 #include "ViewState.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QPoint>
 #include <QRect>

@@ -6,7 +6,7 @@
 #include "ApiSupport.h"
 #include "capture/CaptureJob.h"
 
-#include "OrvCoreLib.h"
+#include <orvcore/OrvCoreLib.h>
 
 using orv::Camera;
 using orv::api::cameraAt;
