@@ -1,12 +1,20 @@
 #include "annotation/AnnotationSettings.h"
 
-#include "app/MainForm.h"
+#include "config/Settings.h"
 
 namespace annotation {
 
+namespace {
+Settings* shared = nullptr;
+}
+
 Settings* currentSettings() {
     static Settings fallback;
-    return theMainForm ? &theMainForm->cfg : &fallback;
+    return shared ? shared : &fallback;
+}
+
+void useSettings(Settings* settings) {
+    shared = settings;
 }
 
 } // namespace annotation

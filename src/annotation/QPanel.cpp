@@ -5,7 +5,6 @@
 #include "annotation/QLineWidthDlg.h"
 #include "annotation/QSetOpcityDlg.h"
 #include "annotation/QVisualizer.h"
-#include "app/MainForm.h"
 #include "config/Settings.h"
 
 #include <QColorDialog>
@@ -147,9 +146,7 @@ void QPanel::onBtnReturn() {
 
 void QPanel::onBtnQuit() {
     if (m_visualizer)
-        m_visualizer->close();
-    if (theMainForm)
-        theMainForm->close();
+        m_visualizer->quit();
 }
 
 void QPanel::onButton(int i) {

@@ -1,7 +1,6 @@
 #include "annotation/QSnapWidget.h"
 
 #include "annotation/SnapNaming.h"
-#include "app/MainForm.h"
 #include "platform/Desktop.h"
 #include "platform/Paths.h"
 
@@ -48,10 +47,7 @@ void QSnapWidget::reject() {
 void QSnapWidget::leaveSnapMode() {
     holdTimer.stop();
     hide();
-    if (theMainForm) {
-        theMainForm->restorePreview();
-        theMainForm->show();
-    }
+    emit leaveRequested();
 }
 
 void QSnapWidget::mouseClick() {
@@ -65,11 +61,10 @@ void QSnapWidget::mouseClick() {
     // the file anew.
     const QString file = platform::fromLocal(path);
     QFile::remove(file);
-    const int written = theMainForm ? theMainForm->snapCapture(path) : 0;
-    if (written <= 0 || !QFileInfo(file).isFile()) {
+    emit captureRequested(path);
+    if (!QFileInfo(file).isFile()) {
         setCursor(Qt::OpenHandCursor);
-        if (theMainForm)
-            theMainForm->reportCaptureFailure();
+        emit captureFailed();
         return;
     }
 

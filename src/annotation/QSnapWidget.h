@@ -19,6 +19,13 @@ public:
     // The geometry of the window in a screen's available area.
     static QRect placeIn(const QRect& available);
 
+signals:
+    void leaveRequested();
+    // The picture is to be captured to path now; the window looks for the
+    // file afterwards (connect directly).
+    void captureRequested(const QByteArray& path);
+    void captureFailed();
+
 public slots:
     // 300 ms after a press: capture and drag.
     void mouseClick();

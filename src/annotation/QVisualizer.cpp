@@ -3,7 +3,6 @@
 #include "annotation/QBasePlate.h"
 #include "annotation/QPanel.h"
 #include "annotation/QTopPlate.h"
-#include "app/MainForm.h"
 
 #include <QCloseEvent>
 #include <QKeySequence>
@@ -33,10 +32,7 @@ QVisualizer::QVisualizer(QWidget* parent) : QWidget(parent) {
     auto* undo = new QShortcut(QKeySequence::Undo, this);
     connect(undo, &QShortcut::activated, this, [this] { board->removeLastShape(); });
     auto* save = new QShortcut(QKeySequence::Save, this);
-    connect(save, &QShortcut::activated, this, [] {
-        if (theMainForm)
-            theMainForm->saveAnnotatedCapture();
-    });
+    connect(save, &QShortcut::activated, this, &QVisualizer::saveRequested);
 }
 
 QRect QVisualizer::panelGeometry(int windowHeight) {
@@ -45,10 +41,12 @@ QRect QVisualizer::panelGeometry(int windowHeight) {
 
 void QVisualizer::leaveWhiteboard() {
     hide();
-    if (theMainForm) {
-        theMainForm->restorePreview();
-        theMainForm->show();
-    }
+    emit leaveRequested();
+}
+
+void QVisualizer::quit() {
+    close();
+    emit quitRequested();
 }
 
 void QVisualizer::onPanelButton(int index) {

@@ -23,13 +23,21 @@ public:
     QTopPlate* topPlate = nullptr;
     QBasePlate* board = nullptr;
 
-    // Hides the whiteboard and brings the main window back with its preview.
+    // Hides the whiteboard; the main window comes back with its preview.
     void leaveWhiteboard();
+    // Closes the whiteboard and asks for the program to end.
+    void quit();
     // A tool-panel button was pressed: its cursor goes to the top plate.
     void onPanelButton(int index);
 
     // Where the panel lies in a window of that height.
     static QRect panelGeometry(int windowHeight);
+
+signals:
+    void leaveRequested();
+    void quitRequested();
+    // Ctrl+S: the picture with its annotations is to be saved as a capture.
+    void saveRequested();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

@@ -1,6 +1,5 @@
 #include "app/MainForm.h"
 
-#include <orvcore/OrvCoreLib.h>
 #include "camera/QPreviewWidget.h"
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"
@@ -11,10 +10,13 @@
 #include "platform/Process.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "ui_MainForm.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QIcon>
+#include <QKeyEvent>
+#include <QPushButton>
 #include <QThread>
 #include <QTimerEvent>
 
@@ -30,12 +32,13 @@ void zoomChanged(float ratio) {
         return;
     auto apply = [ratio] {
         MainForm* f = theMainForm;
-        if (!f || ratio < f->zoomMinRatio || ratio > f->zoomMaxRatio ||
-            f->zoomMaxRatio <= f->zoomMinRatio)
+        if (!f)
             return;
-        const int value =
-            int((ratio - f->zoomMinRatio) * 100 / (f->zoomMaxRatio - f->zoomMinRatio));
-        f->ui->horizontalSliderScale->setValue(value);
+        const float low = f->cameras().minZoom();
+        const float high = f->cameras().maxZoom();
+        if (ratio < low || ratio > high || high <= low)
+            return;
+        f->widgets()->horizontalSliderScale->setValue(int((ratio - low) * 100 / (high - low)));
     };
     if (QThread::currentThread() == form->thread())
         apply();
@@ -45,22 +48,13 @@ void zoomChanged(float ratio) {
 
 } // namespace
 
-void MainForm::registerZoomCallback(int camera) {
-    OrvSetZoomCB(camera, &zoomChanged);
-}
-
 MainForm::MainForm() : QDialog(nullptr) {
-    // 1-2: members have their initial values; the window is reachable at once.
+    // The window is reachable at once: engine callbacks and dialogs find it.
     theMainForm = this;
 
-    // 3: the program folder.
     appDir = platform::programFolder();
     strip = new ThumbnailStrip;
 
-    // 4: the OCR engine is initialised by the recognition subsystem when it
-    // is present.
-
-    // 5-7: the form, the frame, the start state of the view buttons.
     ui = new Ui::MainForm;
     ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/image/orv.png")));
@@ -69,66 +63,50 @@ MainForm::MainForm() : QDialog(nullptr) {
     ui->radioButtonH->setEnabled(false);
     ui->radioButtonV->setEnabled(false);
     ui->radioButtonV->setChecked(true);
+    // Enter would press the first button of the window (the property panel);
+    // no button is a default button.
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
 
-    // 8: thumbnail host, preview surface, small vice window, native handles.
     buildPreview();
 
-    // 9-11: camera library, scanner defaults, profile file.
     OrvInit();
     InitParam();
     ReadConfig();
 
-    // 12: dialogs created once and reused.
     barcodeDialog = new QBarcodeResultDlg(this);
     barcodeDialog->hide();
     // The whiteboard and snapshot windows, after the settings (the board
     // takes the pen settings from them).
     initAnnotation();
 
-    // 13: Documents folder and the working folder.
     documentsDir = platform::documentsLocation();
     InitWorkFolder();
 
-    // 14-15.
     InitDPI();
-    for (QWidget* w :
-         {static_cast<QWidget*>(ui->checkBoxInVideo), static_cast<QWidget*>(ui->pushButtonTakePh2),
-          static_cast<QWidget*>(ui->pushButtonSubRec),
-          static_cast<QWidget*>(ui->pushButtonSwitchMainSub)}) {
-        w->setEnabled(false);
-        w->hide();
-    }
+    showViceControls();
 
-    // 16: the thumbnail strip, from the program's folder.
     LoadThumbLibrary();
 
-    // 17: device lists.
+    // The stored vice preview opens the vice camera before the main camera.
+    pair.setZoomCallback(&zoomChanged);
+    const int count = pair.start();
     fillDeviceLists();
-
-    // 18-19: no camera, or a stored index past the camera count.
-    const int count = OrvGetCameraCount();
     if (count <= 0) {
-        cameraMissing = true;
         if (cfg.Language == 0)
             platform::showMessage(QStringLiteral("请连接高拍仪!"), QStringLiteral("提示"));
         else if (cfg.Language == 1)
             platform::showMessage(QStringLiteral("Please connect high speed portable scanner!"),
                                   QStringLiteral("Information"));
     }
-    if (count > 0 && cfg.mainCameraIndex >= count)
-        cfg.mainCameraIndex = count - 1;
 
-    // 20-24: open the main camera.
-    const int main = cfg.mainCameraIndex;
-    OrvSetDefaultResolution(main, cfg.resolutionIndex);
-    OrvOpenCamera(main, previewHandle);
-    OrvSetResize(main, cfg.ResizeImage, cfg.ResizeImageRatio);
-    OrvSetShowZoomRate(main, cfg.ShowRatio);
-    OrvSetDPI(main, currentDPI());
+    pair.openMain();
+    const int main = pair.main();
     videoWidth = OrvGetResWidth(main, 0);
     videoHeight = OrvGetResHeight(main, 0);
 
-    // 25-26: lists and picture controls.
     InitResolution();
     initPictureControls();
     InitJPGQuality();
@@ -136,37 +114,25 @@ MainForm::MainForm() : QDialog(nullptr) {
     InitFmt();
     InitNameRule();
 
-    // 27: zoom range and callback.
-    zoomMinRatio = OrvGetMinZoomRatio(main);
-    zoomMaxRatio = OrvGetMaxZoomRatio(main);
-    registerZoomCallback(main);
-
-    // 28-29.
     ui->radioButtonCredent->setChecked(true);
     ui->checkBoxDelBack->setChecked(cfg.DelBack);
     applyStartupRotation();
-    OrvDelBackColor(main, cfg.DelBack);
-    OrvEnableAutoRotate(main, cfg.AutoCrop);
     ui->checkBoxAutoCrop->setChecked(cfg.AutoCrop);
 
-    // 30-31: menu, skin, language, show.
     createMenu();
     setSkin(cfg.UIIndex);
     applyLanguage(cfg.Language);
     show();
 
-    // 34-35: hot-plug notification and the controls' signals.
     deviceNotifier = new platform::DeviceNotifier(this);
     connect(deviceNotifier, &platform::DeviceNotifier::deviceChanged, this,
             &MainForm::onDeviceChange);
     connectControls();
 
-    // 36.
     ui->checkBoxWaterMark->setChecked(cfg.showWater);
 }
 
 MainForm::~MainForm() {
-    // 1-3.
     if (pDiaSmallVideo)
         pDiaSmallVideo->hide();
     // Windows without a parent: they go with the main window.
@@ -176,17 +142,15 @@ MainForm::~MainForm() {
     delete ui;
     ui = nullptr;
 
-    // 5: both cameras, always, before the settings are written.
-    OrvCloseCamera(cfg.mainCameraIndex);
-    OrvCloseCamera(viceCameraIndex);
+    // Both cameras, always, before the settings are written.
+    pair.closeAll();
 
-    // 6-8.
     strip->unload();
     WriteConfig();
     if (deviceNotifier)
         deviceNotifier->unregister();
 
-    // 9: nothing after this runs.
+    // Nothing after this runs.
     theMainForm = nullptr;
     platform::terminateProcess(0);
 }
@@ -211,24 +175,22 @@ void MainForm::buildPreview() {
     pDiaSmallVideo->move(fu.topLeft());
 
     ui->widgetFu->setAttribute(Qt::WA_NativeWindow);
-    previewHandle = preview->winId();
-    smallWindowHandle = pDiaSmallVideo->winId();
-    viceAreaHandle = ui->widgetFu->winId();
+    pair.setSurfaces({preview->winId(), pDiaSmallVideo->winId(), ui->widgetFu->winId()});
+    preview->setCameras(&pair);
+    connect(pDiaSmallVideo, &QSmallWidget::dragged, this, [this] { OrvUpdateVideo(pair.main()); });
 }
 
 void MainForm::onDeviceChange(int event) {
     if (event == ORV_DEVICE_ARRIVAL) {
-        if (cameraMissing) {
-            const int count = OrvGetCameraCount();
-            // A camera index past the new count would open nothing: clamp it
-            // as at start-up.
-            if (count > 0 && cfg.mainCameraIndex >= count)
-                cfg.mainCameraIndex = count - 1;
-            OrvOpenCamera(cfg.mainCameraIndex, previewHandle);
-            cameraMissing = false;
+        // A camera after a start without one: the lists, the resolution and
+        // the zoom range are those of the camera that opened.
+        if (pair.deviceArrived()) {
+            videoWidth = OrvGetResWidth(pair.main(), cfg.resolutionIndex);
+            videoHeight = OrvGetResHeight(pair.main(), cfg.resolutionIndex);
+            showCameraState();
         }
     } else if (event == ORV_DEVICE_REMOVE_COMPLETE) {
-        cameraMissing = true;
+        pair.deviceRemoved();
     }
 }
 
@@ -254,6 +216,20 @@ void MainForm::mouseDoubleClickEvent(QMouseEvent*) {
 
 void MainForm::paintEvent(QPaintEvent*) {
     // The background comes from the style sheet.
+}
+
+void MainForm::keyPressEvent(QKeyEvent* event) {
+    // Esc would end the program and Enter press a button: the main window
+    // takes neither.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
 }
 
 void MainForm::hideEvent(QHideEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "camera/CameraPair.h"
 #include "camera/SmallWindowGeometry.h"
 #include "config/Settings.h"
 
@@ -7,6 +8,7 @@
 #include <QDialog>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 class QActionGroup;
@@ -36,43 +38,25 @@ public:
     MainForm();
     ~MainForm() override;
 
-    // ---- state other parts use -------------------------------------------------
-    Ui::MainForm* ui = nullptr;
-    Settings cfg; // every persisted setting (profile file)
-
-    int viceCameraIndex = 1;
-    int viceResolutionIndex = 0;
-    int videoWidth = 0;
-    int videoHeight = 0;
-    float zoomMinRatio = 0.0f;
-    float zoomMaxRatio = 0.0f;
-    bool zoomEnabled = true;
-    bool cameraMissing = false;
-
-    WId previewHandle = 0;
-    WId smallWindowHandle = 0;
-    WId viceAreaHandle = 0;
-    QPreviewWidget* preview = nullptr;
-    QWidget* thumbnailHost = nullptr;
-    QSmallWidget* pDiaSmallVideo = nullptr;
-
-    int fitTimer = 0;
-    int fitTries = 0;
-
-    QByteArray appDir;       // program folder, with a trailing '/'
-    QByteArray documentsDir; // the user's Documents folder
-
-    // Capture state (file naming and formats).
-    int formatIndex = 0;
-    QByteArray fileExtension = ".jpg";
-    QByteArray imageFolder;
-    QByteArray ocrExtension = "rtf";
-
-    // Window frame.
-    bool maximized = false;
-    QRect savedGeometry;
-    bool mousePressed = false;
-    QPoint dragOffset;
+    // ---- read access for the parts around the window and for tests ---------------
+    Ui::MainForm* widgets() const { return ui; }
+    const Settings& settings() const { return cfg; }
+    const camera::CameraPair& cameras() const { return pair; }
+    ThumbnailStrip* thumbStrip() const { return strip; }
+    QSnapWidget* snapshotWindow() const { return snapWindow; }
+    QVisualizer* whiteboardWindow() const { return visualizerWindow; }
+    QBarcodeResultDlg* barcodeResults() const { return barcodeDialog; }
+    QSmallWidget* smallWindow() const { return pDiaSmallVideo; }
+    QPreviewWidget* previewWidget() const { return preview; }
+    const QByteArray& imageFolderPath() const { return imageFolder; }
+    const QByteArray& extension() const { return fileExtension; }
+    int formatEntry() const { return formatIndex; }
+    QSize videoSize() const { return QSize(videoWidth, videoHeight); }
+    int fitTimerId() const { return fitTimer; }
+    int fitTicks() const { return fitTries; }
+    bool isFrameMaximized() const { return maximized; }
+    bool isTitleDragging() const { return mousePressed; }
+    bool firstShotTaken() const { return !firstShotPath.isEmpty(); }
 
     // Device-change handling (camera arrival and removal), on the GUI thread.
     void onDeviceChange(int event);
@@ -86,17 +70,12 @@ public:
     QByteArray NextFileName();
 
     // ---- thumbnail strip and driver hand-off ----------------------------------------
-    ThumbnailStrip* strip = nullptr;
     void LoadThumbLibrary();
     void AddThumbItem(const QByteArray& path);
     void AddThumbItemEx(const QByteArray& path, const QByteArray& picture, const QByteArray& name);
     static QString driverWindowTitle() { return QStringLiteral("OrvTwainDriver"); }
 
-    QBarcodeResultDlg* barcodeDialog = nullptr;
-
     // ---- whiteboard and snapshot mode ----------------------------------------------
-    QVisualizer* visualizerWindow = nullptr;
-    QSnapWidget* snapWindow = nullptr;
     void initAnnotation();
     void deleteAnnotation();
     // The main camera's picture to path; the library's result.
@@ -106,9 +85,6 @@ public:
     bool saveAnnotatedCapture();
 
     // ---- capture -------------------------------------------------------------------
-    QByteArray firstShotPath;
-    QByteArray secondShotPath;
-    bool mainSubCompose = false;
     // One capture of a camera to the next capture path; false when it failed
     // (the user has been told).
     bool CaptureImage(int cameraIndex);
@@ -144,9 +120,10 @@ public:
     // ---- watermark ------------------------------------------------------------------
     void ApplyWatermark();
     void fillDeviceLists();
-    // The camera at a position of the vice list (every camera but the main one).
-    int viceCameraAt(int position) const;
-    void registerZoomCallback(int camera);
+    // The device, resolution and vice controls from the camera pair, with
+    // their signals blocked: refilling a list is not a choice.
+    void showCameraState();
+    void showViceControls();
 
 public slots:
     // Profile file.
@@ -263,8 +240,47 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    Ui::MainForm* ui = nullptr;
+    Settings cfg; // every persisted setting (profile file)
+    camera::CameraPair pair{cfg};
+
+    int videoWidth = 0;
+    int videoHeight = 0;
+
+    QPreviewWidget* preview = nullptr;
+    QWidget* thumbnailHost = nullptr;
+    QSmallWidget* pDiaSmallVideo = nullptr;
+
+    int fitTimer = 0;
+    int fitTries = 0;
+
+    QByteArray appDir;       // program folder, with a trailing '/'
+    QByteArray documentsDir; // the user's Documents folder
+
+    // Capture state (file naming and formats).
+    int formatIndex = 0;
+    QByteArray fileExtension = ".jpg";
+    QByteArray imageFolder;
+    QByteArray ocrExtension = "rtf";
+
+    // Window frame.
+    bool maximized = false;
+    QRect savedGeometry;
+    bool mousePressed = false;
+    QPoint dragOffset;
+
+    ThumbnailStrip* strip = nullptr;
+    QBarcodeResultDlg* barcodeDialog = nullptr;
+    QVisualizer* visualizerWindow = nullptr;
+    QSnapWidget* snapWindow = nullptr;
+
+    QByteArray firstShotPath;
+    QByteArray secondShotPath;
+    bool mainSubCompose = false;
+
     void buildPreview();
     void connectControls();
 

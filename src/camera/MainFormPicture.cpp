@@ -2,8 +2,8 @@
 // exposure, presets, auto crop, background removal, JPEG quality, print.
 
 #include "app/MainForm.h"
-#include <orvcore/OrvCoreLib.h>
 #include "ui_MainForm.h"
+#include <orvcore/OrvCoreLib.h>
 
 namespace {
 enum VideoProperty { Contrast = 1, Saturation = 3, Sharpness = 4 };
@@ -45,7 +45,7 @@ void showExposure(Ui::MainForm* ui, const Settings& cfg, const Exposure& e) {
 } // namespace
 
 void MainForm::initPictureControls() {
-    const int main = cfg.mainCameraIndex;
+    const int main = pair.main();
     readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
 
     const Exposure e = readExposure(main);
@@ -69,11 +69,11 @@ void MainForm::applyStartupRotation() {
     default:
         break;
     }
-    OrvSetRotate(cfg.mainCameraIndex, code);
+    OrvSetRotate(pair.main(), code);
 }
 
 void MainForm::onSetImage() {
-    const int main = cfg.mainCameraIndex;
+    const int main = pair.main();
     OrvShowVideoProperty(main);
     readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
     readProperty(main, Contrast, ui->horizontalSliderContrast, ui->label_Contrast);
@@ -85,28 +85,28 @@ void MainForm::onSetImage() {
 }
 
 void MainForm::onSetImage2() {
-    OrvShowVideoProperty(viceCameraIndex);
+    OrvShowVideoProperty(pair.vice());
 }
 
 void MainForm::onSliderBright(int v) {
-    OrvSetVideoProp(cfg.mainCameraIndex, Sharpness, false, v);
+    OrvSetVideoProp(pair.main(), Sharpness, false, v);
     ui->label_Bright->setText(QString::number(v));
 }
 
 void MainForm::onSliderContrast(int v) {
-    OrvSetVideoProp(cfg.mainCameraIndex, Contrast, false, v);
+    OrvSetVideoProp(pair.main(), Contrast, false, v);
     ui->label_Contrast->setText(QString::number(v));
 }
 
 void MainForm::onSliderSaut(int v) {
-    OrvSetVideoProp(cfg.mainCameraIndex, Saturation, false, v);
+    OrvSetVideoProp(pair.main(), Saturation, false, v);
     ui->label_Saut->setText(QString::number(v));
 }
 
 void MainForm::onSliderExpos(int v) {
     ui->label_Expos->setText(QString::number(v));
     if (!cfg.AutoExp && v != cfg.Exposure) {
-        OrvSetExposure(cfg.mainCameraIndex, false, v);
+        OrvSetExposure(pair.main(), false, v);
         cfg.Exposure = v;
     }
 }
@@ -123,7 +123,7 @@ void MainForm::OnAutoExp() {
     cfg.AutoExp = on;
     ui->horizontalSliderexpos->setEnabled(!on);
     ui->label_Expos->setEnabled(!on);
-    OrvSetExposure(cfg.mainCameraIndex, on, e);
+    OrvSetExposure(pair.main(), on, e);
 }
 
 void MainForm::onRadioDoc() {
@@ -138,23 +138,23 @@ void MainForm::onRadioCred() {
 
 void MainForm::onAutoRotate() {
     cfg.AutoCrop = ui->checkBoxAutoCrop->isChecked();
-    OrvEnableAutoRotate(cfg.mainCameraIndex, cfg.AutoCrop);
+    OrvEnableAutoRotate(pair.main(), cfg.AutoCrop);
 }
 
 void MainForm::onDelBack() {
     cfg.DelBack = ui->checkBoxDelBack->isChecked();
-    OrvDelBackColor(cfg.mainCameraIndex, cfg.DelBack);
+    OrvDelBackColor(pair.main(), cfg.DelBack);
 }
 
 void MainForm::InitJPGQuality() {
     ui->horizontalSliderJPG->setRange(1, 100);
     ui->horizontalSliderJPG->setValue(cfg.JPGQuality);
     ui->label_JPG->setText(QString::number(cfg.JPGQuality));
-    OrvSetJpgQuality(cfg.mainCameraIndex, cfg.JPGQuality);
+    OrvSetJpgQuality(pair.main(), cfg.JPGQuality);
 }
 
 void MainForm::onSliderJPG(int v) {
-    OrvSetJpgQuality(cfg.mainCameraIndex, v);
+    OrvSetJpgQuality(pair.main(), v);
     cfg.JPGQuality = v;
     ui->label_JPG->setText(QString::number(v));
 }
@@ -165,5 +165,5 @@ void MainForm::onDenoising() {
 }
 
 void MainForm::onPrintFrame() {
-    OrvPrint(cfg.mainCameraIndex);
+    OrvPrint(pair.main());
 }

@@ -2,15 +2,13 @@
 
 #include "app/MainForm.h"
 #include "camera/MainLayout.h"
-#include <orvcore/OrvCoreLib.h>
 #include "camera/QPreviewWidget.h"
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/Messages.h"
 #include "ui_MainForm.h"
-
-#include "platform/Messages.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QMoveEvent>
 #include <QResizeEvent>
@@ -72,7 +70,7 @@ void MainForm::resizeEvent(QResizeEvent* event) {
     ui->compinfo->hide();
     ui->labelMarkMode->setGeometry(l.markLink);
     ui->labelSnapMode->setGeometry(l.snapLink);
-    if (ui->checkBoxInVideo->isChecked()) {
+    if (pair.viceMode() == camera::ViceMode::InPicture) {
         updateAllowedArea();
         pDiaSmallVideo->moveClamped(pDiaSmallVideo->allowedArea.bottomRight());
         pDiaSmallVideo->show();
@@ -88,7 +86,7 @@ void MainForm::moveEvent(QMoveEvent* event) {
 }
 
 smallwindow::VideoRect MainForm::mainVideoRect() {
-    const int main = cfg.mainCameraIndex;
+    const int main = pair.main();
     smallwindow::VideoRect v = smallwindow::parseVideoRect(OrvGetVideoRect(main));
     OrvGetVideoRectEx(main, &v.left, &v.top, &v.right, &v.bottom);
     return v;
@@ -108,88 +106,79 @@ void MainForm::fitSmallWindow() {
 
 void MainForm::onSetDrag() {
     ui->pushButtonCut->setChecked(false);
-    OrvSetMouseMode(cfg.mainCameraIndex, 0);
+    OrvSetMouseMode(pair.main(), 0);
 }
 
 void MainForm::onSetDrawRect() {
     ui->pushButtonDrag->setChecked(false);
-    OrvSetMouseMode(cfg.mainCameraIndex, 1);
+    OrvSetMouseMode(pair.main(), 1);
 }
 
 void MainForm::onZoomIn() {
-    if (zoomEnabled)
-        OrvZoomIn(cfg.mainCameraIndex);
+    if (pair.zoomEnabled())
+        OrvZoomIn(pair.main());
 }
 
 void MainForm::onZoomOut() {
-    if (zoomEnabled)
-        OrvZoomOut(cfg.mainCameraIndex);
+    if (pair.zoomEnabled())
+        OrvZoomOut(pair.main());
 }
 
 void MainForm::onSetScale() {
-    if (!zoomEnabled)
+    if (!pair.zoomEnabled())
         return;
     const int v = ui->horizontalSliderScale->value();
-    OrvZoom(cfg.mainCameraIndex, zoomMinRatio + (zoomMaxRatio - zoomMinRatio) * v / 100);
+    const float low = pair.minZoom();
+    OrvZoom(pair.main(), low + (pair.maxZoom() - low) * v / 100);
 }
 
 void MainForm::onRotateLeft() {
-    OrvRotateLeft(cfg.mainCameraIndex);
+    OrvRotateLeft(pair.main());
     cfg.RotateAngle = (cfg.RotateAngle + 270) % 360;
     afterRotation();
 }
 
 void MainForm::onRotateRight() {
-    OrvRotateRight(cfg.mainCameraIndex);
+    OrvRotateRight(pair.main());
     cfg.RotateAngle = (cfg.RotateAngle + 90) % 360;
     afterRotation();
 }
 
 void MainForm::afterRotation() {
-    if (!ui->checkBoxInVideo->isChecked())
+    if (pair.viceMode() != camera::ViceMode::InPicture)
         return;
     updateAllowedArea();
     pDiaSmallVideo->moveClamped(QPoint(0, 0));
 }
 
 void MainForm::onFullSrn() {
-    OrvResetVideo(cfg.mainCameraIndex);
-    if (ui->checkBoxInVideo->isChecked())
+    OrvResetVideo(pair.main());
+    if (pair.viceMode() == camera::ViceMode::InPicture)
         updateAllowedArea();
 }
 
 void MainForm::OnPip() {
-    const int main = cfg.mainCameraIndex;
     if (ui->checkBoxInVideo->isChecked()) {
-        OrvResetVideo(main);
-        OrvSetMouseMode(main, -1);
-        zoomEnabled = false;
+        pair.setViceMode(camera::ViceMode::InPicture);
         updateAllowedArea();
         pDiaSmallVideo->moveClamped(pDiaSmallVideo->allowedArea.bottomRight());
         pDiaSmallVideo->show();
-        OrvSetHwnd(viceCameraIndex, smallWindowHandle);
     } else {
         pDiaSmallVideo->hide();
-        OrvSetHwnd(viceCameraIndex, viceAreaHandle);
-        zoomEnabled = true;
-        OrvSetMouseMode(main, 0);
+        pair.setViceMode(camera::ViceMode::OwnArea);
     }
 }
 
 void MainForm::onSwitchMainSub() {
-    if (!ui->checkBoxPIP->isChecked()) {
+    if (!pair.swap()) {
         platform::showMessage(QStringLiteral("副头未开启"), QStringLiteral("提示"));
         return;
     }
-    OrvSetHwnd(cfg.mainCameraIndex, viceAreaHandle);
-    OrvSetHwnd(viceCameraIndex, previewHandle);
-    std::swap(cfg.mainCameraIndex, viceCameraIndex);
     if (ui->checkBoxWaterMark->isChecked()) {
-        OrvClearWatermark(viceCameraIndex);
+        OrvClearWatermark(pair.vice());
         ApplyWatermark();
     }
-    if (ui->checkBoxAutoCrop->isChecked()) {
-        OrvEnableAutoRotate(cfg.mainCameraIndex, true);
-        OrvEnableAutoRotate(viceCameraIndex, false);
-    }
+    videoWidth = OrvGetResWidth(pair.main(), cfg.resolutionIndex);
+    videoHeight = OrvGetResHeight(pair.main(), cfg.resolutionIndex);
+    showCameraState();
 }

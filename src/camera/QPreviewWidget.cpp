@@ -1,6 +1,7 @@
 #include "camera/QPreviewWidget.h"
 
-#include "app/MainForm.h"
+#include "camera/CameraPair.h"
+
 #include <orvcore/OrvCoreLib.h>
 
 #include <QMouseEvent>
@@ -13,34 +14,27 @@ QPreviewWidget::QPreviewWidget(QWidget* parent) : QWidget(parent) {
 }
 
 void QPreviewWidget::mousePressEvent(QMouseEvent* event) {
-    if (!theMainForm)
-        return;
     const QPoint p = event->position().toPoint();
-    OrvOnLMousePress(theMainForm->previewHandle, p.x(), p.y());
+    OrvOnLMousePress(winId(), p.x(), p.y());
 }
 
 void QPreviewWidget::mouseReleaseEvent(QMouseEvent* event) {
-    if (!theMainForm)
-        return;
     const QPoint p = event->position().toPoint();
-    OrvOnLMouseRelease(theMainForm->previewHandle, p.x(), p.y());
+    OrvOnLMouseRelease(winId(), p.x(), p.y());
 }
 
 void QPreviewWidget::mouseMoveEvent(QMouseEvent* event) {
-    if (!theMainForm)
-        return;
     const QPoint p = event->position().toPoint();
-    OrvOnMouseMoving(theMainForm->previewHandle, p.x(), p.y());
+    OrvOnMouseMoving(winId(), p.x(), p.y());
 }
 
 void QPreviewWidget::wheelEvent(QWheelEvent* event) {
-    if (!theMainForm || !theMainForm->zoomEnabled)
+    if (!pair || !pair->zoomEnabled())
         return;
-    OrvOnWheel(theMainForm->previewHandle, event->angleDelta().y());
+    OrvOnWheel(winId(), event->angleDelta().y());
 }
 
 void QPreviewWidget::paintEvent(QPaintEvent*) {
-    if (!theMainForm)
-        return;
-    OrvUpdateVideo(theMainForm->cfg.mainCameraIndex);
+    if (pair)
+        OrvUpdateVideo(pair->main());
 }

@@ -1,7 +1,5 @@
 #include "camera/QSmallWidget.h"
 
-#include "app/MainForm.h"
-#include <orvcore/OrvCoreLib.h>
 #include "camera/SmallWindowGeometry.h"
 
 #include <QMouseEvent>
@@ -47,8 +45,7 @@ void QSmallWidget::mouseMoveEvent(QMouseEvent* event) {
         if (hitZone == 11)
             moveClamped(pos() + (now - last));
         last = now;
-        if (theMainForm)
-            OrvUpdateVideo(theMainForm->cfg.mainCameraIndex);
+        emit dragged();
     }
     event->ignore();
 }

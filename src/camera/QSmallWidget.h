@@ -23,6 +23,10 @@ public:
     // by the user or by the program, goes through the clamp.
     void moveClamped(QPoint pos);
 
+signals:
+    // The user moved the window: the picture below needs repainting.
+    void dragged();
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -2,13 +2,13 @@
 // composition, camera synthesis, double capture, vice capture, split capture.
 
 #include "app/MainForm.h"
-#include <orvcore/OrvCoreLib.h>
 #include "camera/QSmallWidget.h"
 #include "capture/CaptureGeometry.h"
 #include "capture/FileNaming.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "ui_MainForm.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -78,15 +78,14 @@ bool MainForm::CaptureImage(int cameraIndex) {
 QByteArray MainForm::ComposeMainSub() {
     const QByteArray mainPath = BuildCapturePathAvoiding({});
     const QByteArray subPath = BuildCapturePathAvoiding({mainPath});
-    const int mainCount = OrvCapture(cfg.mainCameraIndex, mainPath.constData());
-    const int subCount = OrvCapture(viceCameraIndex, subPath.constData());
+    const int mainCount = OrvCapture(pair.main(), mainPath.constData());
+    const int subCount = OrvCapture(pair.vice(), subPath.constData());
     const QByteArray outPath = BuildCapturePathAvoiding({mainPath, subPath});
     if (mainCount <= 0 || subCount <= 0)
         return QByteArray();
 
     capture::Composition c;
-    OrvGetVideoRectEx(cfg.mainCameraIndex, &c.videoLeft, &c.videoTop, &c.videoRight,
-                      &c.videoBottom);
+    OrvGetVideoRectEx(pair.main(), &c.videoLeft, &c.videoTop, &c.videoRight, &c.videoBottom);
     c.smallSize = pDiaSmallVideo->size();
     c.smallPos = pDiaSmallVideo->pos();
     c.videoOrigin = pDiaSmallVideo->allowedArea.topLeft();
@@ -100,11 +99,11 @@ QByteArray MainForm::ComposeMainSub() {
 }
 
 void MainForm::onScan() {
-    const int main = cfg.mainCameraIndex;
+    const int main = pair.main();
     if (!ui->checkBoxWaterMark->isChecked())
         OrvClearWatermark(main);
-    const bool vicePreview = ui->checkBoxPIP->isChecked();
-    const bool inVideo = vicePreview && ui->checkBoxInVideo->isChecked();
+    const bool vicePreview = pair.viceOn();
+    const bool inVideo = pair.viceMode() == camera::ViceMode::InPicture;
 
     if (ui->checkBoxMix->isChecked()) {
         QByteArray shot;
@@ -161,7 +160,7 @@ void MainForm::onScan() {
             const QByteArray mainPicture = freshTempPath(prefix + "Orv01.jpg");
             const QByteArray vicePicture = freshTempPath(prefix + "Orv02.jpg");
             const bool shotsOk = OrvCapture(main, mainPicture.constData()) > 0 &&
-                                 OrvCapture(viceCameraIndex, vicePicture.constData()) > 0;
+                                 OrvCapture(pair.vice(), vicePicture.constData()) > 0;
             const QByteArray out = BuildCapturePath();
             const QByteArray list = vicePicture + ";" + mainPicture + ";";
             if (!shotsOk || OrvImagesMix(list.constData(), 1, 2, 0, 0, out.constData()) <= 0) {
@@ -176,17 +175,17 @@ void MainForm::onScan() {
 }
 
 void MainForm::onDoubleCapture() {
-    OrvSetCaptureMode(cfg.mainCameraIndex, 1);
-    CaptureImage(cfg.mainCameraIndex);
-    OrvSetCaptureMode(cfg.mainCameraIndex, 0);
+    OrvSetCaptureMode(pair.main(), 1);
+    CaptureImage(pair.main());
+    OrvSetCaptureMode(pair.main(), 0);
 }
 
 void MainForm::onTkphto2() {
-    CaptureImage(viceCameraIndex);
+    CaptureImage(pair.vice());
 }
 
 void MainForm::onSplitCap() {
-    OrvEnableSplitCap(cfg.mainCameraIndex, ui->checkBoxSplitCap->isChecked());
+    OrvEnableSplitCap(pair.main(), ui->checkBoxSplitCap->isChecked());
 }
 
 void MainForm::onClickBoxMix() {

@@ -60,7 +60,7 @@ bool readInt(const QString& text, int* value) {
 // ---- lists ---------------------------------------------------------------------------
 
 void MainForm::applyColorMode() {
-    OrvSetDevColor(cfg.mainCameraIndex, cfg.colorMode);
+    OrvSetDevColor(pair.main(), cfg.colorMode);
     if (cfg.colorMode == 0) {
         ui->radioButtonCredent->setChecked(true);
         fileExtension = ".jpg";
@@ -171,9 +171,9 @@ void MainForm::onFmtChange() {
         return;
     fileExtension = formatExtensions[formatIndex];
     if (formatIndex == 1)
-        OrvSetPDFMode(cfg.mainCameraIndex, 1);
+        OrvSetPDFMode(pair.main(), 1);
     else if (formatIndex == MultiPagePdf)
-        OrvSetPDFMode(cfg.mainCameraIndex, 0);
+        OrvSetPDFMode(pair.main(), 0);
 }
 
 void MainForm::onColorChange() {
@@ -219,7 +219,7 @@ QByteArray MainForm::NextFileName() {
         return naming::safeFileName(name);
     }
     case Barcode: {
-        const QByteArray text(OrvReadBarcode(cfg.mainCameraIndex));
+        const QByteArray text(OrvReadBarcode(pair.main()));
         QByteArray content = text;
         barcode::firstElement(text, &content);
         return naming::safeFileName(content);

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-
 bool ThumbnailStrip::load(const QString& path, WId host) {
     library.setFileName(path);
     if (!library.load())

@@ -7,7 +7,7 @@
 
 void MainForm::onReadIDCard() {}
 void MainForm::onReadBarcode() {
-    const QByteArray text(OrvReadBarcode(cfg.mainCameraIndex));
+    const QByteArray text(OrvReadBarcode(pair.main()));
     barcodeDialog->setBarcodeText(barcode::displayText(text));
     barcodeDialog->show();
     barcodeDialog->raise();

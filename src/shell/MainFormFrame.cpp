@@ -200,6 +200,7 @@ void MainForm::onEnglish() {
 
 void MainForm::onSwitchUI() {
     QSetUIDlg dialog;
+    connect(&dialog, &QSetUIDlg::skinChosen, this, &MainForm::setSkin);
     dialog.applyLanguage(cfg.Language);
     dialog.exec();
 }

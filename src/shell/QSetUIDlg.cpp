@@ -1,6 +1,5 @@
 #include "shell/QSetUIDlg.h"
 
-#include "app/MainForm.h"
 #include "ui_QSetUIDlg.h"
 
 QSetUIDlg::QSetUIDlg(QWidget* parent) : QDialog(parent), ui(new Ui::QSetUIDlg) {
@@ -35,8 +34,7 @@ void QSetUIDlg::applyLanguage(int language) {
 }
 
 void QSetUIDlg::choose(int skin) {
-    if (theMainForm)
-        theMainForm->setSkin(skin);
+    emit skinChosen(skin);
     accept();
 }
 

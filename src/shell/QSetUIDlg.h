@@ -15,6 +15,9 @@ public:
 
     void applyLanguage(int language);
 
+signals:
+    void skinChosen(int skin);
+
 public slots:
     void onChocolate();
     void onBlue();

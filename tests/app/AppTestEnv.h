@@ -42,6 +42,10 @@ struct AppTestEnv {
         }
     }
 
+    // The main window as the program builds it; gone with the returned
+    // pointer, also when a check fails halfway.
+    std::unique_ptr<MainForm> makeForm() const { return std::make_unique<MainForm>(); }
+
     QString documents() const { return home->path() + QStringLiteral("/Documents"); }
     QString profilePath() const { return documents() + QStringLiteral("/Orvanta/orvconf.ini"); }
 

@@ -25,10 +25,10 @@ class TestCameraControls : public QObject {
     }
 
     // Three cameras, main 0, vice preview on with vice 1.
-    MainForm* threeCamerasWithVice() {
+    std::unique_ptr<MainForm> threeCamerasWithVice() {
         core().script.cameraCount = 3;
-        MainForm* form = new MainForm;
-        form->ui->checkBoxPIP->click();
+        auto form = env.makeForm();
+        form->widgets()->checkBoxPIP->click();
         return form;
     }
 
@@ -61,193 +61,193 @@ private slots:
 };
 
 void TestCameraControls::choosingTheViceCameraAsMainSwapsWithoutReopening() {
-    MainForm* form = threeCamerasWithVice();
-    QCOMPARE(form->viceCameraIndex, 1);
+    auto form = threeCamerasWithVice();
+    QCOMPARE(form->cameras().vice(), 1);
     core().calls.clear();
-    form->ui->comboBoxDev->setCurrentIndex(1);
-    QCOMPARE(form->cfg.mainCameraIndex, 1);
-    QCOMPARE(form->viceCameraIndex, 0);
+    form->widgets()->comboBoxDev->setCurrentIndex(1);
+    QCOMPARE(form->settings().mainCameraIndex, 1);
+    QCOMPARE(form->cameras().vice(), 0);
     QCOMPARE(core().count("OrvOpenCamera"), 0);
     QCOMPARE(core().count("OrvCloseCamera"), 0);
     const QList<fake::Call> moves = core().callsOf("OrvSetHwnd");
     QCOMPARE(moves.size(), 2);
     QCOMPARE(moves[0].args[0].toInt(), 1);
-    QCOMPARE(moves[0].args[1].toULongLong(), qulonglong(form->previewHandle));
+    QCOMPARE(moves[0].args[1].toULongLong(), qulonglong(form->cameras().surfaces().preview));
     QCOMPARE(moves[1].args[0].toInt(), 0);
-    QCOMPARE(moves[1].args[1].toULongLong(), qulonglong(form->viceAreaHandle));
-    delete form;
+    QCOMPARE(moves[1].args[1].toULongLong(), qulonglong(form->cameras().surfaces().viceArea));
+    form.reset();
 }
 
 void TestCameraControls::choosingAnotherCameraReopensAndViceBecomesFirstEntry() {
-    MainForm* form = threeCamerasWithVice();
+    auto form = threeCamerasWithVice();
     core().calls.clear();
-    form->ui->comboBoxDev->setCurrentIndex(2);
-    QCOMPARE(form->cfg.mainCameraIndex, 2);
-    QCOMPARE(form->viceCameraIndex, 0);
+    form->widgets()->comboBoxDev->setCurrentIndex(2);
+    QCOMPARE(form->settings().mainCameraIndex, 2);
+    QCOMPARE(form->cameras().vice(), 0);
     // Main 0 closed and 2 opened; then vice 1 gives way to camera 0.
     QCOMPARE(firstArgs("OrvCloseCamera"), (QList<int>{0, 1}));
     QCOMPARE(firstArgs("OrvOpenCamera"), (QList<int>{2, 0}));
-    QCOMPARE(form->ui->comboBoxDev_2->count(), 2);
-    delete form;
+    QCOMPARE(form->widgets()->comboBoxDev_2->count(), 2);
+    form.reset();
 }
 
 void TestCameraControls::withViceOffTheViceIndexEndsAtTheHighestOther() {
     core().script.cameraCount = 3;
-    MainForm* form = new MainForm;
-    form->ui->comboBoxDev->setCurrentIndex(1);
-    QCOMPARE(form->cfg.mainCameraIndex, 1);
-    QCOMPARE(form->viceCameraIndex, 2);
+    auto form = env.makeForm();
+    form->widgets()->comboBoxDev->setCurrentIndex(1);
+    QCOMPARE(form->settings().mainCameraIndex, 1);
+    QCOMPARE(form->cameras().vice(), 2);
     // The resolution list and colour mode start over at entry 0.
-    QCOMPARE(form->ui->comboBoxRes->currentIndex(), 0);
+    QCOMPARE(form->widgets()->comboBoxRes->currentIndex(), 0);
     QCOMPARE(core().callsOf("OrvSetZoomCB").last().args[0].toInt(), 1);
-    delete form;
+    form.reset();
 }
 
 void TestCameraControls::viceListPositionsSkipTheMainCamera() {
     env.writeProfile("DevIndex=1\n");
     core().script.cameraCount = 3;
-    MainForm* form = new MainForm;
-    QCOMPARE(form->viceCameraAt(0), 0);
-    QCOMPARE(form->viceCameraAt(1), 2);
-    form->ui->checkBoxPIP->click();
-    form->ui->comboBoxDev_2->setCurrentIndex(1);
-    QCOMPARE(form->viceCameraIndex, 2);
+    auto form = env.makeForm();
+    QCOMPARE(form->cameras().viceAt(0), 0);
+    QCOMPARE(form->cameras().viceAt(1), 2);
+    form->widgets()->checkBoxPIP->click();
+    form->widgets()->comboBoxDev_2->setCurrentIndex(1);
+    QCOMPARE(form->cameras().vice(), 2);
     QCOMPARE(core().callsOf("OrvOpenCamera").last().args[0].toInt(), 2);
-    delete form;
+    form.reset();
 }
 
 void TestCameraControls::sameResolutionDoesNothing() {
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     core().calls.clear();
-    form->ui->comboBoxRes->setCurrentIndex(0);
+    form->widgets()->comboBoxRes->setCurrentIndex(0);
     QCOMPARE(core().count("OrvSetResolution"), 0);
-    QCOMPARE(form->fitTimer, 0);
-    form->ui->comboBoxRes->setCurrentIndex(2);
+    QCOMPARE(form->fitTimerId(), 0);
+    form->widgets()->comboBoxRes->setCurrentIndex(2);
     QCOMPARE(core().callsOf("OrvSetResolution").first().args[1].toInt(), 2);
-    QCOMPARE(form->videoWidth, 640);
-    QVERIFY(form->fitTimer != 0);
-    delete form;
+    QCOMPARE(form->videoSize().width(), 640);
+    QVERIFY(form->fitTimerId() != 0);
+    form.reset();
 }
 
 void TestCameraControls::fitTimerGivesUpAfterTenTicks() {
     core().script.videoRect = "";
     core().script.rect[2] = 0; // never a valid rectangle
-    MainForm* form = new MainForm;
-    form->ui->comboBoxRes->setCurrentIndex(1);
-    const int id = form->fitTimer;
+    auto form = env.makeForm();
+    form->widgets()->comboBoxRes->setCurrentIndex(1);
+    const int id = form->fitTimerId();
     for (int i = 0; i < 10; ++i) {
-        QCOMPARE(form->fitTimer, id);
+        QCOMPARE(form->fitTimerId(), id);
         QTimerEvent tick(id);
-        QCoreApplication::sendEvent(form, &tick);
+        QCoreApplication::sendEvent(form.get(), &tick);
     }
-    QCOMPARE(form->fitTimer, 0);
-    QCOMPARE(form->fitTries, 10);
-    delete form;
+    QCOMPARE(form->fitTimerId(), 0);
+    QCOMPARE(form->fitTicks(), 10);
+    form.reset();
 }
 
 void TestCameraControls::fitTimerStopsOnceTheRectangleIsValid() {
-    MainForm* form = new MainForm;
-    form->ui->comboBoxRes->setCurrentIndex(1);
-    const int id = form->fitTimer;
+    auto form = env.makeForm();
+    form->widgets()->comboBoxRes->setCurrentIndex(1);
+    const int id = form->fitTimerId();
     // A tick of an older timer is not this fit's.
     QTimerEvent stale(id + 1000);
-    QCoreApplication::sendEvent(form, &stale);
-    QCOMPARE(form->fitTimer, id);
+    QCoreApplication::sendEvent(form.get(), &stale);
+    QCOMPARE(form->fitTimerId(), id);
     QTimerEvent tick(id);
-    QCoreApplication::sendEvent(form, &tick);
-    QCOMPARE(form->fitTimer, 0);
-    QCOMPARE(form->fitTries, 1);
-    delete form;
+    QCoreApplication::sendEvent(form.get(), &tick);
+    QCOMPARE(form->fitTimerId(), 0);
+    QCOMPARE(form->fitTicks(), 1);
+    form.reset();
 }
 
 void TestCameraControls::dpiListPassesTheNumber() {
-    MainForm* form = new MainForm;
-    QCOMPARE(form->ui->comboBoxDPI->count(), 7);
-    form->ui->comboBoxDPI->setCurrentIndex(2);
+    auto form = env.makeForm();
+    QCOMPARE(form->widgets()->comboBoxDPI->count(), 7);
+    form->widgets()->comboBoxDPI->setCurrentIndex(2);
     QCOMPARE(core().callsOf("OrvSetDPI").last().args[1].toInt(), 255);
-    QCOMPARE(form->cfg.DPIIndex, 2);
-    delete form;
+    QCOMPARE(form->settings().DPIIndex, 2);
+    form.reset();
 }
 
 void TestCameraControls::zoomIsOffWhileTheVicePictureIsInside() {
     core().script.cameraCount = 2;
-    MainForm* form = new MainForm;
-    form->ui->checkBoxPIP->click();
-    form->ui->checkBoxInVideo->click();
-    QVERIFY(!form->zoomEnabled);
+    auto form = env.makeForm();
+    form->widgets()->checkBoxPIP->click();
+    form->widgets()->checkBoxInVideo->click();
+    QVERIFY(!form->cameras().zoomEnabled());
     QCOMPARE(core().callsOf("OrvSetMouseMode").last().args[1].toInt(), -1);
     QCOMPARE(core().callsOf("OrvSetHwnd").last().args[1].toULongLong(),
-             qulonglong(form->smallWindowHandle));
-    QVERIFY(form->pDiaSmallVideo->isVisible());
+             qulonglong(form->cameras().surfaces().smallWindow));
+    QVERIFY(form->smallWindow()->isVisible());
     core().calls.clear();
-    form->ui->pushButtonZoomIn->click();
-    form->ui->pushButtonZoomOut->click();
-    emit form->ui->horizontalSliderScale->sliderReleased();
+    form->widgets()->pushButtonZoomIn->click();
+    form->widgets()->pushButtonZoomOut->click();
+    emit form->widgets()->horizontalSliderScale->sliderReleased();
     QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, 120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(form->preview, &wheel);
+    QCoreApplication::sendEvent(form->previewWidget(), &wheel);
     QCOMPARE(core().names({"OrvZoomIn", "OrvZoomOut", "OrvZoom", "OrvOnWheel"}), QStringList());
 
-    form->ui->checkBoxInVideo->click();
-    QVERIFY(form->zoomEnabled);
-    QVERIFY(!form->pDiaSmallVideo->isVisible());
-    QCoreApplication::sendEvent(form->preview, &wheel);
+    form->widgets()->checkBoxInVideo->click();
+    QVERIFY(form->cameras().zoomEnabled());
+    QVERIFY(!form->smallWindow()->isVisible());
+    QCoreApplication::sendEvent(form->previewWidget(), &wheel);
     QCOMPARE(core().callsOf("OrvOnWheel").last().args[1].toInt(), 120);
-    delete form;
+    form.reset();
 }
 
 void TestCameraControls::sliderZoomUsesTheRange() {
     core().script.minZoom = 1.0f;
     core().script.maxZoom = 4.0f;
-    MainForm* form = new MainForm;
-    form->ui->horizontalSliderScale->setValue(50);
-    emit form->ui->horizontalSliderScale->sliderReleased();
+    auto form = env.makeForm();
+    form->widgets()->horizontalSliderScale->setValue(50);
+    emit form->widgets()->horizontalSliderScale->sliderReleased();
     QCOMPARE(core().callsOf("OrvZoom").last().args[1].toFloat(), 2.5f);
-    delete form;
+    form.reset();
 }
 
 void TestCameraControls::rotationArithmetic() {
-    MainForm* form = new MainForm;
-    form->ui->pushButtonRotateLeft->click();
-    QCOMPARE(form->cfg.RotateAngle, 270);
+    auto form = env.makeForm();
+    form->widgets()->pushButtonRotateLeft->click();
+    QCOMPARE(form->settings().RotateAngle, 270);
     for (int i = 0; i < 3; ++i)
-        form->ui->pushButtonRotateLeft->click();
-    QCOMPARE(form->cfg.RotateAngle, 0);
-    form->ui->pushButtonRotateRight->click();
-    QCOMPARE(form->cfg.RotateAngle, 90);
+        form->widgets()->pushButtonRotateLeft->click();
+    QCOMPARE(form->settings().RotateAngle, 0);
+    form->widgets()->pushButtonRotateRight->click();
+    QCOMPARE(form->settings().RotateAngle, 90);
     QCOMPARE(core().count("OrvRotateLeft"), 4);
     QCOMPARE(core().count("OrvRotateRight"), 1);
-    delete form;
+    form.reset();
 }
 
 void TestCameraControls::switchWithoutVicePreviewIsRefused() {
     core().script.cameraCount = 2;
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     form->onSwitchMainSub();
     QCOMPARE(env.messages.size(), 1);
     QCOMPARE(env.messages.first().first, QStringLiteral("副头未开启"));
-    QCOMPARE(form->cfg.mainCameraIndex, 0);
-    delete form;
+    QCOMPARE(form->settings().mainCameraIndex, 0);
+    form.reset();
 }
 
 void TestCameraControls::switchSwapsTheWindows() {
     core().script.cameraCount = 2;
-    MainForm* form = new MainForm;
-    form->ui->checkBoxPIP->click();
-    form->ui->checkBoxAutoCrop->setChecked(true);
+    auto form = env.makeForm();
+    form->widgets()->checkBoxPIP->click();
+    form->widgets()->checkBoxAutoCrop->click();
     core().calls.clear();
-    form->ui->pushButtonSwitchMainSub->click();
-    QCOMPARE(form->cfg.mainCameraIndex, 1);
-    QCOMPARE(form->viceCameraIndex, 0);
+    form->widgets()->pushButtonSwitchMainSub->click();
+    QCOMPARE(form->settings().mainCameraIndex, 1);
+    QCOMPARE(form->cameras().vice(), 0);
     const QList<fake::Call> moves = core().callsOf("OrvSetHwnd");
-    QCOMPARE(moves[0].args[1].toULongLong(), qulonglong(form->viceAreaHandle));
+    QCOMPARE(moves[0].args[1].toULongLong(), qulonglong(form->cameras().surfaces().viceArea));
     QCOMPARE(moves[1].args[0].toInt(), 1);
-    QCOMPARE(moves[1].args[1].toULongLong(), qulonglong(form->previewHandle));
+    QCOMPARE(moves[1].args[1].toULongLong(), qulonglong(form->cameras().surfaces().preview));
+    // Auto crop follows the main camera.
     const QList<fake::Call> crops = core().callsOf("OrvEnableAutoRotate");
-    QCOMPARE(crops.size(), 2);
-    QCOMPARE(crops[0].args, (QVariantList{1, true}));
-    QCOMPARE(crops[1].args, (QVariantList{0, false}));
-    delete form;
+    QVERIFY(crops.contains(fake::Call{"OrvEnableAutoRotate", {1, true}}));
+    QVERIFY(crops.contains(fake::Call{"OrvEnableAutoRotate", {0, false}}));
+    form.reset();
 }
 
 void TestCameraControls::smallWindowStaysInsideTheVideo() {
@@ -297,48 +297,48 @@ void TestCameraControls::smallWindowHitZones() {
 
 void TestCameraControls::leavingAutoExposureKeepsTheStoredValue() {
     env.writeProfile("AutoExp=1\nExposure=-6\n");
-    MainForm* form = new MainForm;
-    QVERIFY(form->ui->checkBoxAutoExp->isChecked());
-    QVERIFY(!form->ui->horizontalSliderexpos->isEnabled());
-    QVERIFY(form->ui->label_Expos->text().isEmpty());
-    form->ui->checkBoxAutoExp->click();
-    QVERIFY(!form->cfg.AutoExp);
-    QVERIFY(form->ui->horizontalSliderexpos->isEnabled());
+    auto form = env.makeForm();
+    QVERIFY(form->widgets()->checkBoxAutoExp->isChecked());
+    QVERIFY(!form->widgets()->horizontalSliderexpos->isEnabled());
+    QVERIFY(form->widgets()->label_Expos->text().isEmpty());
+    form->widgets()->checkBoxAutoExp->click();
+    QVERIFY(!form->settings().AutoExp);
+    QVERIFY(form->widgets()->horizontalSliderexpos->isEnabled());
     // An empty value label must not send the camera to exposure 0.
     QCOMPARE(core().callsOf("OrvSetExposure").last().args, (QVariantList{0, false, -6}));
-    form->ui->checkBoxAutoExp->click();
+    form->widgets()->checkBoxAutoExp->click();
     QCOMPARE(core().callsOf("OrvSetExposure").last().args[1].toBool(), true);
-    delete form;
+    form.reset();
 }
 
 void TestCameraControls::exposureSliderUnderAutoChangesOnlyTheLabel() {
     env.writeProfile("AutoExp=1\n");
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     const int before = core().count("OrvSetExposure");
-    emit form->ui->horizontalSliderexpos->sliderMoved(-7);
-    QCOMPARE(form->ui->label_Expos->text(), QStringLiteral("-7"));
+    emit form->widgets()->horizontalSliderexpos->sliderMoved(-7);
+    QCOMPARE(form->widgets()->label_Expos->text(), QStringLiteral("-7"));
     QCOMPARE(core().count("OrvSetExposure"), before);
-    delete form;
+    form.reset();
 
     core().reset();
     env.writeProfile("AutoExp=0\nExposure=-3\n");
-    form = new MainForm;
-    emit form->ui->horizontalSliderexpos->sliderMoved(-8);
+    form = env.makeForm();
+    emit form->widgets()->horizontalSliderexpos->sliderMoved(-8);
     QCOMPARE(core().callsOf("OrvSetExposure").last().args, (QVariantList{0, false, -8}));
-    QCOMPARE(form->cfg.Exposure, -8);
-    delete form;
+    QCOMPARE(form->settings().Exposure, -8);
+    form.reset();
 }
 
 void TestCameraControls::jpegQualityZeroShowsZeroWithSliderAtOne() {
     env.writeProfile("JPGQuality=0\n");
-    MainForm* form = new MainForm;
-    QCOMPARE(form->ui->horizontalSliderJPG->value(), 1);
-    QCOMPARE(form->ui->label_JPG->text(), QStringLiteral("0"));
+    auto form = env.makeForm();
+    QCOMPARE(form->widgets()->horizontalSliderJPG->value(), 1);
+    QCOMPARE(form->widgets()->label_JPG->text(), QStringLiteral("0"));
     QCOMPARE(core().callsOf("OrvSetJpgQuality").first().args[1].toInt(), 0);
-    emit form->ui->horizontalSliderJPG->sliderMoved(90);
-    QCOMPARE(form->cfg.JPGQuality, 90);
-    QCOMPARE(form->ui->label_JPG->text(), QStringLiteral("90"));
-    delete form;
+    emit form->widgets()->horizontalSliderJPG->sliderMoved(90);
+    QCOMPARE(form->settings().JPGQuality, 90);
+    QCOMPARE(form->widgets()->label_JPG->text(), QStringLiteral("90"));
+    form.reset();
 }
 
 void TestCameraControls::startupRotationCodes_data() {
@@ -355,33 +355,33 @@ void TestCameraControls::startupRotationCodes() {
     QFETCH(int, angle);
     QFETCH(int, code);
     env.writeProfile("RotateAngle=" + QByteArray::number(angle) + "\n");
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     QCOMPARE(core().callsOf("OrvSetRotate").first().args[1].toInt(), code);
-    delete form;
+    form.reset();
 }
 
 void TestCameraControls::presetsSelectColourModes() {
-    MainForm* form = new MainForm;
-    form->ui->radioButtonDocument->click();
-    QCOMPARE(form->ui->comboBoxColor->currentIndex(), 2);
-    form->ui->radioButtonCredent->click();
-    QCOMPARE(form->ui->comboBoxColor->currentIndex(), 0);
-    delete form;
+    auto form = env.makeForm();
+    form->widgets()->radioButtonDocument->click();
+    QCOMPARE(form->widgets()->comboBoxColor->currentIndex(), 2);
+    form->widgets()->radioButtonCredent->click();
+    QCOMPARE(form->widgets()->comboBoxColor->currentIndex(), 0);
+    form.reset();
 }
 
 void TestCameraControls::propertyDialogRereadsTheSliders() {
     core().script.props[1] = fake::VideoProp{false, 64, -64, 10};
     core().script.props[3] = fake::VideoProp{false, 200, 0, 120};
     core().script.exposure = fake::VideoProp{true, -1, -13, -5};
-    MainForm* form = new MainForm;
-    form->ui->pushButtonSetImage->click();
+    auto form = env.makeForm();
+    form->widgets()->pushButtonSetImage->click();
     QCOMPARE(core().callsOf("OrvShowVideoProperty").first().args[0].toInt(), 0);
-    QCOMPARE(form->ui->horizontalSliderContrast->minimum(), -64);
-    QCOMPARE(form->ui->horizontalSliderContrast->value(), 10);
-    QCOMPARE(form->ui->label_Saut->text(), QStringLiteral("120"));
-    QVERIFY(form->cfg.AutoExp);
-    QVERIFY(form->ui->checkBoxAutoExp->isChecked());
-    delete form;
+    QCOMPARE(form->widgets()->horizontalSliderContrast->minimum(), -64);
+    QCOMPARE(form->widgets()->horizontalSliderContrast->value(), 10);
+    QCOMPARE(form->widgets()->label_Saut->text(), QStringLiteral("120"));
+    QVERIFY(form->settings().AutoExp);
+    QVERIFY(form->widgets()->checkBoxAutoExp->isChecked());
+    form.reset();
 }
 
 QTEST_MAIN(TestCameraControls)

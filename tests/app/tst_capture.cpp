@@ -23,8 +23,8 @@ class TestCapture : public QObject {
 
     static QList<QByteArray> items(MainForm* form) {
         QList<QByteArray> out;
-        for (int i = 0; i < form->strip->count(); ++i)
-            out << form->strip->pathAt(i);
+        for (int i = 0; i < form->thumbStrip()->count(); ++i)
+            out << form->thumbStrip()->pathAt(i);
         return out;
     }
     static QList<int> firstArg(const QList<fake::Call>& calls) {
@@ -39,12 +39,12 @@ class TestCapture : public QObject {
             out << c.args[1].toByteArray();
         return out;
     }
-    MainForm* form7() {
+    std::unique_ptr<MainForm> form7() {
         env.writeProfile("FileNameCount=7\n");
-        MainForm* form = new MainForm;
-        if (!form->strip->isLoaded())
+        auto form = env.makeForm();
+        if (!form->thumbStrip()->isLoaded())
             qWarning("thumbnail strip library not found beside the test");
-        form->strip->clear(); // the library outlives a window in one process
+        form->thumbStrip()->clear(); // the library outlives a window in one process
         return form;
     }
 
@@ -70,87 +70,87 @@ private slots:
 };
 
 void TestCapture::plainCaptureAddsOneItem() {
-    MainForm* form = form7();
-    form->ui->pushButtonScan->click();
-    const QByteArray expected = form->imageFolder + "/Image00007.jpg";
+    auto form = form7();
+    form->widgets()->pushButtonScan->click();
+    const QByteArray expected = form->imageFolderPath() + "/Image00007.jpg";
     QCOMPARE(capturePaths(), QList<QByteArray>{expected});
-    QCOMPARE(items(form), QList<QByteArray>{expected});
-    QVERIFY(form->strip->checkedAt(0));
-    QCOMPARE(form->cfg.fileNameCounter, 8);
+    QCOMPARE(items(form.get()), QList<QByteArray>{expected});
+    QVERIFY(form->thumbStrip()->checkedAt(0));
+    QCOMPARE(form->settings().fileNameCounter, 8);
     // Without the watermark check box, no earlier watermark stays on.
     QCOMPARE(core().count("OrvClearWatermark"), 1);
-    delete form;
+    form.reset();
 }
 
 void TestCapture::splitAddsTheSplitItem() {
-    MainForm* form = form7();
-    form->ui->checkBoxSplitCap->click();
+    auto form = form7();
+    form->widgets()->checkBoxSplitCap->click();
     QCOMPARE(core().callsOf("OrvEnableSplitCap").last().args[1].toBool(), true);
-    form->ui->pushButtonScan->click();
-    const QByteArray base = form->imageFolder + "/Image00007";
-    QCOMPARE(items(form), (QList<QByteArray>{base + ".jpg", base + "_split.jpg"}));
-    delete form;
+    form->widgets()->pushButtonScan->click();
+    const QByteArray base = form->imageFolderPath() + "/Image00007";
+    QCOMPARE(items(form.get()), (QList<QByteArray>{base + ".jpg", base + "_split.jpg"}));
+    form.reset();
 }
 
 void TestCapture::countAboveOneAddsNumberedItems() {
     core().script.captureResult = 3;
-    MainForm* form = form7();
-    form->ui->pushButtonScan->click();
-    const QByteArray x = form->imageFolder + "/Image00007";
-    QCOMPARE(items(form),
+    auto form = form7();
+    form->widgets()->pushButtonScan->click();
+    const QByteArray x = form->imageFolderPath() + "/Image00007";
+    QCOMPARE(items(form.get()),
              (QList<QByteArray>{x + ".jpg", x + "_1.jpg", x + "_2.jpg", x + "_3.jpg"}));
-    delete form;
+    form.reset();
 
     core().reset();
     core().script.captureResult = 2;
     form = form7();
-    form->ui->checkBoxSplitCap->click();
-    form->ui->pushButtonScan->click();
-    const QList<QByteArray> got = items(form);
+    form->widgets()->checkBoxSplitCap->click();
+    form->widgets()->pushButtonScan->click();
+    const QList<QByteArray> got = items(form.get());
     QCOMPARE(got.mid(got.size() - 3),
              (QList<QByteArray>{x + "_split.jpg", x + "_split_1.jpg", x + "_split_2.jpg"}));
-    delete form;
+    form.reset();
 }
 
 void TestCapture::pdfCaptureShowsTheTemporaryPicture() {
-    MainForm* form = form7();
-    form->ui->comboBoxFmt->setCurrentIndex(1);
-    form->ui->checkBoxSplitCap->click();
-    form->ui->pushButtonScan->click();
-    const QByteArray pdf = form->imageFolder + "/Image00007.pdf";
+    auto form = form7();
+    form->widgets()->comboBoxFmt->setCurrentIndex(1);
+    form->widgets()->checkBoxSplitCap->click();
+    form->widgets()->pushButtonScan->click();
+    const QByteArray pdf = form->imageFolderPath() + "/Image00007.pdf";
     const QByteArray picture = platform::tempFolder() + "OrvImage.jpg";
     QCOMPARE(capturePaths(), (QList<QByteArray>{pdf, picture}));
-    const int n = form->strip->count();
+    const int n = form->thumbStrip()->count();
     QVERIFY(n >= 1);
-    QCOMPARE(form->strip->pathAt(n - 1), pdf);
-    delete form;
+    QCOMPARE(form->thumbStrip()->pathAt(n - 1), pdf);
+    form.reset();
 }
 
 void TestCapture::failedCaptureIsReportedAndNotListed() {
     core().script.captureResult = 0;
-    MainForm* form = form7();
-    const int before = form->strip->count();
-    form->ui->pushButtonScan->click();
-    QCOMPARE(form->strip->count(), before);
+    auto form = form7();
+    const int before = form->thumbStrip()->count();
+    form->widgets()->pushButtonScan->click();
+    QCOMPARE(form->thumbStrip()->count(), before);
     QCOMPARE(env.messages.size(), 1);
     QCOMPARE(env.messages.first().first, QStringLiteral("拍照失败!"));
     form->onEnglish();
     env.messages.clear();
-    form->ui->comboBoxFmt->setCurrentIndex(2);
-    form->ui->pushButtonScan->click();
+    form->widgets()->comboBoxFmt->setCurrentIndex(2);
+    form->widgets()->pushButtonScan->click();
     QCOMPARE(env.messages.size(), 1);
     QVERIFY(env.messages.first().first.startsWith(QStringLiteral("Capture failed")));
-    QCOMPARE(form->strip->count(), before);
-    delete form;
+    QCOMPARE(form->thumbStrip()->count(), before);
+    form.reset();
 }
 
 void TestCapture::mergeUsesThreeNamesAndListsOnlyTheResult() {
-    MainForm* form = form7();
-    form->ui->checkBoxMix->click();
-    QVERIFY(form->ui->radioButtonH->isEnabled());
-    const int before = form->strip->count();
-    form->ui->pushButtonScan->click();
-    const QByteArray f = form->imageFolder + "/Image0000";
+    auto form = form7();
+    form->widgets()->checkBoxMix->click();
+    QVERIFY(form->widgets()->radioButtonH->isEnabled());
+    const int before = form->thumbStrip()->count();
+    form->widgets()->pushButtonScan->click();
+    const QByteArray f = form->imageFolderPath() + "/Image0000";
     QCOMPARE(capturePaths(), (QList<QByteArray>{f + "7.jpg", f + "8.jpg"}));
     // The prompt between the two shots.
     QCOMPARE(env.messages.size(), 1);
@@ -161,32 +161,32 @@ void TestCapture::mergeUsesThreeNamesAndListsOnlyTheResult() {
                          mix.args[4].toInt()}),
              (QList<int>{1, 2, 0, 0}));
     QCOMPARE(mix.args[5].toByteArray(), f + "9.jpg");
-    QCOMPARE(form->strip->count(), before + 1);
-    QCOMPARE(form->strip->pathAt(before), f + "9.jpg");
-    QVERIFY(form->firstShotPath.isEmpty());
+    QCOMPARE(form->thumbStrip()->count(), before + 1);
+    QCOMPARE(form->thumbStrip()->pathAt(before), f + "9.jpg");
+    QVERIFY(!form->firstShotTaken());
 
-    form->ui->radioButtonH->click();
-    form->ui->pushButtonScan->click();
+    form->widgets()->radioButtonH->click();
+    form->widgets()->pushButtonScan->click();
     const fake::Call horizontal = core().callsOf("OrvImagesMix").last();
     QCOMPARE(horizontal.args[1].toInt(), 0);
     QCOMPARE(horizontal.args[2].toInt(), 1);
     QCOMPARE(horizontal.args[3].toInt(), 2);
-    form->ui->checkBoxMix->click();
-    QVERIFY(!form->ui->radioButtonH->isEnabled());
-    delete form;
+    form->widgets()->checkBoxMix->click();
+    QVERIFY(!form->widgets()->radioButtonH->isEnabled());
+    form.reset();
 }
 
 void TestCapture::mergeUnderDateNamingKeepsItsShots() {
     platform::setClock([] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)); });
     env.writeProfile("NameRule=2\n");
-    MainForm* form = new MainForm;
-    form->ui->checkBoxMix->click();
-    form->ui->pushButtonScan->click();
-    const QByteArray base = form->imageFolder + "/2024-03-05_140709";
+    auto form = env.makeForm();
+    form->widgets()->checkBoxMix->click();
+    form->widgets()->pushButtonScan->click();
+    const QByteArray base = form->imageFolderPath() + "/2024-03-05_140709";
     QCOMPARE(capturePaths(), (QList<QByteArray>{base + ".jpg", base + "_2.jpg"}));
     QCOMPARE(core().callsOf("OrvImagesMix").first().args[5].toByteArray(), base + "_3.jpg");
     platform::setClock({});
-    delete form;
+    form.reset();
 }
 
 void TestCapture::compositionArithmetic() {
@@ -213,56 +213,56 @@ void TestCapture::compositionUsesThreeNamesInOrder() {
     core().script.cameraCount = 2;
     core().script.rect[0] = 0;
     core().script.rect[2] = 640;
-    MainForm* form = form7();
-    form->ui->checkBoxPIP->click();
-    form->ui->checkBoxInVideo->click();
+    auto form = form7();
+    form->widgets()->checkBoxPIP->click();
+    form->widgets()->checkBoxInVideo->click();
     core().calls.clear();
-    form->ui->pushButtonScan->click();
-    const QByteArray f = form->imageFolder + "/Image0000";
+    form->widgets()->pushButtonScan->click();
+    const QByteArray f = form->imageFolderPath() + "/Image0000";
     QCOMPARE(capturePaths(), (QList<QByteArray>{f + "7.jpg", f + "8.jpg"}));
     QCOMPARE(firstArg(core().callsOf("OrvCapture")), (QList<int>{0, 1}));
     const fake::Call combine = core().callsOf("OrvCombineMainSubEn").first();
     QCOMPARE(combine.args[2].toByteArray(), f + "9.jpg");
     QVERIFY(combine.args[5].toInt() <= 0 && combine.args[6].toInt() <= 0); // offsets negated
-    QCOMPARE(form->strip->pathAt(form->strip->count() - 1), f + "9.jpg");
-    delete form;
+    QCOMPARE(form->thumbStrip()->pathAt(form->thumbStrip()->count() - 1), f + "9.jpg");
+    form.reset();
 }
 
 void TestCapture::doubleCaptureHoldsModeOneForOneCapture() {
-    MainForm* form = form7();
-    form->ui->pushButtonCompose->click();
+    auto form = form7();
+    form->widgets()->pushButtonCompose->click();
     QCOMPARE(core().names({"OrvSetCaptureMode", "OrvCapture"}),
              (QStringList{"OrvSetCaptureMode", "OrvCapture", "OrvSetCaptureMode"}));
     QCOMPARE(core().callsOf("OrvSetCaptureMode").last().args[1].toInt(), 0);
-    delete form;
+    form.reset();
 }
 
 void TestCapture::commitWritesEveryPathAndResetsTheCounter() {
-    MainForm* form = form7();
-    if (!form->strip->isLoaded())
+    auto form = form7();
+    if (!form->thumbStrip()->isLoaded())
         QSKIP("thumbnail strip library not built");
-    form->ui->pushButtonScan->click();
-    form->ui->pushButtonScan->click();
+    form->widgets()->pushButtonScan->click();
+    form->widgets()->pushButtonScan->click();
     const QString file = QString::fromLocal8Bit(platform::tempFolder()) + "OrvCommit.txt";
     QFile::remove(file);
     QVERIFY(form->onCommit());
     QFile f(file);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray dir = form->imageFolder;
+    const QByteArray dir = form->imageFolderPath();
     QCOMPARE(f.readAll(), dir + "/Image00007.jpg@@" + dir + "/Image00008.jpg@@");
-    QCOMPARE(form->strip->count(), 0);
-    QCOMPARE(form->cfg.fileNameCounter, 0);
+    QCOMPARE(form->thumbStrip()->count(), 0);
+    QCOMPARE(form->settings().fileNameCounter, 0);
     // An empty strip commits nothing.
     QVERIFY(!form->onCommit());
     f.remove();
-    delete form;
+    form.reset();
 }
 
 void TestCapture::commitNeverFollowsAPlantedLink() {
-    MainForm* form = form7();
-    if (!form->strip->isLoaded())
+    auto form = form7();
+    if (!form->thumbStrip()->isLoaded())
         QSKIP("thumbnail strip library not built");
-    form->ui->pushButtonScan->click();
+    form->widgets()->pushButtonScan->click();
     QTemporaryDir victimDir;
     const QString victim = victimDir.filePath(QStringLiteral("victim.txt"));
     QFile v(victim);
@@ -277,20 +277,20 @@ void TestCapture::commitNeverFollowsAPlantedLink() {
     QVERIFY(v.open(QIODevice::ReadOnly));
     QCOMPARE(v.readAll(), QByteArray("precious"));
     QFile::remove(file);
-    delete form;
+    form.reset();
 }
 
 void TestCapture::barcodeDialogShowsAndExports() {
     core().script.barcode = "<barcode type=\"QR_CODE\">\xe4\xb8\xad A</barcode>";
-    MainForm* form = new MainForm;
-    form->ui->pushButtonReadBarcode->click();
-    QBarcodeResultDlg* dlg = form->barcodeDialog;
+    auto form = env.makeForm();
+    form->widgets()->pushButtonReadBarcode->click();
+    QBarcodeResultDlg* dlg = form->barcodeResults();
     QVERIFY(dlg->isVisible());
     QVERIFY(dlg->ui->textEdit->toPlainText().contains(QStringLiteral("中 A")));
     QVERIFY(dlg->ui->pushButtonExport->isEnabled());
 
     core().script.barcode.clear();
-    form->ui->pushButtonReadBarcode->click();
+    form->widgets()->pushButtonReadBarcode->click();
     QCOMPARE(dlg->ui->textEdit->toPlainText(), QStringLiteral("没有检测到条码!"));
     QVERIFY(!dlg->ui->pushButtonExport->isEnabled());
 
@@ -313,7 +313,7 @@ void TestCapture::barcodeDialogShowsAndExports() {
     QVERIFY(env.messages.isEmpty());
     dlg->ui->pushButtonClose->click();
     QVERIFY(!dlg->isVisible());
-    delete form;
+    form.reset();
 }
 
 QTEST_MAIN(TestCapture)

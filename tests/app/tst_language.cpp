@@ -13,7 +13,7 @@ class TestLanguage : public QObject {
     AppTestEnv env;
 
     static QList<QAction*> languageActions(MainForm* form) {
-        for (QAction* a : form->ui->btnMenu->menu()->actions())
+        for (QAction* a : form->widgets()->btnMenu->menu()->actions())
             if (a->menu())
                 return a->menu()->actions();
         return {};
@@ -32,8 +32,8 @@ private slots:
 };
 
 void TestLanguage::englishHidesTheChineseOnlyButtonsAndWidensTheRow() {
-    MainForm* form = new MainForm;
-    Ui::MainForm* ui = form->ui;
+    auto form = env.makeForm();
+    Ui::MainForm* ui = form->widgets();
     QCOMPARE(ui->pushButtonScan->width(), 75);
     QVERIFY(!ui->pushButtonReadIDCard->isHidden());
 
@@ -51,12 +51,12 @@ void TestLanguage::englishHidesTheChineseOnlyButtonsAndWidensTheRow() {
     QVERIFY(!ui->pushButtonRecogID->isHidden());
     QVERIFY(!ui->pushButtonFinger->isHidden());
     QCOMPARE(ui->pushButtonOCR->width(), 75);
-    delete form;
+    form.reset();
 }
 
 void TestLanguage::everyTextFollowsTheLanguage() {
-    MainForm* form = new MainForm;
-    Ui::MainForm* ui = form->ui;
+    auto form = env.makeForm();
+    Ui::MainForm* ui = form->widgets();
     form->onEnglish();
     QCOMPARE(form->windowTitle(), QStringLiteral("Orvanta High speed portable scanner"));
     QCOMPARE(ui->pushButtonScan->text(), QStringLiteral("Capture"));
@@ -66,7 +66,7 @@ void TestLanguage::everyTextFollowsTheLanguage() {
     QVERIFY(ui->labelMarkMode->text().contains(QStringLiteral("Whiteboard")));
     QCOMPARE(ui->comboBoxColor->itemText(2), QStringLiteral("Black and white"));
     QCOMPARE(ui->comboBoxFmt->itemText(2), QStringLiteral("Multi page PDF"));
-    const QList<QAction*> langs = languageActions(form);
+    const QList<QAction*> langs = languageActions(form.get());
     QCOMPARE(langs.size(), 2);
     QCOMPARE(langs[1]->text(), QStringLiteral("English"));
     QVERIFY(langs[1]->isChecked() && !langs[0]->isChecked());
@@ -76,70 +76,70 @@ void TestLanguage::everyTextFollowsTheLanguage() {
     QCOMPARE(ui->label_9->text(), QStringLiteral("文件路径:"));
     QCOMPARE(ui->comboBoxColor->itemText(0), QStringLiteral("彩色"));
     QVERIFY(langs[0]->isChecked() && !langs[1]->isChecked());
-    delete form;
+    form.reset();
 }
 
 void TestLanguage::unknownLanguageKeepsTheFormTexts() {
     env.writeProfile("Language=2\n");
-    MainForm* form = new MainForm;
-    Ui::MainForm* ui = form->ui;
+    auto form = env.makeForm();
+    Ui::MainForm* ui = form->widgets();
     QCOMPARE(ui->pushButtonScan->text(), QStringLiteral("拍照"));
-    for (QAction* a : languageActions(form))
+    for (QAction* a : languageActions(form.get()))
         QVERIFY(!a->isChecked());
     // Only the title bar is placed: the buttons keep the form's geometry.
     QCOMPARE(ui->widget_title->geometry(), QRect(0, 0, form->width(), 20));
-    delete form;
+    form.reset();
     QVERIFY(env.readProfile().contains("Language=2"));
 }
 
 void TestLanguage::languageChoiceComesBackAfterRestart() {
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     form->onEnglish();
-    delete form;
-    form = new MainForm;
-    QCOMPARE(form->cfg.Language, 1);
-    QCOMPARE(form->ui->pushButtonOCR->text(), QStringLiteral("OCR"));
-    QVERIFY(form->ui->pushButtonReadIDCard->isHidden());
-    delete form;
+    form.reset();
+    form = env.makeForm();
+    QCOMPARE(form->settings().Language, 1);
+    QCOMPARE(form->widgets()->pushButtonOCR->text(), QStringLiteral("OCR"));
+    QVERIFY(form->widgets()->pushButtonReadIDCard->isHidden());
+    form.reset();
 }
 
 void TestLanguage::doubleClickOnTitleMaximisesAndRestores() {
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     const QRect before = form->geometry();
-    QTest::mouseDClick(form->ui->lab_Title, Qt::LeftButton);
-    QVERIFY(form->maximized);
+    QTest::mouseDClick(form->widgets()->lab_Title, Qt::LeftButton);
+    QVERIFY(form->isFrameMaximized());
     QCOMPARE(form->geometry(), QGuiApplication::primaryScreen()->availableGeometry());
-    QCOMPARE(form->ui->btnMenu_Max->toolTip(), QStringLiteral("最大化"));
-    QTest::mouseDClick(form->ui->lab_Title, Qt::LeftButton);
-    QVERIFY(!form->maximized);
+    QCOMPARE(form->widgets()->btnMenu_Max->toolTip(), QStringLiteral("最大化"));
+    QTest::mouseDClick(form->widgets()->lab_Title, Qt::LeftButton);
+    QVERIFY(!form->isFrameMaximized());
     QCOMPARE(form->geometry(), before);
 
     form->onEnglish();
-    form->ui->btnMenu_Max->click();
-    QCOMPARE(form->ui->btnMenu_Max->toolTip(), QStringLiteral("Maximize"));
-    form->ui->btnMenu_Max->click();
+    form->widgets()->btnMenu_Max->click();
+    QCOMPARE(form->widgets()->btnMenu_Max->toolTip(), QStringLiteral("Maximize"));
+    form->widgets()->btnMenu_Max->click();
     QCOMPARE(form->geometry(), before);
-    delete form;
+    form.reset();
 }
 
 void TestLanguage::draggingTheWindowMovesIt() {
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     form->move(100, 100);
     const QPoint start = form->pos();
     const QPoint grip(300, 10); // on the title bar, outside every button
-    QTest::mousePress(form->ui->widget_title, Qt::LeftButton, {}, grip);
+    QTest::mousePress(form->widgets()->widget_title, Qt::LeftButton, {}, grip);
     QMouseEvent move(QEvent::MouseMove, QPointF(grip + QPoint(40, 25)),
-                     QPointF(form->ui->widget_title->mapToGlobal(grip + QPoint(40, 25))),
+                     QPointF(form->widgets()->widget_title->mapToGlobal(grip + QPoint(40, 25))),
                      Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form->ui->widget_title, &move);
-    QTest::mouseRelease(form->ui->widget_title, Qt::LeftButton, {}, grip + QPoint(40, 25));
+    QApplication::sendEvent(form->widgets()->widget_title, &move);
+    QTest::mouseRelease(form->widgets()->widget_title, Qt::LeftButton, {}, grip + QPoint(40, 25));
     QCOMPARE(form->pos(), start + QPoint(40, 25));
-    QVERIFY(!form->mousePressed);
-    delete form;
+    QVERIFY(!form->isTitleDragging());
+    form.reset();
 }
 
 void TestLanguage::linksStayConnectedOnceAcrossLanguageSwitches() {
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     for (int i = 0; i < 3; ++i) {
         form->onEnglish();
         form->onChinese();
@@ -147,13 +147,13 @@ void TestLanguage::linksStayConnectedOnceAcrossLanguageSwitches() {
     // One activation of the whiteboard link enters the whiteboard once: the
     // picture moves to the whiteboard window in one call.
     fake::core().calls.clear();
-    emit form->ui->labelMarkMode->linkActivated(QStringLiteral("#"));
+    emit form->widgets()->labelMarkMode->linkActivated(QStringLiteral("#"));
     QCOMPARE(fake::core().count("OrvSetHwnd"), 1);
     QVERIFY(!form->isVisible());
     fake::core().calls.clear();
-    emit form->ui->labelSnapMode->linkActivated(QStringLiteral("#"));
+    emit form->widgets()->labelSnapMode->linkActivated(QStringLiteral("#"));
     QCOMPARE(fake::core().count("OrvSetHwnd"), 1);
-    delete form;
+    form.reset();
 }
 
 QTEST_MAIN(TestLanguage)

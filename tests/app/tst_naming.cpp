@@ -69,46 +69,46 @@ void TestNaming::automaticNames() {
 }
 
 void TestNaming::automaticCountsUpAndShowsTheCounter() {
-    MainForm* form = new MainForm;
-    const QByteArray folder = form->imageFolder;
+    auto form = env.makeForm();
+    const QByteArray folder = form->imageFolderPath();
     QCOMPARE(form->BuildCapturePath(), folder + "/Image00000.jpg");
     QCOMPARE(form->BuildCapturePath(), folder + "/Image00001.jpg");
     QCOMPARE(form->BuildCapturePath(), folder + "/Image00002.jpg");
-    QCOMPARE(form->ui->lineEditFileNameInit->text(), QStringLiteral("3"));
-    finishEdit(form->ui->lineEditFileNameStep, QStringLiteral("10"));
+    QCOMPARE(form->widgets()->lineEditFileNameInit->text(), QStringLiteral("3"));
+    finishEdit(form->widgets()->lineEditFileNameStep, QStringLiteral("10"));
     QCOMPARE(form->NextFileName(), QByteArray("Image00003"));
-    QCOMPARE(form->cfg.fileNameCounter, 13);
-    delete form;
+    QCOMPARE(form->settings().fileNameCounter, 13);
+    form.reset();
     QVERIFY(env.readProfile().contains("FileNameCount=13"));
 }
 
 void TestNaming::multiPagePdfKeepsTheName() {
-    MainForm* form = new MainForm;
-    form->ui->comboBoxFmt->setCurrentIndex(2);
+    auto form = env.makeForm();
+    form->widgets()->comboBoxFmt->setCurrentIndex(2);
     QCOMPARE(core().callsOf("OrvSetPDFMode").last().args[1].toInt(), 0);
-    QCOMPARE(form->fileExtension, QByteArray(".pdf"));
+    QCOMPARE(form->extension(), QByteArray(".pdf"));
     QCOMPARE(form->NextFileName(), QByteArray("Image00000"));
     QCOMPARE(form->NextFileName(), QByteArray("Image00000"));
-    QCOMPARE(form->cfg.fileNameCounter, 0);
+    QCOMPARE(form->settings().fileNameCounter, 0);
     // The pages taken so far stay: the next capture appends to the file.
-    QFile pdf(QString::fromLocal8Bit(form->imageFolder) + "/Image00000.pdf");
+    QFile pdf(QString::fromLocal8Bit(form->imageFolderPath()) + "/Image00000.pdf");
     QVERIFY(pdf.open(QIODevice::WriteOnly));
     pdf.write("%PDF-1.4 earlier pages");
     pdf.close();
-    QCOMPARE(form->BuildCapturePath(), form->imageFolder + "/Image00000.pdf");
+    QCOMPARE(form->BuildCapturePath(), form->imageFolderPath() + "/Image00000.pdf");
     QVERIFY(pdf.exists());
-    form->ui->comboBoxFmt->setCurrentIndex(1);
+    form->widgets()->comboBoxFmt->setCurrentIndex(1);
     QCOMPARE(core().callsOf("OrvSetPDFMode").last().args[1].toInt(), 1);
-    delete form;
+    form.reset();
 }
 
 void TestNaming::dateNamesWithinOneSecondRepeat() {
     platform::setClock([] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 400)); });
     env.writeProfile("NameRule=2\n");
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     QCOMPARE(form->NextFileName(), QByteArray("2024-03-05_140709"));
     QCOMPARE(form->BuildCapturePath(), form->BuildCapturePath());
-    delete form;
+    form.reset();
 }
 
 void TestNaming::barcodeNamingTakesTheFirstElement_data() {
@@ -133,12 +133,12 @@ void TestNaming::barcodeNamingTakesTheFirstElement() {
     QFETCH(QByteArray, name);
     env.writeProfile("NameRule=1\n");
     core().script.barcode = reading;
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     QCOMPARE(form->NextFileName(), name);
     const QByteArray path = form->BuildCapturePath();
-    QVERIFY(path.startsWith(form->imageFolder + "/"));
-    QVERIFY(!path.mid(form->imageFolder.size() + 1).contains('/'));
-    delete form;
+    QVERIFY(path.startsWith(form->imageFolderPath() + "/"));
+    QVERIFY(!path.mid(form->imageFolderPath().size() + 1).contains('/'));
+    form.reset();
 }
 
 void TestNaming::customNamesAreMadeSafe_data() {
@@ -157,10 +157,10 @@ void TestNaming::customNamesAreMadeSafe() {
     QFETCH(QString, typed);
     QFETCH(QByteArray, name);
     env.writeProfile("NameRule=3\n");
-    MainForm* form = new MainForm;
-    form->ui->lineEditFileName->setText(typed);
+    auto form = env.makeForm();
+    form->widgets()->lineEditFileName->setText(typed);
     QCOMPARE(form->NextFileName(), name);
-    delete form;
+    form.reset();
 }
 
 void TestNaming::safeNamesAreCutAtCharacterBoundaries() {
@@ -175,16 +175,16 @@ void TestNaming::safeNamesAreCutAtCharacterBoundaries() {
 
 void TestNaming::existingFileIsReplaced() {
     env.writeProfile("NameRule=3\n");
-    MainForm* form = new MainForm;
-    form->ui->lineEditFileName->setText(QStringLiteral("page"));
-    const QString existing = QString::fromLocal8Bit(form->imageFolder) + "/page.jpg";
+    auto form = env.makeForm();
+    form->widgets()->lineEditFileName->setText(QStringLiteral("page"));
+    const QString existing = QString::fromLocal8Bit(form->imageFolderPath()) + "/page.jpg";
     QFile f(existing);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("old");
     f.close();
-    QCOMPARE(form->BuildCapturePath(), form->imageFolder + "/page.jpg");
+    QCOMPARE(form->BuildCapturePath(), form->imageFolderPath() + "/page.jpg");
     QVERIFY(!QFile::exists(existing));
-    delete form;
+    form.reset();
 }
 
 void TestNaming::fieldChecks_data() {
@@ -217,10 +217,10 @@ void TestNaming::fieldChecks() {
     QFETCH(QString, typed);
     QFETCH(bool, accepted);
     QFETCH(QString, message);
-    MainForm* form = new MainForm;
-    QLineEdit* edit = field == "count"  ? form->ui->lineEditFileNameCount
-                      : field == "step" ? form->ui->lineEditFileNameStep
-                                        : form->ui->lineEditFileNameInit;
+    auto form = env.makeForm();
+    QLineEdit* edit = field == "count"  ? form->widgets()->lineEditFileNameCount
+                      : field == "step" ? form->widgets()->lineEditFileNameStep
+                                        : form->widgets()->lineEditFileNameInit;
     const QString before = edit->text();
     finishEdit(edit, typed);
     if (accepted) {
@@ -231,43 +231,43 @@ void TestNaming::fieldChecks() {
         QCOMPARE(env.messages.first().first, message);
         QCOMPARE(edit->text(), before);
     }
-    delete form;
+    form.reset();
 }
 
 void TestNaming::colourModeAndFormatDecideTheExtension() {
-    MainForm* form = new MainForm;
-    form->ui->comboBoxColor->setCurrentIndex(2);
-    QCOMPARE(form->fileExtension, QByteArray(".tif"));
+    auto form = env.makeForm();
+    form->widgets()->comboBoxColor->setCurrentIndex(2);
+    QCOMPARE(form->extension(), QByteArray(".tif"));
     QCOMPARE(core().callsOf("OrvSetDevColor").last().args[1].toInt(), 2);
-    form->ui->comboBoxFmt->setCurrentIndex(5);
-    QCOMPARE(form->fileExtension, QByteArray(".png"));
-    form->ui->comboBoxColor->setCurrentIndex(1);
-    QCOMPARE(form->fileExtension, QByteArray(".jpg"));
-    QVERIFY(form->ui->radioButtonDocument->isChecked());
-    form->ui->comboBoxColor->setCurrentIndex(2);
-    QCOMPARE(form->fileExtension, QByteArray(".tif"));
-    delete form;
+    form->widgets()->comboBoxFmt->setCurrentIndex(5);
+    QCOMPARE(form->extension(), QByteArray(".png"));
+    form->widgets()->comboBoxColor->setCurrentIndex(1);
+    QCOMPARE(form->extension(), QByteArray(".jpg"));
+    QVERIFY(form->widgets()->radioButtonDocument->isChecked());
+    form->widgets()->comboBoxColor->setCurrentIndex(2);
+    QCOMPARE(form->extension(), QByteArray(".tif"));
+    form.reset();
 }
 
 void TestNaming::listsKeepTheirChoiceAcrossLanguageSwitches() {
-    MainForm* form = new MainForm;
-    form->ui->comboBoxFmt->setCurrentIndex(4);
-    form->ui->comboBoxNameRule->setCurrentIndex(2);
-    form->ui->comboBoxColor->setCurrentIndex(1);
+    auto form = env.makeForm();
+    form->widgets()->comboBoxFmt->setCurrentIndex(4);
+    form->widgets()->comboBoxNameRule->setCurrentIndex(2);
+    form->widgets()->comboBoxColor->setCurrentIndex(1);
     form->onEnglish();
-    QCOMPARE(form->formatIndex, 4);
-    QCOMPARE(form->cfg.nameRule, 2);
-    QCOMPARE(form->cfg.colorMode, 1);
-    QCOMPARE(form->ui->comboBoxFmt->currentText(), QStringLiteral("TIF"));
-    QCOMPARE(form->ui->comboBoxNameRule->currentText(), QStringLiteral("Date naming"));
+    QCOMPARE(form->formatEntry(), 4);
+    QCOMPARE(form->settings().nameRule, 2);
+    QCOMPARE(form->settings().colorMode, 1);
+    QCOMPARE(form->widgets()->comboBoxFmt->currentText(), QStringLiteral("TIF"));
+    QCOMPARE(form->widgets()->comboBoxNameRule->currentText(), QStringLiteral("Date naming"));
     // The extension follows the colour mode after a rebuild.
-    QCOMPARE(form->fileExtension, QByteArray(".jpg"));
-    delete form;
+    QCOMPARE(form->extension(), QByteArray(".jpg"));
+    form.reset();
 }
 
 void TestNaming::ruleSwitchShowsTheRightControls() {
-    MainForm* form = new MainForm;
-    Ui::MainForm* ui = form->ui;
+    auto form = env.makeForm();
+    Ui::MainForm* ui = form->widgets();
     QVERIFY(!ui->lineEditFileNameStep->isHidden());
     QCOMPARE(ui->labelFileName->text(), QStringLiteral("前缀:"));
     ui->comboBoxNameRule->setCurrentIndex(3);
@@ -278,21 +278,21 @@ void TestNaming::ruleSwitchShowsTheRightControls() {
     QCOMPARE(ui->labelFileName->text(), QStringLiteral("文件名:"));
     // Typing under Custom doesn't change the prefix.
     finishEdit(ui->lineEditFileName, QStringLiteral("x"));
-    QCOMPARE(form->cfg.prefixName, QByteArray("Image"));
+    QCOMPARE(form->settings().prefixName, QByteArray("Image"));
     ui->comboBoxNameRule->setCurrentIndex(1);
     QVERIFY(ui->lineEditFileName->isHidden());
     ui->comboBoxNameRule->setCurrentIndex(0);
     QCOMPARE(ui->lineEditFileName->text(), QStringLiteral("Image"));
     QCOMPARE(ui->lineEditFileName->width(), 51);
-    delete form;
+    form.reset();
 }
 
 void TestNaming::browserProbesWritability() {
-    MainForm* form = new MainForm;
-    const QByteArray before = form->cfg.workPath;
+    auto form = env.makeForm();
+    const QByteArray before = form->settings().workPath;
     platform::setFolderChooser([](QWidget*, const QString&, const QString&) { return QString(); });
     form->onBrowser();
-    QCOMPARE(form->cfg.workPath, before);
+    QCOMPARE(form->settings().workPath, before);
 
     // A path where a folder can't be written: under a regular file.
     QTemporaryDir dir;
@@ -304,17 +304,17 @@ void TestNaming::browserProbesWritability() {
     form->onBrowser();
     QCOMPARE(env.messages.size(), 1);
     QCOMPARE(env.messages.first().first, QStringLiteral("所选目录没有文件写权限, 请重新选择目录!"));
-    QCOMPARE(form->cfg.workPath, before);
+    QCOMPARE(form->settings().workPath, before);
 
     platform::setFolderChooser(
         [&](QWidget*, const QString&, const QString&) { return dir.path(); });
     form->onBrowser();
-    QCOMPARE(form->cfg.workPath, dir.path().toLocal8Bit());
-    QCOMPARE(form->imageFolder, dir.path().toLocal8Bit());
-    QCOMPARE(form->ui->lineEditFilePath->text(), dir.path());
+    QCOMPARE(form->settings().workPath, dir.path().toLocal8Bit());
+    QCOMPARE(form->imageFolderPath(), dir.path().toLocal8Bit());
+    QCOMPARE(form->widgets()->lineEditFilePath->text(), dir.path());
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("test.txt"))));
     platform::setFolderChooser({});
-    delete form;
+    form.reset();
 }
 
 void TestNaming::suffixBeforeTheExtension() {

@@ -74,52 +74,53 @@ void TestSkins::everySheetParsesAndNamesExistingResources() {
 }
 
 void TestSkins::skinIsAppliedAndComesBackAfterRestart() {
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     QCOMPARE(qApp->styleSheet(), readResource(QStringLiteral(":/image/chocolate.css")));
     form->setSkin(4);
     QCOMPARE(qApp->styleSheet(), readResource(QStringLiteral(":/image/green.css")));
-    delete form;
+    form.reset();
     QVERIFY(env.readProfile().contains("UIIndex=4"));
 
     qApp->setStyleSheet(QString());
-    form = new MainForm;
-    QCOMPARE(form->cfg.UIIndex, 4);
+    form = env.makeForm();
+    QCOMPARE(form->settings().UIIndex, 4);
     QCOMPARE(qApp->styleSheet(), readResource(QStringLiteral(":/image/green.css")));
-    delete form;
+    form.reset();
 }
 
 void TestSkins::skinZeroKeepsTheEntrySheetAndIsWrittenBack() {
     env.writeProfile("UIIndex=0\n");
     const QString entrySheet = readResource(QStringLiteral(":/image/chocolate.css"));
     qApp->setStyleSheet(entrySheet);
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     QCOMPARE(qApp->styleSheet(), entrySheet);
-    delete form;
+    form.reset();
     QVERIFY(env.readProfile().contains("UIIndex=0"));
 }
 
 void TestSkins::chooserAppliesTheClickedSkin() {
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     QSetUIDlg chooser;
+    QObject::connect(&chooser, &QSetUIDlg::skinChosen, form.get(), &MainForm::setSkin);
     chooser.applyLanguage(1);
     QCOMPARE(chooser.windowTitle(), QStringLiteral("Skin setting"));
     QTimer::singleShot(0, &chooser, [&chooser] {
         chooser.findChild<QPushButton*>(QStringLiteral("pushButtonPink"))->click();
     });
     QCOMPARE(chooser.exec(), int(QDialog::Accepted));
-    QCOMPARE(form->cfg.UIIndex, 5);
+    QCOMPARE(form->settings().UIIndex, 5);
     QCOMPARE(qApp->styleSheet(), readResource(QStringLiteral(":/image/pink.css")));
-    delete form;
+    form.reset();
 }
 
 void TestSkins::closingTheChooserKeepsTheSkin() {
-    MainForm* form = new MainForm;
+    auto form = env.makeForm();
     form->setSkin(2);
     QSetUIDlg chooser;
     QTimer::singleShot(0, &chooser, [&chooser] { chooser.reject(); });
     QCOMPARE(chooser.exec(), int(QDialog::Rejected));
-    QCOMPARE(form->cfg.UIIndex, 2);
-    delete form;
+    QCOMPARE(form->settings().UIIndex, 2);
+    form.reset();
 }
 
 QTEST_MAIN(TestSkins)

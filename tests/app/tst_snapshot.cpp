@@ -57,16 +57,16 @@ class TestSnapshot : public QObject {
     QTemporaryDir* tmp = nullptr;
     QList<DragSeen> drags;
 
-    MainForm* build() {
-        MainForm* form = new MainForm;
-        form->strip->clear();
+    std::unique_ptr<MainForm> build() {
+        auto form = env.makeForm();
+        form->thumbStrip()->clear();
         return form;
     }
     // Two cameras with the vice picture merged into the main picture.
     void mergeVicePicture(MainForm* form) {
-        form->ui->checkBoxPIP->click();
-        form->ui->checkBoxInVideo->click();
-        QVERIFY(form->pDiaSmallVideo->isVisible());
+        form->widgets()->checkBoxPIP->click();
+        form->widgets()->checkBoxInVideo->click();
+        QVERIFY(form->smallWindow()->isVisible());
     }
     QString snapFile(int n) const {
         return tmp->path() + QStringLiteral("/Image%1.jpg").arg(n, 5, 10, QLatin1Char('0'));
@@ -110,80 +110,80 @@ private slots:
 };
 
 void TestSnapshot::windowsAreCreatedHiddenAtStart() {
-    MainForm* form = build();
-    QVERIFY(form->snapWindow && form->visualizerWindow);
-    QVERIFY(!form->snapWindow->isVisible());
-    QVERIFY(!form->visualizerWindow->isVisible());
-    QVERIFY(form->snapWindow->isWindow() && !form->snapWindow->parentWidget());
-    QVERIFY(form->visualizerWindow->isWindow() && !form->visualizerWindow->parentWidget());
-    const Qt::WindowFlags snapFlags = form->snapWindow->windowFlags();
+    auto form = build();
+    QVERIFY(form->snapshotWindow() && form->whiteboardWindow());
+    QVERIFY(!form->snapshotWindow()->isVisible());
+    QVERIFY(!form->whiteboardWindow()->isVisible());
+    QVERIFY(form->snapshotWindow()->isWindow() && !form->snapshotWindow()->parentWidget());
+    QVERIFY(form->whiteboardWindow()->isWindow() && !form->whiteboardWindow()->parentWidget());
+    const Qt::WindowFlags snapFlags = form->snapshotWindow()->windowFlags();
     QVERIFY(snapFlags.testFlag(Qt::FramelessWindowHint));
     QVERIFY(snapFlags.testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(form->visualizerWindow->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(form->whiteboardWindow()->windowFlags().testFlag(Qt::FramelessWindowHint));
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect available = screen->availableGeometry();
-    QCOMPARE(form->snapWindow->size(), QSize(320, 240));
-    QCOMPARE(form->snapWindow->pos(),
+    QCOMPARE(form->snapshotWindow()->size(), QSize(320, 240));
+    QCOMPARE(form->snapshotWindow()->pos(),
              available.topLeft() + QPoint(available.width() - 320, available.height() - 240));
     QCOMPARE(QSnapWidget::placeIn(QRect(0, 0, 1280, 800)), QRect(960, 560, 320, 240));
-    QCOMPARE(form->visualizerWindow->size(), screen->virtualGeometry().size());
-    QCOMPARE(form->snapWindow->cursor().shape(), Qt::OpenHandCursor);
-    QCOMPARE(form->snapWindow->snapCounter, 0);
-    delete form;
+    QCOMPARE(form->whiteboardWindow()->size(), screen->virtualGeometry().size());
+    QCOMPARE(form->snapshotWindow()->cursor().shape(), Qt::OpenHandCursor);
+    QCOMPARE(form->snapshotWindow()->snapCounter, 0);
+    form.reset();
 }
 
 void TestSnapshot::linksAreGreenAndEnterTheModes() {
-    MainForm* form = build();
-    QVERIFY(form->ui->labelMarkMode->text().contains(QStringLiteral("进入展台")));
-    QVERIFY(form->ui->labelMarkMode->text().contains(QStringLiteral("color:#00A000")));
-    QVERIFY(form->ui->labelSnapMode->text().contains(QStringLiteral("快速抓图")));
-    QVERIFY(form->ui->labelSnapMode->text().contains(QStringLiteral("color:#00A000")));
+    auto form = build();
+    QVERIFY(form->widgets()->labelMarkMode->text().contains(QStringLiteral("进入展台")));
+    QVERIFY(form->widgets()->labelMarkMode->text().contains(QStringLiteral("color:#00A000")));
+    QVERIFY(form->widgets()->labelSnapMode->text().contains(QStringLiteral("快速抓图")));
+    QVERIFY(form->widgets()->labelSnapMode->text().contains(QStringLiteral("color:#00A000")));
     form->applyLanguage(1);
-    QVERIFY(form->ui->labelMarkMode->text().contains(QStringLiteral("Whiteboard")));
-    QVERIFY(form->ui->labelSnapMode->text().contains(QStringLiteral("Snapmode")));
+    QVERIFY(form->widgets()->labelMarkMode->text().contains(QStringLiteral("Whiteboard")));
+    QVERIFY(form->widgets()->labelSnapMode->text().contains(QStringLiteral("Snapmode")));
 
-    emit form->ui->labelMarkMode->linkActivated(QStringLiteral("http://example.invalid/"));
-    QVERIFY(form->visualizerWindow->isVisible());
-    form->visualizerWindow->leaveWhiteboard();
-    emit form->ui->labelSnapMode->linkActivated(QStringLiteral("#"));
-    QVERIFY(form->snapWindow->isVisible());
-    delete form;
+    emit form->widgets()->labelMarkMode->linkActivated(QStringLiteral("http://example.invalid/"));
+    QVERIFY(form->whiteboardWindow()->isVisible());
+    form->whiteboardWindow()->leaveWhiteboard();
+    emit form->widgets()->labelSnapMode->linkActivated(QStringLiteral("#"));
+    QVERIFY(form->snapshotWindow()->isVisible());
+    form.reset();
 }
 
 void TestSnapshot::enteringTheWhiteboardMovesTheVideoAndKeepsTheSmallWindow() {
     core().script.cameraCount = 2;
-    MainForm* form = build();
-    mergeVicePicture(form);
+    auto form = build();
+    mergeVicePicture(form.get());
     core().calls.clear();
     form->enterVisualizer(QString());
     QVERIFY(!form->isVisible());
-    QVERIFY(form->visualizerWindow->isVisible());
+    QVERIFY(form->whiteboardWindow()->isVisible());
     const fake::Call hwnd = core().callsOf("OrvSetHwnd").last();
-    QCOMPARE(hwnd.args[0].toInt(), form->cfg.mainCameraIndex);
-    QCOMPARE(hwnd.args[1].toULongLong(), qulonglong(form->visualizerWindow->winId()));
+    QCOMPARE(hwnd.args[0].toInt(), form->settings().mainCameraIndex);
+    QCOMPARE(hwnd.args[1].toULongLong(), qulonglong(form->whiteboardWindow()->winId()));
     QCOMPARE(core().count("OrvSetHwnd"), 1);
-    QVERIFY(form->pDiaSmallVideo->isVisible()); // not touched
-    QVERIFY(form->visualizerWindow->board->isVisible());
-    QVERIFY(form->visualizerWindow->panel->isVisible());
-    delete form;
+    QVERIFY(form->smallWindow()->isVisible()); // not touched
+    QVERIFY(form->whiteboardWindow()->board->isVisible());
+    QVERIFY(form->whiteboardWindow()->panel->isVisible());
+    form.reset();
 }
 
 void TestSnapshot::backButtonAndDoubleClickLeaveTheWhiteboard() {
     core().script.cameraCount = 2;
-    MainForm* form = build();
-    mergeVicePicture(form);
-    QVisualizer* board = form->visualizerWindow;
+    auto form = build();
+    mergeVicePicture(form.get());
+    QVisualizer* board = form->whiteboardWindow();
 
     form->enterVisualizer(QString());
-    form->pDiaSmallVideo->hide(); // shown again on leaving, as the box is checked
+    form->smallWindow()->hide(); // shown again on leaving, as the box is checked
     core().calls.clear();
     QTest::mousePress(board->panel, Qt::LeftButton, {}, panel::buttonRect(panel::Back).center());
     QVERIFY(!board->isVisible());
     QVERIFY(form->isVisible());
-    QVERIFY(form->pDiaSmallVideo->isVisible());
-    QCOMPARE(lastHwndTarget(), qulonglong(form->previewHandle));
-    QCOMPARE(core().callsOf("OrvSetHwnd").last().args[0].toInt(), form->cfg.mainCameraIndex);
+    QVERIFY(form->smallWindow()->isVisible());
+    QCOMPARE(lastHwndTarget(), qulonglong(form->cameras().surfaces().preview));
+    QCOMPARE(core().callsOf("OrvSetHwnd").last().args[0].toInt(), form->settings().mainCameraIndex);
 
     // A double click over the picture lands on the top plate: a press for the
     // board, the whiteboard stays.
@@ -198,20 +198,20 @@ void TestSnapshot::backButtonAndDoubleClickLeaveTheWhiteboard() {
     QCoreApplication::sendEvent(board, &dclick);
     QVERIFY(!board->isVisible());
     QVERIFY(form->isVisible());
-    QCOMPARE(lastHwndTarget(), qulonglong(form->previewHandle));
+    QCOMPARE(lastHwndTarget(), qulonglong(form->cameras().surfaces().preview));
 
     // Without the vice picture inside, leaving leaves the small window alone.
-    form->ui->checkBoxInVideo->click();
-    QVERIFY(!form->pDiaSmallVideo->isVisible());
+    form->widgets()->checkBoxInVideo->click();
+    QVERIFY(!form->smallWindow()->isVisible());
     form->enterVisualizer(QString());
     board->leaveWhiteboard();
-    QVERIFY(!form->pDiaSmallVideo->isVisible());
-    delete form;
+    QVERIFY(!form->smallWindow()->isVisible());
+    form.reset();
 }
 
 void TestSnapshot::annotationsSurviveLeavingAndComingBack() {
-    MainForm* form = build();
-    QVisualizer* window = form->visualizerWindow;
+    auto form = build();
+    QVisualizer* window = form->whiteboardWindow();
     form->enterVisualizer(QString());
     QTest::mousePress(window->panel, Qt::LeftButton, {}, panel::buttonRect(panel::Line).center());
     QTest::mousePress(window->topPlate, Qt::LeftButton, {}, QPoint(300, 100));
@@ -221,35 +221,35 @@ void TestSnapshot::annotationsSurviveLeavingAndComingBack() {
     QCOMPARE(window->board->shapes().size(), 1);
     QVERIFY(window->panel->highlight()[3]);
     QCOMPARE(window->board->tool(), 1);
-    delete form;
+    form.reset();
 }
 
 void TestSnapshot::snapModeHidesTheSmallWindowAndDoubleClickBringsItBack() {
     core().script.cameraCount = 2;
-    MainForm* form = build();
-    mergeVicePicture(form);
+    auto form = build();
+    mergeVicePicture(form.get());
     core().calls.clear();
     form->switch2SnapMode(QString());
     QVERIFY(!form->isVisible());
-    QVERIFY(!form->pDiaSmallVideo->isVisible());
-    QVERIFY(form->snapWindow->isVisible());
-    QCOMPARE(lastHwndTarget(), qulonglong(form->snapWindow->winId()));
-    QCOMPARE(core().callsOf("OrvSetHwnd").last().args[0].toInt(), form->cfg.mainCameraIndex);
+    QVERIFY(!form->smallWindow()->isVisible());
+    QVERIFY(form->snapshotWindow()->isVisible());
+    QCOMPARE(lastHwndTarget(), qulonglong(form->snapshotWindow()->winId()));
+    QCOMPARE(core().callsOf("OrvSetHwnd").last().args[0].toInt(), form->settings().mainCameraIndex);
 
     core().calls.clear();
-    QTest::mouseDClick(form->snapWindow, Qt::LeftButton);
-    QVERIFY(!form->snapWindow->isVisible());
+    QTest::mouseDClick(form->snapshotWindow(), Qt::LeftButton);
+    QVERIFY(!form->snapshotWindow()->isVisible());
     QVERIFY(form->isVisible());
-    QVERIFY(form->pDiaSmallVideo->isVisible());
-    QCOMPARE(lastHwndTarget(), qulonglong(form->previewHandle));
+    QVERIFY(form->smallWindow()->isVisible());
+    QCOMPARE(lastHwndTarget(), qulonglong(form->cameras().surfaces().preview));
 
     // Esc leaves the same way instead of leaving every window hidden.
     form->switch2SnapMode(QString());
-    QTest::keyClick(form->snapWindow, Qt::Key_Escape);
-    QVERIFY(!form->snapWindow->isVisible());
+    QTest::keyClick(form->snapshotWindow(), Qt::Key_Escape);
+    QVERIFY(!form->snapshotWindow()->isVisible());
     QVERIFY(form->isVisible());
-    QCOMPARE(lastHwndTarget(), qulonglong(form->previewHandle));
-    delete form;
+    QCOMPARE(lastHwndTarget(), qulonglong(form->cameras().surfaces().preview));
+    form.reset();
 }
 
 void TestSnapshot::snapshotNames() {
@@ -261,16 +261,16 @@ void TestSnapshot::snapshotNames() {
 
 void TestSnapshot::successiveSnapshotsAreNumberedAndDragged() {
     writePicturesOnCapture(QSize(64, 48));
-    MainForm* form = build();
+    auto form = build();
     form->switch2SnapMode(QString());
-    QSnapWidget* snap = form->snapWindow;
+    QSnapWidget* snap = form->snapshotWindow();
     core().calls.clear();
     for (int i = 0; i < 3; ++i)
         snap->mouseClick();
 
     QList<QByteArray> paths;
     for (const fake::Call& c : core().callsOf("OrvCapture")) {
-        QCOMPARE(c.args[0].toInt(), form->cfg.mainCameraIndex);
+        QCOMPARE(c.args[0].toInt(), form->settings().mainCameraIndex);
         paths << c.args[1].toByteArray();
     }
     QCOMPARE(paths,
@@ -286,22 +286,22 @@ void TestSnapshot::successiveSnapshotsAreNumberedAndDragged() {
     QCOMPARE(snap->snapCounter, 3);
     QVERIFY(!snap->holdTimer.isActive());
     QVERIFY(env.messages.isEmpty());
-    delete form;
+    form.reset();
 
     // A new run starts again at 00000.
     core().calls.clear();
     form = build();
-    form->snapWindow->mouseClick();
+    form->snapshotWindow()->mouseClick();
     QCOMPARE(core().callsOf("OrvCapture").first().args[1].toByteArray(),
              platform::toLocal(snapFile(0)));
-    delete form;
+    form.reset();
 }
 
 void TestSnapshot::quickClickStillCapturesAfterTheHold() {
     writePicturesOnCapture(QSize(64, 48));
-    MainForm* form = build();
+    auto form = build();
     form->switch2SnapMode(QString());
-    QSnapWidget* snap = form->snapWindow;
+    QSnapWidget* snap = form->snapshotWindow();
     QTest::mousePress(snap, Qt::LeftButton, {}, QPoint(100, 100));
     QTest::mouseRelease(snap, Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(snap->holdTimer.isActive()); // the release does not stop it
@@ -310,14 +310,14 @@ void TestSnapshot::quickClickStillCapturesAfterTheHold() {
     QTRY_COMPARE(drags.size(), 1);
     QCOMPARE(drags.first().urls, QList<QUrl>{QUrl::fromLocalFile(snapFile(0))});
     QVERIFY(!snap->holdTimer.isActive());
-    delete form;
+    form.reset();
 }
 
 void TestSnapshot::doubleClickWithinTheHoldLeavesWithoutCapturing() {
     writePicturesOnCapture(QSize(64, 48));
-    MainForm* form = build();
+    auto form = build();
     form->switch2SnapMode(QString());
-    QSnapWidget* snap = form->snapWindow;
+    QSnapWidget* snap = form->snapshotWindow();
     core().calls.clear();
     QTest::mousePress(snap, Qt::LeftButton, {}, QPoint(100, 100));
     QTest::mouseRelease(snap, Qt::LeftButton, {}, QPoint(100, 100));
@@ -327,32 +327,32 @@ void TestSnapshot::doubleClickWithinTheHoldLeavesWithoutCapturing() {
     QVERIFY(form->isVisible());
     QCOMPARE(core().count("OrvCapture"), 0);
     QVERIFY(drags.isEmpty());
-    delete form;
+    form.reset();
 }
 
 void TestSnapshot::failedCaptureStartsNoDrag() {
     writePicturesOnCapture(QSize(64, 48));
-    MainForm* form = build();
+    auto form = build();
     form->switch2SnapMode(QString());
     core().script.captureResult = 0;
-    form->snapWindow->mouseClick();
+    form->snapshotWindow()->mouseClick();
     QVERIFY(drags.isEmpty());
     QVERIFY(!QFileInfo::exists(snapFile(0)));
     QCOMPARE(env.messages.size(), 1);
-    QCOMPARE(form->snapWindow->cursor().shape(), Qt::OpenHandCursor);
+    QCOMPARE(form->snapshotWindow()->cursor().shape(), Qt::OpenHandCursor);
 
     // A library that reports success without writing the file: no drag either.
     core().onCall = nullptr;
     core().script.captureResult = 1;
-    form->snapWindow->mouseClick();
+    form->snapshotWindow()->mouseClick();
     QVERIFY(drags.isEmpty());
 
     // The next one that works is dragged, under the next number.
     writePicturesOnCapture(QSize(64, 48));
-    form->snapWindow->mouseClick();
+    form->snapshotWindow()->mouseClick();
     QCOMPARE(drags.size(), 1);
     QCOMPARE(drags.first().urls, QList<QUrl>{QUrl::fromLocalFile(snapFile(2))});
-    delete form;
+    form.reset();
 }
 
 void TestSnapshot::plantedLinkIsNotFollowed() {
@@ -374,16 +374,16 @@ void TestSnapshot::plantedLinkIsNotFollowed() {
         img.fill(Qt::white);
         img.save(QString::fromLocal8Bit(c.args[1].toByteArray()), "JPG");
     };
-    MainForm* form = build();
+    auto form = build();
     form->switch2SnapMode(QString());
-    form->snapWindow->mouseClick();
+    form->snapshotWindow()->mouseClick();
     QVERIFY(clearAtCapture);
     QVERIFY(!QFileInfo(snapFile(0)).isSymLink());
     QFile f(victim);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("keep me"));
     QCOMPARE(drags.size(), 1);
-    delete form;
+    form.reset();
 }
 
 void TestSnapshot::saveWritesTheAnnotatedPictureAsACapture() {
@@ -393,9 +393,9 @@ void TestSnapshot::saveWritesTheAnnotatedPictureAsACapture() {
     core().script.rect[1] = 50;
     core().script.rect[2] = 420;
     core().script.rect[3] = 290;
-    MainForm* form = build();
-    form->ui->comboBoxFmt->setCurrentIndex(3); // another format: saved as JPEG all the same
-    QVisualizer* window = form->visualizerWindow;
+    auto form = build();
+    form->widgets()->comboBoxFmt->setCurrentIndex(3); // another format: saved as JPEG all the same
+    QVisualizer* window = form->whiteboardWindow();
     form->enterVisualizer(QString());
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
@@ -415,12 +415,13 @@ void TestSnapshot::saveWritesTheAnnotatedPictureAsACapture() {
     core().calls.clear();
     QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(core().count("OrvCapture"), 1);
-    QCOMPARE(core().callsOf("OrvCapture").first().args[0].toInt(), form->cfg.mainCameraIndex);
+    QCOMPARE(core().callsOf("OrvCapture").first().args[0].toInt(),
+             form->settings().mainCameraIndex);
     QVERIFY(env.messages.isEmpty());
-    QCOMPARE(form->strip->count(), 1);
-    const QString saved = QString::fromLocal8Bit(form->strip->pathAt(0));
+    QCOMPARE(form->thumbStrip()->count(), 1);
+    const QString saved = QString::fromLocal8Bit(form->thumbStrip()->pathAt(0));
     QVERIFY(saved.endsWith(QStringLiteral(".jpg")));
-    QVERIFY(saved.startsWith(QString::fromLocal8Bit(form->imageFolder)));
+    QVERIFY(saved.startsWith(QString::fromLocal8Bit(form->imageFolderPath())));
     const QImage img(saved);
     QCOMPARE(img.size(), QSize(640, 480));
     const QColor onLine = img.pixelColor(200, 100); // board (200, 100)
@@ -432,23 +433,23 @@ void TestSnapshot::saveWritesTheAnnotatedPictureAsACapture() {
     // The temporary frame is gone.
     const QByteArray frame = core().callsOf("OrvCapture").first().args[1].toByteArray();
     QVERIFY(!QFileInfo::exists(QString::fromLocal8Bit(frame)));
-    QVERIFY(!frame.startsWith(form->imageFolder));
-    delete form;
+    QVERIFY(!frame.startsWith(form->imageFolderPath()));
+    form.reset();
 }
 
 void TestSnapshot::saveReportsAFailedCapture() {
-    MainForm* form = build();
+    auto form = build();
     form->enterVisualizer(QString());
     core().script.captureResult = 0;
     QVERIFY(!form->saveAnnotatedCapture());
     QCOMPARE(env.messages.size(), 1);
-    QCOMPARE(form->strip->count(), 0);
+    QCOMPARE(form->thumbStrip()->count(), 0);
     // Success reported without a readable picture: also a failure.
     core().script.captureResult = 1;
     QVERIFY(!form->saveAnnotatedCapture());
     QCOMPARE(env.messages.size(), 2);
-    QCOMPARE(form->strip->count(), 0);
-    delete form;
+    QCOMPARE(form->thumbStrip()->count(), 0);
+    form.reset();
 }
 
 void TestSnapshot::annotationsScaleFromTheVideoRectangle() {

@@ -18,12 +18,13 @@ class TestStartup : public QObject {
     AppTestEnv env;
 
     // Builds the window; the caller deletes it (which "ends the process").
-    MainForm* build() { return new MainForm; }
+    std::unique_ptr<MainForm> build() { return env.makeForm(); }
 
 private slots:
     void init() { env.setUp(); }
 
-    void constructionCallsTheLibraryInOrder();
+    void mainCameraOpensWithTheStoredSettings();
+    void mainCameraOpensIntoThePreview();
     void noCameraShowsOneMessageInTheConfiguredLanguage_data();
     void noCameraShowsOneMessageInTheConfiguredLanguage();
     void storedCameraIndexPastTheCountIsClamped();
@@ -39,45 +40,42 @@ private slots:
     void zoomCallbackFromAnotherThreadMovesTheSliderOnTheGuiThread();
 };
 
-void TestStartup::constructionCallsTheLibraryInOrder() {
+void TestStartup::mainCameraOpensWithTheStoredSettings() {
+    env.writeProfile("JPGQuality=61\nDPIIndex=3\nDelBack=1\nAutoCrop=1\nResolution=1\n");
     core().script.cameraCount = 1;
-    MainForm* form = build();
-    const QStringList watched = {"OrvInit",
-                                 "OrvSetDefaultResolution",
-                                 "OrvOpenCamera",
-                                 "OrvSetResize",
-                                 "OrvSetShowZoomRate",
-                                 "OrvSetDPI",
-                                 "OrvGetResCount",
-                                 "OrvGetExposure",
-                                 "OrvSetJpgQuality",
-                                 "OrvGetMinZoomRatio",
-                                 "OrvGetMaxZoomRatio",
-                                 "OrvSetZoomCB",
-                                 "OrvSetRotate",
-                                 "OrvDelBackColor",
-                                 "OrvEnableAutoRotate",
-                                 "OrvSetDeviceChangeCB"};
-    QStringList firsts;
-    for (const QString& n : core().names(watched))
-        if (!firsts.contains(n))
-            firsts << n;
-    QCOMPARE(firsts, watched);
+    auto form = build();
+    // The library is up before any camera call, and the main camera opens at
+    // its stored resolution with every stored setting.
+    QCOMPARE(core().names().first(), QStringLiteral("OrvInit"));
+    QVERIFY(core().indexOf("OrvSetDefaultResolution", 0) < core().indexOf("OrvOpenCamera", 0));
+    QCOMPARE(core().callsOf("OrvSetDefaultResolution").first().args[1].toInt(), 1);
+    auto last = [](const char* name) { return core().callsOf(name).last().args; };
+    QCOMPARE(last("OrvSetJpgQuality"), (QVariantList{0, 61}));
+    QCOMPARE(last("OrvSetDPI"), (QVariantList{0, 300}));
+    QCOMPARE(last("OrvDelBackColor"), (QVariantList{0, true}));
+    QCOMPARE(last("OrvEnableAutoRotate"), (QVariantList{0, true}));
+    QVERIFY(core().zoomCallback);
+    QVERIFY(core().deviceCallback);
+    form.reset();
+}
 
+void TestStartup::mainCameraOpensIntoThePreview() {
+    core().script.cameraCount = 1;
+    auto form = build();
     // The main camera opens into the preview surface, after its default
     // resolution was set; video size is read at resolution 0.
     const fake::Call open = core().callsOf("OrvOpenCamera").first();
     QCOMPARE(open.args[0].toInt(), 0);
-    QCOMPARE(open.args[1].toULongLong(), qulonglong(form->previewHandle));
-    QVERIFY(form->previewHandle != 0);
-    QCOMPARE(form->videoWidth, 2592);
-    QCOMPARE(form->videoHeight, 1944);
+    QCOMPARE(open.args[1].toULongLong(), qulonglong(form->cameras().surfaces().preview));
+    QVERIFY(form->cameras().surfaces().preview != 0);
+    QCOMPARE(form->videoSize().width(), 2592);
+    QCOMPARE(form->videoSize().height(), 1944);
     // DPI list entry 1 ("200") without a profile file.
     QCOMPARE(core().callsOf("OrvSetDPI").first().args[1].toInt(), 200);
-    QCOMPARE(form->ui->comboBoxRes->count(), 3);
-    QCOMPARE(form->ui->comboBoxRes->itemText(1), QStringLiteral("1600x1200"));
+    QCOMPARE(form->widgets()->comboBoxRes->count(), 3);
+    QCOMPARE(form->widgets()->comboBoxRes->itemText(1), QStringLiteral("1600x1200"));
     QVERIFY(env.messages.isEmpty());
-    delete form;
+    form.reset();
 }
 
 void TestStartup::noCameraShowsOneMessageInTheConfiguredLanguage_data() {
@@ -98,8 +96,8 @@ void TestStartup::noCameraShowsOneMessageInTheConfiguredLanguage() {
     QFETCH(QString, caption);
     env.writeProfile("Language=" + language + "\n");
     core().script.cameraCount = 0;
-    MainForm* form = build();
-    QVERIFY(form->cameraMissing);
+    auto form = build();
+    QVERIFY(form->cameras().cameraMissing());
     if (text.isEmpty()) {
         QVERIFY(env.messages.isEmpty());
     } else {
@@ -108,18 +106,18 @@ void TestStartup::noCameraShowsOneMessageInTheConfiguredLanguage() {
         QCOMPARE(env.messages.first().second, caption);
     }
     QVERIFY(form->isVisible());
-    QVERIFY(!form->ui->checkBoxPIP->isEnabled());
-    delete form;
+    QVERIFY(!form->widgets()->checkBoxPIP->isEnabled());
+    form.reset();
 }
 
 void TestStartup::storedCameraIndexPastTheCountIsClamped() {
     env.writeProfile("DevIndex=5\n");
     core().script.cameraCount = 2;
-    MainForm* form = build();
-    QCOMPARE(form->cfg.mainCameraIndex, 1);
+    auto form = build();
+    QCOMPARE(form->settings().mainCameraIndex, 1);
     QCOMPARE(core().callsOf("OrvOpenCamera").first().args[0].toInt(), 1);
-    QCOMPARE(form->ui->comboBoxDev->currentIndex(), 1);
-    delete form;
+    QCOMPARE(form->widgets()->comboBoxDev->currentIndex(), 1);
+    form.reset();
     // The clamped index is what is stored.
     QVERIFY(env.readProfile().contains("DevIndex=1"));
 }
@@ -127,56 +125,56 @@ void TestStartup::storedCameraIndexPastTheCountIsClamped() {
 void TestStartup::viceCameraOpensBeforeTheMainCameraWhenStoredOpen() {
     env.writeProfile("DevIndex=1\nOpenSub=1\n");
     core().script.cameraCount = 2;
-    MainForm* form = build();
+    auto form = build();
     const QList<fake::Call> opens = core().callsOf("OrvOpenCamera");
     QCOMPARE(opens.size(), 2);
     QCOMPARE(opens[0].args[0].toInt(), 0);
-    QCOMPARE(opens[0].args[1].toULongLong(), qulonglong(form->viceAreaHandle));
+    QCOMPARE(opens[0].args[1].toULongLong(), qulonglong(form->cameras().surfaces().viceArea));
     QCOMPARE(opens[1].args[0].toInt(), 1);
-    QCOMPARE(opens[1].args[1].toULongLong(), qulonglong(form->previewHandle));
-    QCOMPARE(form->ui->comboBoxDev_2->count(), 1);
-    QCOMPARE(form->viceCameraIndex, 0);
-    QVERIFY(form->ui->pushButtonSwitchMainSub->isEnabled());
-    delete form;
+    QCOMPARE(opens[1].args[1].toULongLong(), qulonglong(form->cameras().surfaces().preview));
+    QCOMPARE(form->widgets()->comboBoxDev_2->count(), 1);
+    QCOMPARE(form->cameras().vice(), 0);
+    QVERIFY(form->widgets()->pushButtonSwitchMainSub->isEnabled());
+    form.reset();
 }
 
 void TestStartup::removalThenArrivalReopensOnce() {
     core().script.cameraCount = 1;
-    MainForm* form = build();
+    auto form = build();
     QVERIFY(core().deviceCallback);
     const int opensBefore = core().count("OrvOpenCamera");
 
     core().deviceCallback(ORV_DEVICE_REMOVE_COMPLETE);
-    QTRY_VERIFY(form->cameraMissing);
+    QTRY_VERIFY(form->cameras().cameraMissing());
     core().deviceCallback(ORV_DEVICE_ARRIVAL);
     QTRY_COMPARE(core().count("OrvOpenCamera"), opensBefore + 1);
-    QVERIFY(!form->cameraMissing);
+    QVERIFY(!form->cameras().cameraMissing());
 
     // A second arrival without a removal in between does nothing.
     core().deviceCallback(ORV_DEVICE_ARRIVAL);
     QCoreApplication::processEvents();
     QCOMPARE(core().count("OrvOpenCamera"), opensBefore + 1);
-    delete form;
+    form.reset();
 }
 
 void TestStartup::arrivalAfterMissingCameraAtStartOpensIt() {
     core().script.cameraCount = 0;
-    MainForm* form = build();
-    QVERIFY(form->cameraMissing);
+    auto form = build();
+    QVERIFY(form->cameras().cameraMissing());
     core().script.cameraCount = 1;
     // Events from an engine thread reach the window on the GUI thread.
     std::thread engine([] { core().deviceCallback(ORV_DEVICE_ARRIVAL); });
     engine.join();
-    QTRY_VERIFY(!form->cameraMissing);
+    QTRY_VERIFY(!form->cameras().cameraMissing());
     const fake::Call reopen = core().callsOf("OrvOpenCamera").last();
     QCOMPARE(reopen.args[0].toInt(), 0);
-    QCOMPARE(reopen.args[1].toULongLong(), qulonglong(form->previewHandle));
-    delete form;
+    QCOMPARE(reopen.args[1].toULongLong(), qulonglong(form->cameras().surfaces().preview));
+    form.reset();
 }
 
 void TestStartup::exitClosesBothCamerasBeforeWritingSettings() {
     core().script.cameraCount = 2;
-    MainForm* form = build();
+    auto form = build();
     QList<bool> profileExistedAtClose;
     const QString profile = env.profilePath();
     core().onCall = [&](const fake::Call& c) {
@@ -184,7 +182,7 @@ void TestStartup::exitClosesBothCamerasBeforeWritingSettings() {
             profileExistedAtClose << QFileInfo::exists(profile);
     };
     QVERIFY(!QFileInfo::exists(profile));
-    delete form;
+    form.reset();
     QCOMPARE(profileExistedAtClose, (QList<bool>{false, false}));
     const QList<fake::Call> closes = core().callsOf("OrvCloseCamera");
     QCOMPARE(closes.size(), 2);
@@ -197,18 +195,19 @@ void TestStartup::exitClosesBothCamerasBeforeWritingSettings() {
 }
 
 void TestStartup::exitCodeIsZeroWhateverTheEventLoopReturned() {
-    MainForm* form = build();
+    auto form = build();
     QTimer::singleShot(0, [] { QCoreApplication::exit(3); });
     QCOMPARE(QCoreApplication::exec(), 3);
-    delete form;
+    form.reset();
     QCOMPARE(env.exitCodes, QList<int>{0});
 }
 
 void TestStartup::settingsComeBackAfterARestart() {
-    MainForm* form = build();
-    form->cfg.JPGQuality = 42;
-    form->cfg.RotateAngle = 180;
-    delete form;
+    auto form = build();
+    form->onSliderJPG(42);
+    form->widgets()->pushButtonRotateRight->click();
+    form->widgets()->pushButtonRotateRight->click();
+    form.reset();
     const QByteArray written = env.readProfile();
     QVERIFY(written.contains("JPGQuality=42"));
     // A profile the user edited by hand keeps its ShowRatio.
@@ -216,36 +215,36 @@ void TestStartup::settingsComeBackAfterARestart() {
 
     core().reset();
     form = build();
-    QCOMPARE(form->cfg.JPGQuality, 42);
-    QCOMPARE(form->ui->label_JPG->text(), QStringLiteral("42"));
+    QCOMPARE(form->settings().JPGQuality, 42);
+    QCOMPARE(form->widgets()->label_JPG->text(), QStringLiteral("42"));
     // Start-up rotation code 2 for 180 degrees.
     QCOMPARE(core().callsOf("OrvSetRotate").first().args[1].toInt(), 2);
-    delete form;
+    form.reset();
 }
 
 void TestStartup::hideDoesNotCloseTheWindow() {
-    MainForm* form = build();
+    auto form = build();
     form->hide();
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     form->show();
     QVERIFY(form->isVisible());
-    delete form;
+    form.reset();
 }
 
 void TestStartup::zoomCallbackFromAnotherThreadMovesTheSliderOnTheGuiThread() {
     core().script.minZoom = 1.0f;
     core().script.maxZoom = 4.0f;
-    MainForm* form = build();
+    auto form = build();
     QVERIFY(core().zoomCallback);
     OrvZoomCallback cb = core().zoomCallback;
     std::thread engine([cb] { cb(2.5f); });
     engine.join();
-    QTRY_COMPARE(form->ui->horizontalSliderScale->value(), 50);
+    QTRY_COMPARE(form->widgets()->horizontalSliderScale->value(), 50);
     cb(4.5f); // out of range: ignored
     QCoreApplication::processEvents();
-    QCOMPARE(form->ui->horizontalSliderScale->value(), 50);
-    delete form;
+    QCOMPARE(form->widgets()->horizontalSliderScale->value(), 50);
+    form.reset();
 }
 
 void TestStartup::unwritableSettingsFolderIsReportedOnce() {
@@ -253,9 +252,9 @@ void TestStartup::unwritableSettingsFolderIsReportedOnce() {
     QFile blocker(env.documents() + QStringLiteral("/Orvanta"));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    MainForm* form = build();
+    auto form = build();
     env.messages.clear();
-    delete form;
+    form.reset();
     QCOMPARE(env.messages.size(), 1);
     QCOMPARE(env.messages.first().first, QStringLiteral("写配置文件失败, 参数不能记忆!"));
     QCOMPARE(env.messages.first().second, QStringLiteral("提示"));
@@ -266,11 +265,10 @@ void TestStartup::settingsAreKeptWhenTheWorkingFolderIsElsewhere() {
     // The working folder exists elsewhere, the settings folder does not yet.
     QTemporaryDir work;
     const QString profile = env.profilePath();
-    MainForm* form = build();
+    env.writeProfile("WorkPath=" + work.path().toLocal8Bit() + "\nJPGQuality=33\n");
+    auto form = build();
     QDir(env.documents() + QStringLiteral("/Orvanta")).removeRecursively();
-    form->cfg.workPath = work.path().toLocal8Bit();
-    form->cfg.JPGQuality = 33;
-    delete form;
+    form.reset();
     QVERIFY(QFileInfo::exists(profile));
     QVERIFY(env.readProfile().contains("JPGQuality=33"));
     QVERIFY(env.readProfile().contains("WorkPath=" + work.path().toLocal8Bit()));

@@ -20,6 +20,7 @@ namespace fake {
 struct Call {
     QByteArray name;
     QVariantList args;
+    bool operator==(const Call& other) const { return name == other.name && args == other.args; }
 };
 
 struct VideoProp {

@@ -24,13 +24,13 @@ void TestDriverHandoff::noDriverWindowMeansNoCommitFile() {
     QVERIFY(!platform::DriverWindow::find(MainForm::driverWindowTitle()).exists());
     const QString file = QDir::tempPath() + QStringLiteral("/OrvCommit.txt");
     QFile::remove(file);
-    MainForm* form = new MainForm;
-    form->strip->clear();
-    form->ui->pushButtonScan->click();
+    auto form = env.makeForm();
+    form->thumbStrip()->clear();
+    form->widgets()->pushButtonScan->click();
     form->close();
     QVERIFY(!QFile::exists(file));
-    QCOMPARE(form->strip->count(), 1); // nothing was handed off
-    delete form;
+    QCOMPARE(form->thumbStrip()->count(), 1); // nothing was handed off
+    form.reset();
 }
 
 void TestDriverHandoff::driverGetsTheCompleteListWhenTheWindowCloses() {
@@ -40,20 +40,20 @@ void TestDriverHandoff::driverGetsTheCompleteListWhenTheWindowCloses() {
     QTRY_VERIFY_WITH_TIMEOUT(platform::DriverWindow::find(MainForm::driverWindowTitle()).exists(),
                              20000);
 
-    MainForm* form = new MainForm;
-    if (!form->strip->isLoaded())
+    auto form = env.makeForm();
+    if (!form->thumbStrip()->isLoaded())
         QSKIP("thumbnail strip library not built");
-    form->strip->clear();
-    form->ui->pushButtonScan->click();
-    form->ui->pushButtonScan->click();
-    const QByteArray dir = form->imageFolder;
+    form->thumbStrip()->clear();
+    form->widgets()->pushButtonScan->click();
+    form->widgets()->pushButtonScan->click();
+    const QByteArray dir = form->imageFolderPath();
     const QByteArray expected = dir + "/Image00000.jpg@@" + dir + "/Image00001.jpg@@";
     form->close();
 
     QVERIFY(driver.waitForFinished(20000));
     QCOMPARE(driver.readAllStandardOutput(), expected);
-    QCOMPARE(form->cfg.fileNameCounter, 0);
-    delete form;
+    QCOMPARE(form->settings().fileNameCounter, 0);
+    form.reset();
 }
 
 QTEST_MAIN(TestDriverHandoff)

@@ -1,13 +1,14 @@
 // Whiteboard and snapshot mode: the main window's side.
 
 #include "annotation/AnnotatedPicture.h"
+#include "annotation/AnnotationSettings.h"
 #include "annotation/QSnapWidget.h"
 #include "annotation/QVisualizer.h"
 #include "app/MainForm.h"
-#include <orvcore/OrvCoreLib.h>
 #include "camera/QSmallWidget.h"
 #include "platform/Paths.h"
 #include "ui_MainForm.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QDir>
 #include <QGuiApplication>
@@ -18,6 +19,7 @@
 
 void MainForm::initAnnotation() {
     const QScreen* screen = QGuiApplication::primaryScreen();
+    annotation::useSettings(&cfg);
 
     snapWindow = new QSnapWidget(nullptr);
     snapWindow->setGeometry(0, 0, 320, 240);
@@ -26,15 +28,28 @@ void MainForm::initAnnotation() {
         snapWindow->move(QSnapWidget::placeIn(available).topLeft() + available.topLeft());
     }
     snapWindow->hide();
+    auto backToPreview = [this] {
+        restorePreview();
+        show();
+    };
+    connect(snapWindow, &QSnapWidget::leaveRequested, this, backToPreview);
+    connect(snapWindow, &QSnapWidget::captureRequested, this,
+            [this](const QByteArray& path) { snapCapture(path); });
+    connect(snapWindow, &QSnapWidget::captureFailed, this, &MainForm::reportCaptureFailure);
 
     visualizerWindow = new QVisualizer(nullptr);
     visualizerWindow->setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     if (screen)
         visualizerWindow->setGeometry(screen->virtualGeometry());
     visualizerWindow->hide();
+    connect(visualizerWindow, &QVisualizer::leaveRequested, this, backToPreview);
+    connect(visualizerWindow, &QVisualizer::quitRequested, this, &MainForm::close);
+    connect(visualizerWindow, &QVisualizer::saveRequested, this,
+            [this] { saveAnnotatedCapture(); });
 }
 
 void MainForm::deleteAnnotation() {
+    annotation::useSettings(nullptr);
     delete visualizerWindow;
     visualizerWindow = nullptr;
     delete snapWindow;
@@ -45,7 +60,7 @@ void MainForm::enterVisualizer(const QString&) {
     if (!visualizerWindow)
         return;
     hide();
-    OrvSetHwnd(cfg.mainCameraIndex, visualizerWindow->winId());
+    OrvSetHwnd(pair.main(), visualizerWindow->winId());
     visualizerWindow->show();
     visualizerWindow->activateWindow(); // keys: the text box, undo and save
 }
@@ -54,26 +69,26 @@ void MainForm::switch2SnapMode(const QString&) {
     if (!snapWindow)
         return;
     hide();
-    if (ui->checkBoxInVideo->isChecked())
+    if (pair.viceMode() == camera::ViceMode::InPicture)
         pDiaSmallVideo->hide();
-    OrvSetHwnd(cfg.mainCameraIndex, snapWindow->winId());
+    OrvSetHwnd(pair.main(), snapWindow->winId());
     snapWindow->show();
 }
 
 void MainForm::restorePreview() {
-    if (ui->checkBoxInVideo->isChecked())
+    if (pair.viceMode() == camera::ViceMode::InPicture)
         pDiaSmallVideo->show();
-    OrvSetHwnd(cfg.mainCameraIndex, previewHandle);
+    OrvSetHwnd(pair.main(), pair.surfaces().preview);
 }
 
 int MainForm::snapCapture(const QByteArray& path) {
-    return OrvCapture(cfg.mainCameraIndex, path.constData());
+    return OrvCapture(pair.main(), path.constData());
 }
 
 bool MainForm::saveAnnotatedCapture() {
     if (!visualizerWindow)
         return false;
-    const int main = cfg.mainCameraIndex;
+    const int main = pair.main();
 
     // The frame goes to a folder of our own (created private by mkdtemp),
     // so nothing planted in the shared temporary folder is followed.

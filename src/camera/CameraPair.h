@@ -1,0 +1,109 @@
+#pragma once
+
+#include "config/Settings.h"
+
+#include <orvcore/OrvCoreLib.h>
+
+#include <QList>
+
+namespace camera {
+
+// Where the vice camera's picture goes.
+enum class ViceMode {
+    Off,       // the vice camera is closed
+    OwnArea,   // in its own area on the advanced tab
+    InPicture, // in the small window over the main picture
+};
+
+// The native windows the engine renders into.
+struct Surfaces {
+    WId preview = 0;
+    WId smallWindow = 0;
+    WId viceArea = 0;
+};
+
+// The DPI list's values; the value for a list position (0 when outside).
+const QList<int>& dpiValues();
+int dpiAt(int index);
+
+// The main camera, the vice camera and where the vice picture goes. Every
+// transition calls the engine and leaves the pair consistent: the camera that
+// becomes main gets every per-camera setting (quality, DPI, background
+// removal, auto crop, resize, zoom-rate display, zoom callback), and the
+// persisted camera index and vice-preview flag follow. No widgets: the main
+// window reads its controls, calls a transition and refreshes its controls.
+class CameraPair {
+public:
+    explicit CameraPair(Settings& settings);
+
+    void setSurfaces(const Surfaces& surfaces) { surfaces_ = surfaces; }
+    const Surfaces& surfaces() const { return surfaces_; }
+    void setZoomCallback(OrvZoomCallback callback) { zoomCallback_ = callback; }
+
+    int main() const { return settings_.mainCameraIndex; }
+    int vice() const { return vice_; }
+    ViceMode viceMode() const { return viceMode_; }
+    bool viceOn() const { return viceMode_ != ViceMode::Off; }
+    // Zoom by buttons, slider and wheel is off while the vice picture lies
+    // inside the main picture.
+    bool zoomEnabled() const { return viceMode_ != ViceMode::InPicture; }
+    bool cameraMissing() const { return missing_; }
+    int viceResolution() const { return viceResolution_; }
+    float minZoom() const { return minZoom_; }
+    float maxZoom() const { return maxZoom_; }
+
+    // Cameras other than the main one, ascending: the vice list.
+    QList<int> others() const;
+    // The camera at a position of the vice list, and back (-1 when none).
+    int viceAt(int position) const;
+    int positionOfVice() const;
+
+    // At start: counts the cameras, keeps the stored main camera inside the
+    // count and picks the vice candidate. Returns the camera count.
+    int start();
+    // Opens the main camera into the preview at the stored resolution.
+    void openMain();
+
+    // The main camera chosen in the device list. With the vice preview on,
+    // choosing the vice camera swaps the two without reopening; any other
+    // camera replaces the main one and the vice becomes the first other
+    // camera. A new main camera runs at its first resolution. False when
+    // nothing changed.
+    bool selectMain(int camera);
+    // The vice camera chosen while the vice preview is on.
+    bool selectVice(int camera);
+    // Vice preview off, in its own area (opening `camera` when it was off),
+    // or in the main picture.
+    void setViceMode(ViceMode mode, int camera = -1);
+    // Main and vice change places. False when the vice preview is off.
+    bool swap();
+    void setViceResolution(int index);
+
+    // A camera arrived: when none was usable, the main camera opens with
+    // every setting. True when it did (the lists need filling).
+    bool deviceArrived();
+    void deviceRemoved() { missing_ = true; }
+
+    // Both cameras closed, at exit.
+    void closeAll();
+
+    // Applies every per-camera setting to the main camera.
+    void applyMainSettings();
+
+private:
+    WId viceSurface() const;
+    void readZoomRange();
+    void runAtFirstResolution(int currentResolution);
+
+    Settings& settings_;
+    Surfaces surfaces_;
+    OrvZoomCallback zoomCallback_ = nullptr;
+    int vice_ = 1;
+    int viceResolution_ = 0;
+    ViceMode viceMode_ = ViceMode::Off;
+    bool missing_ = false;
+    float minZoom_ = 0.0f;
+    float maxZoom_ = 0.0f;
+};
+
+} // namespace camera
