@@ -22,7 +22,7 @@ int main(int argc, char* argv[]) {
     app.setPalette(QPalette(QColor(QStringLiteral("#F0F0F0"))));
 
     auto* form = new MainForm;
-    app.exec();
+    platform::runEventLoop();
     // The window's destructor writes the settings and ends the process with
     // exit code 0, whatever the event loop returned.
     delete form;

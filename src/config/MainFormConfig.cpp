@@ -27,8 +27,9 @@ void MainForm::WriteConfig() {
     // The folder holding the profile may not exist when the working folder is
     // elsewhere; create it so the settings are not lost.
     QDir().mkpath(QFileInfo(path).absolutePath());
-    if (!config::createIfMissing(path))
+    // Any failure, also a file the profile module refuses to rewrite (one
+    // grown past its size limit), is reported once.
+    if (!config::createIfMissing(path) || !config::writeSettings(path, cfg))
         platform::showMessage(QStringLiteral("写配置文件失败, 参数不能记忆!"),
                               QStringLiteral("提示"));
-    config::writeSettings(path, cfg);
 }

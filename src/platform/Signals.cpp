@@ -1,7 +1,8 @@
 #include "platform/Signals.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QSocketNotifier>
+#include <QWidget>
 
 #include <csignal>
 #include <fcntl.h>
@@ -12,6 +13,7 @@ namespace platform {
 
 namespace {
 int signalPipe[2] = {-1, -1};
+bool terminating = false;
 
 void onSignal(int) {
     const char byte = 1;
@@ -30,6 +32,11 @@ void quitOnTerminationSignals() {
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char byte = 0;
         [[maybe_unused]] ssize_t n = ::read(signalPipe[1], &byte, 1);
+        terminating = true;
+        // quit() does nothing before the main loop runs: a message open
+        // during start-up is closed, and runEventLoop() sees the flag.
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
         QCoreApplication::quit();
     });
     struct sigaction action = {};
@@ -38,6 +45,14 @@ void quitOnTerminationSignals() {
     action.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(sig, &action, nullptr);
+}
+
+bool terminationRequested() {
+    return terminating;
+}
+
+int runEventLoop() {
+    return terminating ? 0 : QCoreApplication::exec();
 }
 
 } // namespace platform

@@ -44,6 +44,9 @@ private slots:
     void fitTimerStopsOnceTheRectangleIsValid();
     void dpiListPassesTheNumber();
     void zoomIsOffWhileTheVicePictureIsInside();
+    void newMainCameraGetsEverySetting_data();
+    void newMainCameraGetsEverySetting();
+    void viceOffWhileInsideTheMainPictureRestoresZoom();
     void sliderZoomUsesTheRange();
     void rotationArithmetic();
     void switchWithoutVicePreviewIsRefused();
@@ -166,6 +169,59 @@ void TestCameraControls::dpiListPassesTheNumber() {
     form->widgets()->comboBoxDPI->setCurrentIndex(2);
     QCOMPARE(core().callsOf("OrvSetDPI").last().args[1].toInt(), 255);
     QCOMPARE(form->settings().DPIIndex, 2);
+    form.reset();
+}
+
+void TestCameraControls::newMainCameraGetsEverySetting_data() {
+    QTest::addColumn<bool>("vicePreview");
+    QTest::newRow("vice off") << false;
+    QTest::newRow("vice on, swap") << true;
+}
+
+void TestCameraControls::newMainCameraGetsEverySetting() {
+    QFETCH(bool, vicePreview);
+    env.writeProfile("DelBack=1\nAutoCrop=1\nResizeImage=1\nResizeImageRatio=0.5\nDPIIndex=3\n");
+    core().script.cameraCount = 2;
+    auto form = env.makeForm();
+    if (vicePreview)
+        form->widgets()->checkBoxPIP->click();
+    form->widgets()->horizontalSliderJPG->setValue(42);
+    emit form->widgets()->horizontalSliderJPG->sliderMoved(42);
+    core().calls.clear();
+    core().zoomCallback = nullptr;
+    form->widgets()->comboBoxDev->setCurrentIndex(1);
+    QCOMPARE(form->settings().mainCameraIndex, 1);
+    // What the slider and boxes show is what camera 1 now captures with.
+    auto last = [](const char* name) { return core().callsOf(name).last().args; };
+    QCOMPARE(last("OrvSetJpgQuality"), (QVariantList{1, 42}));
+    QCOMPARE(last("OrvSetDPI"), (QVariantList{1, 300}));
+    QCOMPARE(last("OrvDelBackColor"), (QVariantList{1, true}));
+    QCOMPARE(last("OrvEnableAutoRotate"), (QVariantList{1, true}));
+    QCOMPARE(last("OrvSetResize").value(0).toInt(), 1);
+    QCOMPARE(last("OrvSetResize").value(1).toBool(), true);
+    QCOMPARE(last("OrvSetZoomCB").value(0).toInt(), 1);
+    QVERIFY(core().zoomCallback);
+    QCOMPARE(form->widgets()->horizontalSliderJPG->value(), 42);
+    form.reset();
+}
+
+void TestCameraControls::viceOffWhileInsideTheMainPictureRestoresZoom() {
+    core().script.cameraCount = 2;
+    auto form = env.makeForm();
+    form->widgets()->checkBoxPIP->click();
+    form->widgets()->checkBoxInVideo->click();
+    QVERIFY(form->smallWindow()->isVisible());
+    form->widgets()->checkBoxPIP->click();
+    QVERIFY(form->cameras().zoomEnabled());
+    QVERIFY(!form->widgets()->checkBoxInVideo->isChecked());
+    QCOMPARE(core().callsOf("OrvSetMouseMode").last().args, (QVariantList{0, 0}));
+    // No empty small window comes back over the picture.
+    form->resize(form->width() + 40, form->height() + 20);
+    QCoreApplication::processEvents();
+    QVERIFY(!form->smallWindow()->isVisible());
+    core().calls.clear();
+    form->widgets()->pushButtonZoomIn->click();
+    QCOMPARE(core().count("OrvZoomIn"), 1);
     form.reset();
 }
 

@@ -2,6 +2,7 @@
 // camera library.
 
 #include "AppTestEnv.h"
+#include "platform/Signals.h"
 #include "ui_MainForm.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
 #include <thread>
 
 using fake::core;
@@ -33,11 +35,16 @@ private slots:
     void arrivalAfterMissingCameraAtStartOpensIt();
     void exitClosesBothCamerasBeforeWritingSettings();
     void exitCodeIsZeroWhateverTheEventLoopReturned();
+    void cameraArrivingAfterNoneFillsTheControls();
+    void enterAndEscapeLeaveTheWindowAlone();
+    void oversizedSettingsFileIsReported();
     void settingsComeBackAfterARestart();
     void hideDoesNotCloseTheWindow();
     void unwritableSettingsFolderIsReportedOnce();
     void settingsAreKeptWhenTheWorkingFolderIsElsewhere();
     void zoomCallbackFromAnotherThreadMovesTheSliderOnTheGuiThread();
+    // Last: the termination flag stays set for the rest of the process.
+    void terminationDuringAStartupMessageIsKept();
 };
 
 void TestStartup::mainCameraOpensWithTheStoredSettings() {
@@ -272,6 +279,73 @@ void TestStartup::settingsAreKeptWhenTheWorkingFolderIsElsewhere() {
     QVERIFY(QFileInfo::exists(profile));
     QVERIFY(env.readProfile().contains("JPGQuality=33"));
     QVERIFY(env.readProfile().contains("WorkPath=" + work.path().toLocal8Bit()));
+}
+
+void TestStartup::cameraArrivingAfterNoneFillsTheControls() {
+    env.writeProfile("JPGQuality=55\n");
+    core().script.cameraCount = 0;
+    core().script.minZoom = 1.0f;
+    core().script.maxZoom = 8.0f;
+    auto form = build();
+    QCOMPARE(form->widgets()->comboBoxDev->count(), 0);
+    core().script.cameraCount = 2;
+    core().calls.clear();
+    core().deviceCallback(ORV_DEVICE_ARRIVAL);
+    QTRY_VERIFY(!form->cameras().cameraMissing());
+    QCOMPARE(form->widgets()->comboBoxDev->count(), 2);
+    QCOMPARE(form->widgets()->comboBoxRes->count(), 3);
+    QVERIFY(form->widgets()->checkBoxPIP->isEnabled());
+    QCOMPARE(form->cameras().maxZoom(), 8.0f);
+    QCOMPARE(core().callsOf("OrvSetJpgQuality").last().args, (QVariantList{0, 55}));
+    QCOMPARE(core().callsOf("OrvSetDPI").last().args,
+             (QVariantList{0, form->widgets()->comboBoxDPI->currentText().toInt()}));
+    QVERIFY(core().zoomCallback);
+    // The zoom slider works on the camera's range.
+    form->widgets()->horizontalSliderScale->setValue(100);
+    emit form->widgets()->horizontalSliderScale->sliderReleased();
+    QCOMPARE(core().callsOf("OrvZoom").last().args[1].toFloat(), 8.0f);
+    form.reset();
+}
+
+void TestStartup::enterAndEscapeLeaveTheWindowAlone() {
+    env.writeProfile("AutoExp=1\n");
+    core().script.cameraCount = 0;
+    auto form = build();
+    form->activateWindow();
+    core().calls.clear();
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
+        QTest::keyClick(form.get(), key);
+    QCoreApplication::processEvents();
+    QVERIFY(form->isVisible());
+    QCOMPARE(core().count("OrvShowVideoProperty"), 0);
+    QVERIFY(form->settings().AutoExp);
+    form.reset();
+    QVERIFY(env.readProfile().contains("AutoExp=1"));
+}
+
+void TestStartup::oversizedSettingsFileIsReported() {
+    env.writeProfile("JPGQuality=80\n" + QByteArray(2 << 20, '#') + "\n");
+    auto form = build();
+    env.messages.clear();
+    form.reset();
+    QCOMPARE(env.messages.size(), 1);
+    QCOMPARE(env.messages.first().first, QStringLiteral("写配置文件失败, 参数不能记忆!"));
+}
+
+void TestStartup::terminationDuringAStartupMessageIsKept() {
+    platform::quitOnTerminationSignals();
+    core().script.cameraCount = 0; // start-up shows "connect the camera"
+    platform::setMessageHandler([](const QString&, const QString&) {
+        ::raise(SIGTERM);
+        // The box's own event loop runs while it is open.
+        QTest::qWait(50);
+    });
+    auto form = build();
+    QVERIFY(platform::terminationRequested());
+    // The main loop is not entered: the program ends as after a close.
+    QCOMPARE(platform::runEventLoop(), 0);
+    form.reset();
+    QCOMPARE(env.exitCodes, QList<int>{0});
 }
 
 QTEST_MAIN(TestStartup)
