@@ -3,6 +3,7 @@
 #include "camera/QPreviewWidget.h"
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"
+#include "capture/CaptureService.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/DeviceNotifier.h"
 #include "platform/Messages.h"
@@ -75,6 +76,21 @@ MainForm::MainForm() : QDialog(nullptr) {
     OrvInit();
     InitParam();
     ReadConfig();
+
+    capture::CaptureService::Hooks hooks;
+    hooks.barcodeText = [this] { return QByteArray(OrvReadBarcode(pair.main())); };
+    hooks.customName = [this] { return platform::toLocal(ui->lineEditFileName->text()); };
+    hooks.betweenShots = [] {
+        platform::showMessage(
+            QStringLiteral("第一张或身份证正面已拍照, 请翻面或更换文档后点击确认拍照第二张"),
+            QStringLiteral("提示"));
+    };
+    hooks.counterChanged = [this](int counter) {
+        ui->lineEditFileNameInit->setText(QString::number(counter));
+    };
+    captures = std::make_unique<capture::CaptureService>(cfg, pair, *strip, std::move(hooks));
+    // At start the extension is that of the colour mode.
+    captures->chooseColorMode(cfg.colorMode);
 
     barcodeDialog = new QBarcodeResultDlg(this);
     barcodeDialog->hide();

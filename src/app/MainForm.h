@@ -2,6 +2,7 @@
 
 #include "camera/CameraPair.h"
 #include "camera/SmallWindowGeometry.h"
+#include "capture/CaptureGeometry.h"
 #include "config/Settings.h"
 
 #include <QByteArray>
@@ -9,7 +10,9 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+
 #include <QString>
+#include <memory>
 
 class QActionGroup;
 class QMenu;
@@ -20,6 +23,9 @@ class ThumbnailStrip;
 class QBarcodeResultDlg;
 class QSnapWidget;
 class QVisualizer;
+namespace capture {
+class CaptureService;
+}
 
 namespace Ui {
 class MainForm;
@@ -49,14 +55,13 @@ public:
     QSmallWidget* smallWindow() const { return pDiaSmallVideo; }
     QPreviewWidget* previewWidget() const { return preview; }
     const QByteArray& imageFolderPath() const { return imageFolder; }
-    const QByteArray& extension() const { return fileExtension; }
-    int formatEntry() const { return formatIndex; }
+    const QByteArray& extension() const;
+    int formatEntry() const;
     QSize videoSize() const { return QSize(videoWidth, videoHeight); }
     int fitTimerId() const { return fitTimer; }
     int fitTicks() const { return fitTries; }
     bool isFrameMaximized() const { return maximized; }
     bool isTitleDragging() const { return mousePressed; }
-    bool firstShotTaken() const { return !firstShotPath.isEmpty(); }
 
     // Device-change handling (camera arrival and removal), on the GUI thread.
     void onDeviceChange(int event);
@@ -88,12 +93,12 @@ public:
     // One capture of a camera to the next capture path; false when it failed
     // (the user has been told).
     bool CaptureImage(int cameraIndex);
-    QByteArray ComposeMainSub();
     void reportCaptureFailure();
-    // The next capture path, made different from the paths of the same
-    // operation (names that don't advance: date, barcode, custom).
-    QByteArray BuildCapturePathAvoiding(const QList<QByteArray>& taken);
+    // A path for a new capture file: free on disk, in the image folder;
+    // empty (the user has been told) when there is none.
     QByteArray BuildCapturePath();
+    // Where the small window lies over the main picture.
+    capture::Composition smallWindowPlacement() const;
     void InitNameRule();
     void showNamingControls();
     void applyColorMode();
@@ -260,9 +265,6 @@ private:
     QByteArray appDir;       // program folder, with a trailing '/'
     QByteArray documentsDir; // the user's Documents folder
 
-    // Capture state (file naming and formats).
-    int formatIndex = 0;
-    QByteArray fileExtension = ".jpg";
     QByteArray imageFolder;
     QByteArray ocrExtension = "rtf";
 
@@ -277,8 +279,7 @@ private:
     QVisualizer* visualizerWindow = nullptr;
     QSnapWidget* snapWindow = nullptr;
 
-    QByteArray firstShotPath;
-    QByteArray secondShotPath;
+    std::unique_ptr<capture::CaptureService> captures;
     bool mainSubCompose = false;
 
     void buildPreview();

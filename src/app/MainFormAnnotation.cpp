@@ -6,6 +6,7 @@
 #include "annotation/QVisualizer.h"
 #include "app/MainForm.h"
 #include "camera/QSmallWidget.h"
+#include "capture/CaptureService.h"
 #include "platform/Paths.h"
 #include "ui_MainForm.h"
 #include <orvcore/OrvCoreLib.h>
@@ -108,23 +109,5 @@ bool MainForm::saveAnnotatedCapture() {
     const QImage annotated = annotation::annotate(picture, *visualizerWindow->board, video);
 
     // A capture of the working folder, written as JPEG.
-    QByteArray path = BuildCapturePath();
-    if (!path.endsWith(".jpg")) {
-        if (path.endsWith(fileExtension))
-            path.chop(fileExtension.size());
-        path += ".jpg";
-    }
-    QSaveFile file(platform::fromLocal(path));
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written) {
-        QImageWriter writer(&file, "jpg");
-        writer.setQuality(cfg.JPGQuality);
-        written = writer.write(annotated) && file.commit();
-    }
-    if (!written) {
-        reportCaptureFailure();
-        return false;
-    }
-    AddThumbItem(path);
-    return true;
+    return captures->saveJpeg(annotated, cfg.JPGQuality);
 }

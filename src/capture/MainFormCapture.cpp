@@ -1,187 +1,65 @@
-// Capture commands: plain capture, two-shot merge, picture-in-picture
-// composition, camera synthesis, double capture, vice capture, split capture.
+// Capture commands: the buttons and boxes of the capture panel, each a call
+// of the capture service.
 
 #include "app/MainForm.h"
 #include "camera/QSmallWidget.h"
-#include "capture/CaptureGeometry.h"
-#include "capture/FileNaming.h"
+#include "capture/CaptureService.h"
 #include "platform/Messages.h"
-#include "platform/Paths.h"
 #include "ui_MainForm.h"
+
 #include <orvcore/OrvCoreLib.h>
 
-#include <QFile>
-#include <QFileInfo>
-
-#include <unistd.h>
-
-namespace {
-bool isPdfEntry(int formatEntry) {
-    return formatEntry == 1 || formatEntry == 2;
-}
-
-// A file in the shared temporary folder that the camera library is about to
-// write: whatever is at that name (possibly a link planted by another user)
-// is removed first; the library then creates the file anew.
-QByteArray freshTempPath(const QByteArray& name) {
-    const QByteArray path = platform::tempFolder() + name;
-    QFile::remove(platform::fromLocal(path));
-    return path;
-}
-} // namespace
-
-void MainForm::reportCaptureFailure() {
-    if (cfg.Language == 1)
-        platform::showMessage(QStringLiteral("Capture failed: the picture could not be written."),
-                              QStringLiteral("Information"));
-    else
-        platform::showMessage(QStringLiteral("拍照失败!"), QStringLiteral("提示"));
-}
-
-QByteArray MainForm::BuildCapturePathAvoiding(const QList<QByteArray>& taken) {
-    const QByteArray base = naming::capturePath(imageFolder, NextFileName(), fileExtension);
-    QByteArray path = base;
-    for (int n = 2; taken.contains(path); ++n)
-        path = naming::insertBeforeExtension(base, "_" + QByteArray::number(n));
-    QFile::remove(platform::fromLocal(path));
-    return path;
-}
-
-bool MainForm::CaptureImage(int cameraIndex) {
-    QByteArray path = BuildCapturePath();
-    const int count = OrvCapture(cameraIndex, path.constData());
-    if (count <= 0) {
-        // Nothing was written: no strip item for a file that isn't there.
-        reportCaptureFailure();
-        return false;
-    }
-    if (isPdfEntry(ui->comboBoxFmt->currentIndex())) {
-        const QByteArray picture = freshTempPath("OrvImage.jpg");
-        OrvCapture(cameraIndex, picture.constData());
-        const QByteArray shown = path.mid(path.lastIndexOf('/') + 1);
-        AddThumbItemEx(path, picture, shown);
-        return true;
-    }
-    AddThumbItem(path);
-    if (ui->checkBoxSplitCap->isChecked() && path.lastIndexOf('.') > 0) {
-        path = naming::insertBeforeExtension(path, "_split");
-        AddThumbItem(path);
-    }
-    if (count > 1) {
-        const QByteArray base = path.left(path.size() - fileExtension.size());
-        for (int i = 1; i <= count; ++i)
-            AddThumbItem(base + "_" + QByteArray::number(i) + fileExtension);
-    }
-    return true;
-}
-
-QByteArray MainForm::ComposeMainSub() {
-    const QByteArray mainPath = BuildCapturePathAvoiding({});
-    const QByteArray subPath = BuildCapturePathAvoiding({mainPath});
-    const int mainCount = OrvCapture(pair.main(), mainPath.constData());
-    const int subCount = OrvCapture(pair.vice(), subPath.constData());
-    const QByteArray outPath = BuildCapturePathAvoiding({mainPath, subPath});
-    if (mainCount <= 0 || subCount <= 0)
-        return QByteArray();
-
+capture::Composition MainForm::smallWindowPlacement() const {
     capture::Composition c;
-    OrvGetVideoRectEx(pair.main(), &c.videoLeft, &c.videoTop, &c.videoRight, &c.videoBottom);
     c.smallSize = pDiaSmallVideo->size();
     c.smallPos = pDiaSmallVideo->pos();
     c.videoOrigin = pDiaSmallVideo->allowedArea.topLeft();
-    c.imageWidth = OrvGetImageWidth(mainPath.constData());
-    c.imageHeight = OrvGetImageHeight(mainPath.constData());
-    const capture::Placement p = capture::placeSubPicture(c);
-    if (OrvCombineMainSubEn(mainPath.constData(), subPath.constData(), outPath.constData(), p.width,
-                            p.height, -p.offsetX, -p.offsetY) <= 0)
-        return QByteArray();
-    return outPath;
+    return c;
+}
+
+void MainForm::reportCaptureFailure() {
+    captures->reportFailure();
+}
+
+bool MainForm::CaptureImage(int cameraIndex) {
+    return captures->single(cameraIndex);
+}
+
+QByteArray MainForm::BuildCapturePath() {
+    return captures->freePath();
+}
+
+QByteArray MainForm::NextFileName() {
+    return captures->nextName();
 }
 
 void MainForm::onScan() {
     const int main = pair.main();
     if (!ui->checkBoxWaterMark->isChecked())
         OrvClearWatermark(main);
-    const bool vicePreview = pair.viceOn();
-    const bool inVideo = pair.viceMode() == camera::ViceMode::InPicture;
-
+    const bool inPicture = pair.viceMode() == camera::ViceMode::InPicture;
     if (ui->checkBoxMix->isChecked()) {
-        QByteArray shot;
-        if (inVideo) {
-            shot = ComposeMainSub();
-        } else {
-            // The merged picture and both shots each need a name of their
-            // own, also under naming rules that don't advance.
-            shot = BuildCapturePathAvoiding({firstShotPath});
-            if (OrvCapture(main, shot.constData()) <= 0)
-                shot.clear();
-        }
-        if (shot.isEmpty()) {
-            firstShotPath.clear();
-            reportCaptureFailure();
-            return;
-        }
-        if (firstShotPath.isEmpty()) {
-            firstShotPath = shot;
-            platform::showMessage(
-                QStringLiteral("第一张或身份证正面已拍照, 请翻面或更换文档后点击确认拍照第二张"),
-                QStringLiteral("提示"));
-            onScan();
-            return;
-        }
-        secondShotPath = shot;
-        const QByteArray list = firstShotPath + ";" + secondShotPath + ";";
-        const QByteArray out = BuildCapturePathAvoiding({firstShotPath, secondShotPath});
-        int merged = 0;
-        if (ui->radioButtonV->isChecked())
-            merged = OrvImagesMix(list.constData(), 1, 2, 0, 0, out.constData());
-        else if (ui->radioButtonH->isChecked())
-            merged = OrvImagesMix(list.constData(), 0, 1, 2, 0, out.constData());
-        firstShotPath.clear();
-        if (merged <= 0) {
-            reportCaptureFailure();
-            return;
-        }
-        AddThumbItem(out);
-        return;
-    }
-
-    if (vicePreview) {
-        if (inVideo) {
-            const QByteArray out = ComposeMainSub();
-            if (out.isEmpty())
-                reportCaptureFailure();
-            else
-                AddThumbItem(out);
-            return;
-        }
-        if (mainSubCompose) {
-            const QByteArray prefix = "orvanta-" + QByteArray::number(uint(::getuid())) + "-";
-            const QByteArray mainPicture = freshTempPath(prefix + "Orv01.jpg");
-            const QByteArray vicePicture = freshTempPath(prefix + "Orv02.jpg");
-            const bool shotsOk = OrvCapture(main, mainPicture.constData()) > 0 &&
-                                 OrvCapture(pair.vice(), vicePicture.constData()) > 0;
-            const QByteArray out = BuildCapturePath();
-            const QByteArray list = vicePicture + ";" + mainPicture + ";";
-            if (!shotsOk || OrvImagesMix(list.constData(), 1, 2, 0, 0, out.constData()) <= 0) {
-                reportCaptureFailure();
-                return;
-            }
+        const capture::Composition where = smallWindowPlacement();
+        captures->merge(!ui->radioButtonH->isChecked(), inPicture ? &where : nullptr);
+    } else if (inPicture) {
+        const QByteArray out = captures->compose(smallWindowPlacement());
+        if (out.isEmpty())
+            captures->reportFailure();
+        else
             AddThumbItem(out);
-            return;
-        }
+    } else if (pair.viceOn() && mainSubCompose) {
+        captures->synthesis();
+    } else {
+        captures->single(main);
     }
-    CaptureImage(main);
 }
 
 void MainForm::onDoubleCapture() {
-    OrvSetCaptureMode(pair.main(), 1);
-    CaptureImage(pair.main());
-    OrvSetCaptureMode(pair.main(), 0);
+    captures->doubleCapture(pair.main());
 }
 
 void MainForm::onTkphto2() {
-    CaptureImage(pair.vice());
+    captures->single(pair.vice());
 }
 
 void MainForm::onSplitCap() {
@@ -192,10 +70,6 @@ void MainForm::onClickBoxMix() {
     const bool on = ui->checkBoxMix->isChecked();
     ui->radioButtonH->setEnabled(on);
     ui->radioButtonV->setEnabled(on);
-    if (!on) {
-        firstShotPath.clear();
-        secondShotPath.clear();
-    }
 }
 
 void MainForm::onMainSubComp() {

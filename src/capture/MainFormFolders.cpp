@@ -1,6 +1,7 @@
 // Working folder set-up and choice.
 
 #include "app/MainForm.h"
+#include "capture/CaptureService.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "ui_MainForm.h"
@@ -20,6 +21,8 @@ bool makeFolder(const QByteArray& path) {
 bool MainForm::SetupOutputFolders() {
     imageFolder = cfg.workPath;
     bool imagesOk = folderExists(imageFolder) || makeFolder(imageFolder);
+    // Without a folder the capture service refuses to capture.
+    captures->setImageFolder(imagesOk ? imageFolder : QByteArray());
     if (!imagesOk)
         platform::showMessage(QStringLiteral("创建图像目录失败!"), QStringLiteral("提示"));
     // The recordings go to the working folder as well.

@@ -2,18 +2,18 @@
 // choice.
 
 #include "app/MainForm.h"
-#include <orvcore/OrvCoreLib.h>
-#include "capture/FileNaming.h"
+#include "capture/CaptureService.h"
 #include "platform/Clock.h"
 #include "platform/Desktop.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
-#include "recognition/BarcodeText.h"
 #include "ui_MainForm.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 namespace {
 struct Entry {
@@ -28,14 +28,12 @@ const Entry formats[] = {{"JPG", "JPG"},
                          {"BMP", "BMP"},
                          {"TIF", "TIF"},
                          {"PNG", "PNG"}};
-const char* const formatExtensions[] = {".jpg", ".pdf", ".pdf", ".bmp", ".tif", ".png"};
 const Entry nameRules[] = {{"自动命名", "Automatic naming"},
                            {"条码命名", "Barcode naming"},
                            {"日期命名", "Date naming"},
                            {"自定义", "Custom naming"}};
 
 enum NameRule { Automatic = 0, Barcode = 1, Date = 2, Custom = 3 };
-enum Format { MultiPagePdf = 2 };
 
 template <size_t N>
 void fillList(QComboBox* box, const Entry (&entries)[N], int language, int selected) {
@@ -61,28 +59,29 @@ bool readInt(const QString& text, int* value) {
 
 void MainForm::applyColorMode() {
     OrvSetDevColor(pair.main(), cfg.colorMode);
-    if (cfg.colorMode == 0) {
+    if (cfg.colorMode == 0)
         ui->radioButtonCredent->setChecked(true);
-        fileExtension = ".jpg";
-    } else if (cfg.colorMode == 1) {
+    else if (cfg.colorMode == 1)
         ui->radioButtonDocument->setChecked(true);
-        fileExtension = ".jpg";
-    } else if (cfg.colorMode == 2) {
-        fileExtension = ".tif";
-    }
 }
 
 void MainForm::InitPixtype() {
-    const int mode = cfg.colorMode; // rebuilding the list is not a choice
-    fillList(ui->comboBoxColor, colorModes, cfg.Language, mode);
-    cfg.colorMode = mode;
+    // Rebuilding the list (start-up, a language switch) is not a choice: the
+    // mode and the extension stay as they are.
+    fillList(ui->comboBoxColor, colorModes, cfg.Language, cfg.colorMode);
     applyColorMode();
 }
 
 void MainForm::InitFmt() {
-    const int format = formatIndex;
-    fillList(ui->comboBoxFmt, formats, cfg.Language, format);
-    formatIndex = format;
+    fillList(ui->comboBoxFmt, formats, cfg.Language, captures->formatEntry());
+}
+
+const QByteArray& MainForm::extension() const {
+    return captures->extension();
+}
+
+int MainForm::formatEntry() const {
+    return captures->formatEntry();
 }
 
 void MainForm::InitNameRule() {
@@ -166,20 +165,15 @@ void MainForm::onFileNameInitChange() {
 }
 
 void MainForm::onFmtChange() {
-    formatIndex = ui->comboBoxFmt->currentIndex();
-    if (formatIndex < 0)
-        return;
-    fileExtension = formatExtensions[formatIndex];
-    if (formatIndex == 1)
-        OrvSetPDFMode(pair.main(), 1);
-    else if (formatIndex == MultiPagePdf)
-        OrvSetPDFMode(pair.main(), 0);
+    captures->chooseFormat(ui->comboBoxFmt->currentIndex());
 }
 
 void MainForm::onColorChange() {
-    cfg.colorMode = ui->comboBoxColor->currentIndex();
-    if (cfg.colorMode < 0)
+    const int mode = ui->comboBoxColor->currentIndex();
+    if (mode < 0)
         return;
+    cfg.colorMode = mode;
+    captures->chooseColorMode(mode);
     applyColorMode();
 }
 
@@ -188,14 +182,14 @@ void MainForm::onBrowser() {
         platform::chooseFolder(this, QStringLiteral("选择目录"), platform::fromLocal(documentsDir));
     if (folder.isEmpty())
         return;
-    QFile probe(QDir(folder).filePath(QStringLiteral("test.txt")));
-    if (!probe.open(QIODevice::WriteOnly)) {
+    // A probe of a name of its own: no file of the user's is touched.
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".orvanta-probe-XXXXXX")));
+    if (!probe.open()) {
         platform::showMessage(QStringLiteral("所选目录没有文件写权限, 请重新选择目录!"),
                               QStringLiteral("提示"));
         return;
     }
     probe.close();
-    probe.remove();
     cfg.workPath = platform::toLocal(folder);
     SetupOutputFolders();
     ui->lineEditFilePath->setText(platform::fromLocal(cfg.workPath));
@@ -203,42 +197,4 @@ void MainForm::onBrowser() {
 
 void MainForm::onOpenFolder() {
     platform::openUrl(QUrl::fromLocalFile(platform::fromLocal(cfg.workPath)));
-}
-
-// ---- names ---------------------------------------------------------------------------
-
-QByteArray MainForm::NextFileName() {
-    switch (cfg.nameRule) {
-    case Automatic: {
-        const QByteArray name =
-            naming::automaticName(cfg.prefixName, cfg.fileNameDigits, cfg.fileNameCounter);
-        if (ui->comboBoxFmt->currentIndex() != MultiPagePdf)
-            cfg.fileNameCounter += cfg.fileNameStep;
-        ui->lineEditFileNameInit->setText(QString::number(cfg.fileNameCounter));
-        // The prefix comes from the user: keep the name inside the folder.
-        return naming::safeFileName(name);
-    }
-    case Barcode: {
-        const QByteArray text(OrvReadBarcode(pair.main()));
-        QByteArray content = text;
-        barcode::firstElement(text, &content);
-        return naming::safeFileName(content);
-    }
-    case Date:
-        return naming::dateName(platform::now());
-    default:
-        return naming::safeFileName(platform::toLocal(ui->lineEditFileName->text()));
-    }
-}
-
-QByteArray MainForm::BuildCapturePath() {
-    const QByteArray path = naming::capturePath(imageFolder, NextFileName(), fileExtension);
-    // A multi-page PDF grows by one page per capture under the same name:
-    // deleting it would throw away every earlier page.
-    if (ui->comboBoxFmt->currentIndex() == MultiPagePdf)
-        return path;
-    const QString file = platform::fromLocal(path);
-    if (QFileInfo::exists(file) || QFileInfo(file).isSymLink())
-        QFile::remove(file);
-    return path;
 }

@@ -2,12 +2,14 @@
 // scanning driver.
 
 #include "app/MainForm.h"
+#include "capture/CaptureService.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/DriverWindow.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 
 #include <QCloseEvent>
+#include <QFile>
 
 void MainForm::LoadThumbLibrary() {
     const QString path =
@@ -32,6 +34,9 @@ bool MainForm::onCommit() {
     case ThumbnailStrip::CommitResult::Unsupported:
         return true;
     case ThumbnailStrip::CommitResult::Empty:
+        // A list left from an earlier run would hand the driver pictures
+        // this session never took.
+        QFile::remove(file);
         return false;
     case ThumbnailStrip::CommitResult::WriteFailed:
         platform::showMessage(
@@ -42,6 +47,7 @@ bool MainForm::onCommit() {
         return false;
     case ThumbnailStrip::CommitResult::Written:
         cfg.fileNameCounter = 0;
+        captures->endDocument();
         return true;
     }
     return true;

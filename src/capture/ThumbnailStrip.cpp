@@ -50,6 +50,18 @@ void ThumbnailStrip::clear() {
         f(0);
 }
 
+void ThumbnailStrip::refresh(const QByteArray& path, const QByteArray& picture) {
+    auto update = resolve<OrvRefreshImageItemFn>("RefreshImageItem");
+    if (!update)
+        return;
+    for (int i = count() - 1; i >= 0; --i) {
+        if (pathAt(i) == path) {
+            update(i, picture.constData());
+            return;
+        }
+    }
+}
+
 void ThumbnailStrip::checkLast() {
     auto getCount = resolve<OrvGetImgCountFn>("GetImgCount");
     auto setChecked = resolve<OrvSetItemCheckedFn>("SetItemChecked");

@@ -22,6 +22,9 @@ public:
     void add(const QByteArray& path);
     // Adds a file shown with a separate picture and display name.
     void addEx(const QByteArray& path, const QByteArray& picture, const QByteArray& name);
+    // The item of that file shows picture from now on (a document that grew
+    // by a page); nothing when the library can't or no item has the path.
+    void refresh(const QByteArray& path, const QByteArray& picture);
     int count();
     // The file of item index; empty for a bad index.
     QByteArray pathAt(int index);

@@ -32,14 +32,14 @@ private slots:
     void automaticNames_data();
     void automaticNames();
     void automaticCountsUpAndShowsTheCounter();
-    void multiPagePdfKeepsTheName();
-    void dateNamesWithinOneSecondRepeat();
+    void multiPagePdfStartsANewDocumentAtAFreeName();
+    void dateNamesWithinOneSecondGetSuffixes();
     void barcodeNamingTakesTheFirstElement_data();
     void barcodeNamingTakesTheFirstElement();
     void customNamesAreMadeSafe_data();
     void customNamesAreMadeSafe();
     void safeNamesAreCutAtCharacterBoundaries();
-    void existingFileIsReplaced();
+    void existingFilesAreNeverReplaced();
     void fieldChecks_data();
     void fieldChecks();
     void colourModeAndFormatDecideTheExtension();
@@ -82,35 +82,37 @@ void TestNaming::automaticCountsUpAndShowsTheCounter() {
     QVERIFY(env.readProfile().contains("FileNameCount=13"));
 }
 
-void TestNaming::multiPagePdfKeepsTheName() {
+void TestNaming::multiPagePdfStartsANewDocumentAtAFreeName() {
     auto form = env.makeForm();
     form->widgets()->comboBoxFmt->setCurrentIndex(2);
-    QCOMPARE(core().callsOf("OrvSetPDFMode").last().args[1].toInt(), 0);
     QCOMPARE(form->extension(), QByteArray(".pdf"));
     QCOMPARE(form->NextFileName(), QByteArray("Image00000"));
     QCOMPARE(form->NextFileName(), QByteArray("Image00000"));
     QCOMPARE(form->settings().fileNameCounter, 0);
-    // The pages taken so far stay: the next capture appends to the file.
+    // A document from an earlier run is somebody's: the new one goes beside it.
     QFile pdf(QString::fromLocal8Bit(form->imageFolderPath()) + "/Image00000.pdf");
     QVERIFY(pdf.open(QIODevice::WriteOnly));
     pdf.write("%PDF-1.4 earlier pages");
     pdf.close();
-    QCOMPARE(form->BuildCapturePath(), form->imageFolderPath() + "/Image00000.pdf");
+    QCOMPARE(form->BuildCapturePath(), form->imageFolderPath() + "/Image00001.pdf");
     QVERIFY(pdf.exists());
-    form->widgets()->comboBoxFmt->setCurrentIndex(1);
-    QCOMPARE(core().callsOf("OrvSetPDFMode").last().args[1].toInt(), 1);
     form.reset();
 }
-
-void TestNaming::dateNamesWithinOneSecondRepeat() {
+void TestNaming::dateNamesWithinOneSecondGetSuffixes() {
     platform::setClock([] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9, 400)); });
     env.writeProfile("NameRule=2\n");
     auto form = env.makeForm();
     QCOMPARE(form->NextFileName(), QByteArray("2024-03-05_140709"));
-    QCOMPARE(form->BuildCapturePath(), form->BuildCapturePath());
+    form->widgets()->pushButtonScan->click();
+    form->widgets()->pushButtonScan->click();
+    const QByteArray f = form->imageFolderPath() + "/2024-03-05_140709";
+    const QList<fake::Call> shots = core().callsOf("OrvCapture");
+    QCOMPARE(shots.size(), 2);
+    QCOMPARE(shots[0].args[1].toByteArray(), f + ".jpg");
+    QCOMPARE(shots[1].args[1].toByteArray(), f + "_2.jpg");
+    QVERIFY(QFile::exists(QString::fromLocal8Bit(f + ".jpg")));
     form.reset();
 }
-
 void TestNaming::barcodeNamingTakesTheFirstElement_data() {
     QTest::addColumn<QByteArray>("reading");
     QTest::addColumn<QByteArray>("name");
@@ -173,7 +175,7 @@ void TestNaming::safeNamesAreCutAtCharacterBoundaries() {
     QCOMPARE(naming::automaticName(prefix, 5, 1).size(), 99);
 }
 
-void TestNaming::existingFileIsReplaced() {
+void TestNaming::existingFilesAreNeverReplaced() {
     env.writeProfile("NameRule=3\n");
     auto form = env.makeForm();
     form->widgets()->lineEditFileName->setText(QStringLiteral("page"));
@@ -182,11 +184,11 @@ void TestNaming::existingFileIsReplaced() {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("old");
     f.close();
-    QCOMPARE(form->BuildCapturePath(), form->imageFolderPath() + "/page.jpg");
-    QVERIFY(!QFile::exists(existing));
+    QCOMPARE(form->BuildCapturePath(), form->imageFolderPath() + "/page_2.jpg");
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("old"));
     form.reset();
 }
-
 void TestNaming::fieldChecks_data() {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
@@ -260,7 +262,7 @@ void TestNaming::listsKeepTheirChoiceAcrossLanguageSwitches() {
     QCOMPARE(form->settings().colorMode, 1);
     QCOMPARE(form->widgets()->comboBoxFmt->currentText(), QStringLiteral("TIF"));
     QCOMPARE(form->widgets()->comboBoxNameRule->currentText(), QStringLiteral("Date naming"));
-    // The extension follows the colour mode after a rebuild.
+    // The extension is that of the last choice; a rebuild is no choice.
     QCOMPARE(form->extension(), QByteArray(".jpg"));
     form.reset();
 }
@@ -306,13 +308,21 @@ void TestNaming::browserProbesWritability() {
     QCOMPARE(env.messages.first().first, QStringLiteral("所选目录没有文件写权限, 请重新选择目录!"));
     QCOMPARE(form->settings().workPath, before);
 
+    // The probe never touches a file of the user's.
+    QFile mine(dir.filePath(QStringLiteral("test.txt")));
+    QVERIFY(mine.open(QIODevice::WriteOnly));
+    mine.write("notes");
+    mine.close();
     platform::setFolderChooser(
         [&](QWidget*, const QString&, const QString&) { return dir.path(); });
     form->onBrowser();
     QCOMPARE(form->settings().workPath, dir.path().toLocal8Bit());
     QCOMPARE(form->imageFolderPath(), dir.path().toLocal8Bit());
     QCOMPARE(form->widgets()->lineEditFilePath->text(), dir.path());
-    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("test.txt"))));
+    QVERIFY(mine.open(QIODevice::ReadOnly));
+    QCOMPARE(mine.readAll(), QByteArray("notes"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"plain", "test.txt"}));
     platform::setFolderChooser({});
     form.reset();
 }

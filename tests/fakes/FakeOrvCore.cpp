@@ -1,5 +1,7 @@
 #include "FakeOrvCore.h"
 
+#include <QFile>
+
 namespace fake {
 
 FakeOrvCore& FakeOrvCore::instance() {
@@ -14,6 +16,8 @@ void FakeOrvCore::reset() {
     autoCapCallback = nullptr;
     deviceCallback = nullptr;
     onCall = nullptr;
+    splitOn.clear();
+    pdfMode.clear();
 }
 
 void FakeOrvCore::log(const char* name, QVariantList args) {
@@ -73,6 +77,19 @@ bool validCamera(int camera) {
 const char* keep(QByteArray& slot, const QByteArray& value) {
     slot = value;
     return slot.constData();
+}
+
+void writeFile(const QByteArray& path, const QByteArray& content, bool append = false) {
+    if (!core().script.writeFiles || path.isEmpty())
+        return;
+    QFile f(QString::fromUtf8(path));
+    if (f.open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(content);
+}
+
+QByteArray beforeExtension(const QByteArray& path) {
+    const int dot = path.lastIndexOf('.');
+    return dot > path.lastIndexOf('/') + 1 ? path.left(dot) : path;
 }
 
 QVariant ptr(WId w) {
@@ -336,8 +353,27 @@ int OrvPrint(int camera) {
 }
 
 int OrvCapture(int camera, const char* path) {
-    core().log("OrvCapture", {camera, QByteArray(path ? path : "")});
-    return core().script.captureResult;
+    const QByteArray file(path ? path : "");
+    core().log("OrvCapture", {camera, file});
+    const int count = core().script.captureResult;
+    if (count <= 0)
+        return count;
+    if (file.endsWith(".pdf")) {
+        writeFile(file, "page\n", core().pdfMode.value(camera, 1) == 0);
+        return count;
+    }
+    // A test may have written the picture itself when the call was logged.
+    if (!QFile::exists(QString::fromUtf8(file)))
+        writeFile(file, "capture " + QByteArray::number(camera) + "\n");
+    QByteArray base = beforeExtension(file);
+    const QByteArray ext = file.mid(base.size());
+    if (core().splitOn.value(camera)) {
+        base += "_split";
+        writeFile(base + ext, "split\n");
+    }
+    for (int i = 1; count > 1 && i <= count; ++i)
+        writeFile(base + "_" + QByteArray::number(i) + ext, "document\n");
+    return count;
 }
 
 int OrvSetCaptureMode(int camera, int mode) {
@@ -347,17 +383,21 @@ int OrvSetCaptureMode(int camera, int mode) {
 
 int OrvEnableSplitCap(int camera, bool enable) {
     core().log("OrvEnableSplitCap", {camera, enable});
+    core().splitOn[camera] = enable;
     return 0;
 }
 
 int OrvSetPDFMode(int camera, int mode) {
     core().log("OrvSetPDFMode", {camera, mode});
+    core().pdfMode[camera] = mode;
     return 0;
 }
 
 int OrvImagesMix(const char* list, int a, int b, int c, int d, const char* outPath) {
     core().log("OrvImagesMix",
                {QByteArray(list ? list : ""), a, b, c, d, QByteArray(outPath ? outPath : "")});
+    if (core().script.mixResult > 0)
+        writeFile(QByteArray(outPath ? outPath : ""), "merged\n");
     return core().script.mixResult;
 }
 
@@ -366,6 +406,8 @@ int OrvCombineMainSubEn(const char* mainPath, const char* subPath, const char* o
     core().log("OrvCombineMainSubEn",
                {QByteArray(mainPath ? mainPath : ""), QByteArray(subPath ? subPath : ""),
                 QByteArray(outPath ? outPath : ""), width, height, x, y});
+    if (core().script.mixResult > 0)
+        writeFile(QByteArray(outPath ? outPath : ""), "composed\n");
     return core().script.mixResult;
 }
 

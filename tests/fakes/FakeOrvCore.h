@@ -53,6 +53,10 @@ struct Script {
     QByteArray idHeadImagePath;
     QByteArray idCardImagePath;
     int openResult = 0;
+    // Successful captures, merges and compositions write their files as the
+    // library does (split and numbered files too; a multi-page PDF grows by
+    // one "page" line per capture).
+    bool writeFiles = true;
 };
 
 class FakeOrvCore {
@@ -79,6 +83,9 @@ public:
     int indexOf(const char* name, const QVariant& arg0 = QVariant()) const;
 
     QList<QSize> resolutionsOf(int camera) const;
+    // Library state the written files depend on.
+    QMap<int, bool> splitOn;
+    QMap<int, int> pdfMode;
 
 private:
     FakeOrvCore() = default;

@@ -111,6 +111,14 @@ int AddImageItemEx(const char* path, const char* picture, const char* name) {
                                                 name ? QString::fromLocal8Bit(name) : QString());
 }
 
+int RefreshImageItem(int index, const char* picture) {
+    if (!onGuiThread())
+        return -1;
+    return library().items().replacePicture(index, picture ? QByteArray(picture) : QByteArray())
+               ? 0
+               : -1;
+}
+
 int GetImgCount(void) {
     if (!onGuiThread())
         return -1;

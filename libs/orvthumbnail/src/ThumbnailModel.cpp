@@ -34,21 +34,34 @@ int ThumbnailModel::addPictureFile(const QByteArray& path) {
     return append(std::move(item), [file](QSize box) { return decodeThumbnailFile(file, box); });
 }
 
+namespace {
+// The picture is often a temporary file that the next capture overwrites:
+// take its bytes now and decode them later.
+QByteArray readPicture(const QByteArray& picture) {
+    if (picture.isEmpty())
+        return QByteArray();
+    QFile file(QFile::decodeName(picture));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
 int ThumbnailModel::addFileWithPicture(const QByteArray& path, const QByteArray& picture,
                                        const QString& name) {
     Item item;
     item.rawPath = path;
     item.path = QFile::decodeName(path);
     item.name = name.isEmpty() ? QFileInfo(item.path).fileName() : name;
-    // The picture is often a temporary file that the next capture overwrites:
-    // take its bytes now and decode them later.
-    QByteArray data;
-    if (!picture.isEmpty()) {
-        QFile file(QFile::decodeName(picture));
-        if (file.open(QIODevice::ReadOnly))
-            data = file.readAll();
-    }
+    const QByteArray data = readPicture(picture);
     return append(std::move(item), [data](QSize box) { return decodeThumbnailData(data, box); });
+}
+
+bool ThumbnailModel::replacePicture(int row, const QByteArray& picture) {
+    if (!isValidRow(row))
+        return false;
+    const QByteArray data = readPicture(picture);
+    decodeInBackground(items_[row].id,
+                       [data](QSize box) { return decodeThumbnailData(data, box); });
+    return true;
 }
 
 int ThumbnailModel::append(Item item, std::function<QImage(QSize)> decode) {
@@ -58,7 +71,11 @@ int ThumbnailModel::append(Item item, std::function<QImage(QSize)> decode) {
     items_.append(std::move(item));
     endInsertRows();
 
-    const quint64 id = items_.last().id;
+    decodeInBackground(items_.last().id, std::move(decode));
+    return row;
+}
+
+void ThumbnailModel::decodeInBackground(quint64 id, std::function<QImage(QSize)> decode) {
     const qreal scale = scale_;
     const QSize box(qRound(kThumbnailBox.width() * scale), qRound(kThumbnailBox.height() * scale));
     pool_.start([this, id, scale, box, decode = std::move(decode)] {
@@ -67,7 +84,6 @@ int ThumbnailModel::append(Item item, std::function<QImage(QSize)> decode) {
         QMetaObject::invokeMethod(
             this, [this, id, image] { finish(id, image); }, Qt::QueuedConnection);
     });
-    return row;
 }
 
 void ThumbnailModel::finish(quint64 id, const QImage& thumbnail) {

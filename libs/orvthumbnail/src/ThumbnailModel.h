@@ -31,6 +31,9 @@ public:
     // Appends an unchecked item for path showing the picture, read now, under
     // name (the file name of path when empty); returns its row.
     int addFileWithPicture(const QByteArray& path, const QByteArray& picture, const QString& name);
+    // Shows a new picture, read now, for the item of that row (a document
+    // that grew by a page); false for a bad row.
+    bool replacePicture(int row, const QByteArray& picture);
 
     int count() const { return int(items_.size()); }
     bool isValidRow(int row) const { return row >= 0 && row < count(); }
@@ -69,6 +72,7 @@ private:
     };
 
     int append(Item item, std::function<QImage(QSize)> decode);
+    void decodeInBackground(quint64 id, std::function<QImage(QSize)> decode);
     void finish(quint64 id, const QImage& thumbnail);
     int rowOf(quint64 id) const;
     QIcon iconFor(const QString& path);

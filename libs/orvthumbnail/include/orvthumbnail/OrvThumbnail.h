@@ -54,6 +54,11 @@ ORVTHUMB_API int AddImageItem(const char* path);
  * Returns the new item's index, -1 for a null or empty path. */
 ORVTHUMB_API int AddImageItemEx(const char* path, const char* picture, const char* name);
 
+/* Shows picture as the thumbnail of item index from now on (a document that
+ * grew by a page); read before the call returns, like AddImageItemEx.
+ * 0 on success; -1 for a bad index. */
+ORVTHUMB_API int RefreshImageItem(int index, const char* picture);
+
 /* Number of items. */
 ORVTHUMB_API int GetImgCount(void);
 
@@ -77,6 +82,7 @@ typedef int (*OrvSetLanguageFn)(int language);
 typedef int (*OrvResizeThumbFn)(void);
 typedef int (*OrvAddImageItemFn)(const char* path);
 typedef int (*OrvAddImageItemExFn)(const char* path, const char* picture, const char* name);
+typedef int (*OrvRefreshImageItemFn)(int index, const char* picture);
 typedef int (*OrvGetImgCountFn)(void);
 typedef int (*OrvSetItemCheckedFn)(int index, int state);
 typedef int (*OrvIsCheckedFn)(int index);
