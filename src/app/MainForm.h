@@ -18,6 +18,7 @@ class QPreviewWidget;
 class QSmallWidget;
 class ThumbnailStrip;
 class QBarcodeResultDlg;
+class QFingerShowDlg;
 class QSnapWidget;
 class QVisualizer;
 
@@ -285,6 +286,7 @@ private:
     void connectControls();
 
     platform::DeviceNotifier* deviceNotifier = nullptr;
+    QFingerShowDlg* fingerDialog = nullptr; // made on first use
     QMenu* mainMenu = nullptr;
     QAction* actionSkin = nullptr;
     QAction* actionSetting = nullptr;

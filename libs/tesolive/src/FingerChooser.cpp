@@ -18,10 +18,10 @@ QByteArray askUser() {
                                  QStringLiteral("手指 C"), QStringLiteral("手指 D")};
     const int current = last.isEmpty() ? 0 : int(fingers.indexOf(last));
     bool ok = false;
-    const QString chosen = QInputDialog::getItem(
-        nullptr, QStringLiteral("虚拟指纹仪 (simulated reader)"),
-        QStringLiteral("放在指纹仪上的手指 (finger on the reader):"), fingers,
-        current < 0 ? 0 : current, true, &ok);
+    const QString chosen =
+        QInputDialog::getItem(nullptr, QStringLiteral("虚拟指纹仪 (simulated reader)"),
+                              QStringLiteral("放在指纹仪上的手指 (finger on the reader):"), fingers,
+                              current < 0 ? 0 : current, true, &ok);
     if (!ok || chosen.trimmed().isEmpty())
         return QByteArray();
     last = chosen;

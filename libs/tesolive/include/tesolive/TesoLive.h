@@ -40,12 +40,12 @@
 
 /* Results. Zero or positive means success. */
 #define TC_OK 0
-#define TC_ERR_PARAMETER (-1)     /* a null buffer or text */
-#define TC_ERR_HANDLE (-2)        /* not a handle of TcCreateHDL, or released */
-#define TC_ERR_NO_FINGER (-3)     /* no finger on the reader (or the choice was cancelled) */
-#define TC_ERR_NO_MATCH (-4)      /* TcSafeMatch: the feature is not of the template's finger */
-#define TC_ERR_BAD_TEXT (-5)      /* TcSafeMatch: a text that is no template or feature */
-#define TC_NOT_SUPPORTED (-100)   /* the function is not offered by this reader */
+#define TC_ERR_PARAMETER (-1)   /* a null buffer or text */
+#define TC_ERR_HANDLE (-2)      /* not a handle of TcCreateHDL, or released */
+#define TC_ERR_NO_FINGER (-3)   /* no finger on the reader (or the choice was cancelled) */
+#define TC_ERR_NO_MATCH (-4)    /* TcSafeMatch: the feature is not of the template's finger */
+#define TC_ERR_BAD_TEXT (-5)    /* TcSafeMatch: a text that is no template or feature */
+#define TC_NOT_SUPPORTED (-100) /* the function is not offered by this reader */
 
 /* A device handle; 0 is never a valid one. */
 typedef intptr_t TcHandle;
