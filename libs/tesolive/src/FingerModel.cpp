@@ -12,9 +12,9 @@ namespace {
 constexpr int kFingerMinutiae = 40;
 constexpr int kMaxMinutiae = 80; // what a text may carry (6 hex digits each)
 constexpr int kMaxShift = 8;     // how far a finger lands from its usual place
-constexpr int kPositionTolerance = 4;
+constexpr int kPositionTolerance = 5;
 constexpr int kAngleTolerance = 10;
-constexpr int kMinMatched = 8;
+constexpr int kMinMatched = 10;
 
 const char* prefix(ReadKind kind) {
     return kind == ReadKind::Template ? "TLT1:" : "TLF1:";
@@ -166,7 +166,7 @@ int matchScore(const QVector<Minutia>& templet, const QVector<Minutia>& feature)
 }
 
 int matchThreshold(int level) {
-    return 20 + 10 * std::clamp(level, 1, 5);
+    return 10 + 10 * std::clamp(level, 1, 5);
 }
 
 } // namespace tesolive
