@@ -279,6 +279,9 @@ private slots:
         service(work.filePath(QStringLiteral("gone")).toLocal8Bit())->enrollFingerprint("alice");
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages[0].startsWith(QStringLiteral("提示|指纹保存失败")));
+        QString error; // a write that fails only when flushed (disk full)
+        QVERIFY(!FingerprintFile(QStringLiteral("/dev/full")).append("a", "TLT1:x", &error));
+        QVERIFY(!error.isEmpty());
 
         // A torn tail is completed, so the new record reads back.
         const QByteArray old = FingerprintFile::packRecord("old", "TLT1:x") + QByteArray(77, 'x');
