@@ -21,6 +21,7 @@ class QPreviewWidget;
 class QSmallWidget;
 class ThumbnailStrip;
 class QBarcodeResultDlg;
+class QFingerShowDlg;
 class QSnapWidget;
 class QVisualizer;
 namespace capture {
@@ -286,6 +287,7 @@ private:
     void connectControls();
 
     platform::DeviceNotifier* deviceNotifier = nullptr;
+    QFingerShowDlg* fingerDialog = nullptr; // made on first use
     QMenu* mainMenu = nullptr;
     QAction* actionSkin = nullptr;
     QAction* actionSetting = nullptr;

@@ -1,9 +1,10 @@
 // Recognition commands: barcodes, OCR, ID cards, fingerprints. Not built yet.
 
 #include "app/MainForm.h"
-#include <orvcore/OrvCoreLib.h>
 #include "recognition/BarcodeText.h"
 #include "recognition/QBarcodeResultDlg.h"
+#include "recognition/QFingerShowDlg.h"
+#include <orvcore/OrvCoreLib.h>
 
 void MainForm::onReadIDCard() {}
 void MainForm::onReadBarcode() {
@@ -14,4 +15,12 @@ void MainForm::onReadBarcode() {
 }
 void MainForm::onOCRVideo() {}
 void MainForm::onRecogIDCard() {}
-void MainForm::onFingerRecog() {}
+void MainForm::onFingerRecog() {
+    if (!fingerDialog)
+        fingerDialog = new QFingerShowDlg(
+            [this] {
+                return FingerprintService::Folders{appDir, cfg.workPath};
+            },
+            this);
+    fingerDialog->show();
+}

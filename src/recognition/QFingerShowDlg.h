@@ -1,0 +1,28 @@
+#pragma once
+
+#include "recognition/FingerprintService.h"
+
+#include <QDialog>
+
+namespace Ui {
+class QFingerShowDlg;
+}
+
+// Enrolment of the finger on the reader under a name, and identification.
+// Its texts are Chinese in every language of the program.
+class QFingerShowDlg : public QDialog {
+    Q_OBJECT
+public:
+    QFingerShowDlg(FingerprintService::FolderSource folders, QWidget* parent = nullptr);
+    ~QFingerShowDlg() override;
+
+    FingerprintService& service() { return fingerprints; }
+
+public slots:
+    void onFingerPrintGet();
+    void onFingerPrintMatch();
+
+private:
+    Ui::QFingerShowDlg* ui;
+    FingerprintService fingerprints;
+};
