@@ -18,6 +18,8 @@ class QPreviewWidget;
 class QSmallWidget;
 class ThumbnailStrip;
 class QBarcodeResultDlg;
+class QMultiCapDialog;
+class ProfileName;
 class QSnapWidget;
 class QVisualizer;
 
@@ -283,6 +285,14 @@ private:
 
     void buildPreview();
     void connectControls();
+
+    // Continuous capture and the watermark: dialogs created once.
+    void createCaptureDialogs();
+    void storeCaptureDialogs();
+    void SetAutoCapture(bool on);
+    static void OnAutoCapture(int cameraIndex);
+    QMultiCapDialog* multiCapDialog = nullptr;
+    ProfileName* waterDialog = nullptr;
 
     platform::DeviceNotifier* deviceNotifier = nullptr;
     QMenu* mainMenu = nullptr;
