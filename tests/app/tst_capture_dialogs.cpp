@@ -29,8 +29,7 @@ using fake::core;
 
 namespace {
 
-template <typename T>
-T* child(QObject* parent, const char* name) {
+template <typename T> T* child(QObject* parent, const char* name) {
     T* w = parent->findChild<T*>(QLatin1String(name));
     if (!w)
         qFatal("no widget %s", name);
