@@ -212,9 +212,8 @@ void MainForm::createCaptureDialogs() {
         MultiCapValues{cfg.multiCapMode, cfg.captureInterval, cfg.captureLimit}, this);
     multiCapDialog->hide();
     connect(multiCapDialog, &QMultiCapDialog::captureRequested, this,
-            [this] { CaptureImage(cfg.mainCameraIndex); });
-    connect(multiCapDialog, &QMultiCapDialog::autoCaptureSwitched, this,
-            &MainForm::SetAutoCapture);
+            [this] { CaptureImage(pair.main()); });
+    connect(multiCapDialog, &QMultiCapDialog::autoCaptureSwitched, this, &MainForm::SetAutoCapture);
     waterDialog = new ProfileName(WatermarkSettings::from(cfg), this);
     waterDialog->hide();
     connect(waterDialog, &ProfileName::applyRequested, this, &MainForm::ApplyWatermark);
@@ -240,8 +239,8 @@ void MainForm::onAutoScan() {
 
 void MainForm::SetAutoCapture(bool on) {
     if (on)
-        OrvSetAutoCapCB(cfg.mainCameraIndex, &MainForm::OnAutoCapture);
-    OrvSetAutoCap(cfg.mainCameraIndex, on);
+        OrvSetAutoCapCB(pair.main(), &MainForm::OnAutoCapture);
+    OrvSetAutoCap(pair.main(), on);
 }
 
 // The library reports a page turn, possibly on a thread of its own: the
@@ -255,7 +254,7 @@ void MainForm::OnAutoCapture(int) {
         MainForm* f = theMainForm;
         if (!f || !f->multiCapDialog || !f->multiCapDialog->acceptsAutoCapture())
             return;
-        f->CaptureImage(f->cfg.mainCameraIndex);
+        f->CaptureImage(f->pair.main());
         f->multiCapDialog->ShowCapturedCount();
     };
     if (QThread::currentThread() == form->thread())
@@ -268,7 +267,7 @@ void MainForm::onWaterMark() {
     if (ui->checkBoxWaterMark->isChecked())
         ApplyWatermark();
     else
-        OrvClearWatermark(cfg.mainCameraIndex);
+        OrvClearWatermark(pair.main());
 }
 
 void MainForm::onWaterMarkSet() {
@@ -281,6 +280,6 @@ void MainForm::ApplyWatermark() {
     if (!waterDialog)
         return;
     const _WATERMARKPARAM param = waterDialog->record(videoWidth, videoHeight);
-    OrvClearWatermark(cfg.mainCameraIndex);
-    OrvAddWaterMark(cfg.mainCameraIndex, watermarkMode(waterDialog->withTime()), &param);
+    OrvClearWatermark(pair.main());
+    OrvAddWaterMark(pair.main(), watermarkMode(waterDialog->withTime()), &param);
 }

@@ -11,7 +11,7 @@ void MainForm::onSetting() {
         // applyResize: the main window keeps both and tells the library.
         cfg.ResizeImage = enabled;
         cfg.ResizeImageRatio = ratio;
-        OrvSetResize(cfg.mainCameraIndex, enabled, ratio);
+        OrvSetResize(pair.main(), enabled, ratio);
     });
     dialog.applyLanguage(cfg.Language);
     dialog.exec();

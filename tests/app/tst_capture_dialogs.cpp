@@ -218,11 +218,11 @@ private slots:
         QCOMPARE(core().count("OrvAddWaterMark"), 0); // off at start
         auto* dialog = form.findChild<ProfileName*>();
         QVERIFY(dialog);
-        form.ui->pushBtnWaterMark->click();
+        form.widgets()->pushBtnWaterMark->click();
         QVERIFY(dialog->isVisible());
         child<QCheckBox>(dialog, "checkBoxTime")->setChecked(true);
         core().calls.clear();
-        form.ui->checkBoxWaterMark->click();
+        form.widgets()->checkBoxWaterMark->click();
         QCOMPARE(core().names({"OrvClearWatermark", "OrvAddWaterMark"}),
                  QStringList({"OrvClearWatermark", "OrvAddWaterMark"}));
         QCOMPARE(core().callsOf("OrvAddWaterMark").at(0).args.at(1).toInt(), 5);
@@ -234,7 +234,7 @@ private slots:
         QCOMPARE(core().callsOf("OrvAddWaterMark").at(1).args.at(1).toInt(), 2);
         QCOMPARE(intAt(core().callsOf("OrvAddWaterMark").at(1).args.at(2).toByteArray(), 408), 40);
         core().calls.clear();
-        form.ui->checkBoxWaterMark->click();
+        form.widgets()->checkBoxWaterMark->click();
         QCOMPARE(core().names({"OrvClearWatermark", "OrvAddWaterMark"}),
                  QStringList({"OrvClearWatermark"}));
     }
@@ -262,7 +262,7 @@ private slots:
     void smartRunCapturesOnTheGuiThreadForEachReport() {
         env.writeProfile("MultiCapMode=1\nInterval=4\n");
         auto* form = new MainForm;
-        form->ui->pushButtonAutoScan->click();
+        form->widgets()->pushButtonAutoScan->click();
         auto* dialog = form->findChild<QMultiCapDialog*>();
         QVERIFY(dialog && dialog->isVisible());
         child<QPushButton>(dialog, "pushButtonStart")->click();
