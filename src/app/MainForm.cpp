@@ -94,6 +94,7 @@ MainForm::MainForm() : QDialog(nullptr) {
 
     barcodeDialog = new QBarcodeResultDlg(this);
     barcodeDialog->hide();
+    createCaptureDialogs();
     // The whiteboard and snapshot windows, after the settings (the board
     // takes the pen settings from them).
     initAnnotation();
@@ -146,6 +147,8 @@ MainForm::MainForm() : QDialog(nullptr) {
     connectControls();
 
     ui->checkBoxWaterMark->setChecked(cfg.showWater);
+    if (cfg.showWater)
+        ApplyWatermark();
 }
 
 MainForm::~MainForm() {
@@ -153,6 +156,7 @@ MainForm::~MainForm() {
         pDiaSmallVideo->hide();
     // Windows without a parent: they go with the main window.
     deleteAnnotation();
+    storeCaptureDialogs();
     cfg.showWater = ui->checkBoxWaterMark->isChecked();
     deleteMenu();
     delete ui;

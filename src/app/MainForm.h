@@ -22,6 +22,8 @@ class QSmallWidget;
 class ThumbnailStrip;
 class QBarcodeResultDlg;
 class QFingerShowDlg;
+class QMultiCapDialog;
+class ProfileName;
 class QSnapWidget;
 class QVisualizer;
 namespace capture {
@@ -285,6 +287,14 @@ private:
 
     void buildPreview();
     void connectControls();
+
+    // Continuous capture and the watermark: dialogs created once.
+    void createCaptureDialogs();
+    void storeCaptureDialogs();
+    void SetAutoCapture(bool on);
+    static void OnAutoCapture(int cameraIndex);
+    QMultiCapDialog* multiCapDialog = nullptr;
+    ProfileName* waterDialog = nullptr;
 
     platform::DeviceNotifier* deviceNotifier = nullptr;
     QFingerShowDlg* fingerDialog = nullptr; // made on first use

@@ -4,10 +4,14 @@
 #include "app/MainForm.h"
 #include "camera/QSmallWidget.h"
 #include "capture/CaptureService.h"
+#include "capture/ProfileName.h"
+#include "capture/QMultiCapDialog.h"
 #include "platform/Messages.h"
 #include "ui_MainForm.h"
 
 #include <orvcore/OrvCoreLib.h>
+
+#include <QThread>
 
 capture::Composition MainForm::smallWindowPlacement() const {
     capture::Composition c;
@@ -76,8 +80,81 @@ void MainForm::onMainSubComp() {
     mainSubCompose = ui->checkBoxMainSub->isChecked();
 }
 
-// Continuous capture and the watermark are not built yet.
-void MainForm::onAutoScan() {}
-void MainForm::onWaterMark() {}
-void MainForm::onWaterMarkSet() {}
-void MainForm::ApplyWatermark() {}
+// ---- continuous capture and the watermark ----
+
+void MainForm::createCaptureDialogs() {
+    multiCapDialog = new QMultiCapDialog(
+        MultiCapValues{cfg.multiCapMode, cfg.captureInterval, cfg.captureLimit}, this);
+    multiCapDialog->hide();
+    connect(multiCapDialog, &QMultiCapDialog::captureRequested, this,
+            [this] { CaptureImage(pair.main()); });
+    connect(multiCapDialog, &QMultiCapDialog::autoCaptureSwitched, this, &MainForm::SetAutoCapture);
+    waterDialog = new ProfileName(WatermarkSettings::from(cfg), this);
+    waterDialog->hide();
+    connect(waterDialog, &ProfileName::applyRequested, this, &MainForm::ApplyWatermark);
+}
+
+void MainForm::storeCaptureDialogs() {
+    if (multiCapDialog) {
+        if (multiCapDialog->acceptsAutoCapture())
+            SetAutoCapture(false);
+        const MultiCapValues v = multiCapDialog->values();
+        cfg.multiCapMode = v.mode;
+        cfg.captureInterval = v.interval;
+        cfg.captureLimit = v.limit;
+    }
+    if (waterDialog)
+        waterDialog->settings().storeInto(cfg);
+}
+
+void MainForm::onAutoScan() {
+    multiCapDialog->show();
+    multiCapDialog->raise();
+}
+
+void MainForm::SetAutoCapture(bool on) {
+    if (on)
+        OrvSetAutoCapCB(pair.main(), &MainForm::OnAutoCapture);
+    OrvSetAutoCap(pair.main(), on);
+}
+
+// The library reports a page turn, possibly on a thread of its own: the
+// picture is taken on the GUI thread, and only while a smart run still
+// waits for it (a report that crossed the stop is dropped).
+void MainForm::OnAutoCapture(int) {
+    MainForm* form = theMainForm;
+    if (!form)
+        return;
+    auto work = [] {
+        MainForm* f = theMainForm;
+        if (!f || !f->multiCapDialog || !f->multiCapDialog->acceptsAutoCapture())
+            return;
+        f->CaptureImage(f->pair.main());
+        f->multiCapDialog->ShowCapturedCount();
+    };
+    if (QThread::currentThread() == form->thread())
+        work();
+    else
+        QMetaObject::invokeMethod(form, work, Qt::QueuedConnection);
+}
+
+void MainForm::onWaterMark() {
+    if (ui->checkBoxWaterMark->isChecked())
+        ApplyWatermark();
+    else
+        OrvClearWatermark(pair.main());
+}
+
+void MainForm::onWaterMarkSet() {
+    waterDialog->applyLanguage(cfg.Language);
+    waterDialog->show();
+    waterDialog->raise();
+}
+
+void MainForm::ApplyWatermark() {
+    if (!waterDialog)
+        return;
+    const _WATERMARKPARAM param = waterDialog->record(videoWidth, videoHeight);
+    OrvClearWatermark(pair.main());
+    OrvAddWaterMark(pair.main(), watermarkMode(waterDialog->withTime()), &param);
+}

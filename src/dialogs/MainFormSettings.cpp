@@ -1,5 +1,20 @@
-// The settings dialog. Not built yet.
+// The settings dialog: built on demand, modal, destroyed when it closes.
 
 #include "app/MainForm.h"
+#include "dialogs/QSettingDlg.h"
 
-void MainForm::onSetting() {}
+#include <orvcore/OrvCoreLib.h>
+
+void MainForm::onSetting() {
+    SettingDlgValues values{cfg.audioIndex, cfg.ResizeImage, cfg.ResizeImageRatio, ocrExtension};
+    QSettingDlg dialog(&values, [this](bool enabled, float ratio) {
+        // applyResize: the main window keeps both and tells the library.
+        cfg.ResizeImage = enabled;
+        cfg.ResizeImageRatio = ratio;
+        OrvSetResize(pair.main(), enabled, ratio);
+    });
+    dialog.applyLanguage(cfg.Language);
+    dialog.exec();
+    cfg.audioIndex = values.audioIndex;
+    ocrExtension = values.ocrExtension;
+}

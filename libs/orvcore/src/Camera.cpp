@@ -1,5 +1,6 @@
 #include "Camera.h"
 
+#include "PageTurnWatcher.h"
 #include "VideoView.h"
 #include "ViewGeometry.h"
 
@@ -11,6 +12,7 @@ Camera::Camera(QString name, std::unique_ptr<FrameSource> source)
 
 Camera::~Camera() {
     close();
+    setAutoCapture(false, -1);
 }
 
 bool Camera::open(QWidget* target) {
@@ -23,6 +25,7 @@ bool Camera::open(QWidget* target) {
         return false;
     }
     m_view->setTarget(target);
+    m_view->setWatermark(m_watermark);
     m_viewControl.attach(m_view.get());
     return true;
 }
@@ -90,6 +93,37 @@ void Camera::onFrame(const QImage& frame) {
     const QImage shown = m_source->controls() ? frame : m_softwareControls.apply(frame);
     m_latest.store(shown);
     m_view->submitFrame(shown);
+    std::lock_guard lock(m_watchMutex);
+    if (m_watcher)
+        m_watcher->submit(shown);
+}
+
+void Camera::setWatermark(std::shared_ptr<const capture::WatermarkSpec> spec) {
+    m_watermark = std::move(spec);
+    if (m_view)
+        m_view->setWatermark(m_watermark);
+}
+
+void Camera::setAutoCapture(bool on, int cameraIndex) {
+    std::unique_ptr<PageTurnWatcher> old;
+    {
+        std::lock_guard lock(m_watchMutex);
+        if (on == (m_watcher != nullptr))
+            return;
+        if (on)
+            m_watcher = std::make_unique<PageTurnWatcher>([this, cameraIndex] {
+                if (OrvAutoCapCallback callback = m_autoCapCallback)
+                    callback(cameraIndex);
+            });
+        else
+            old = std::move(m_watcher);
+    }
+    old.reset(); // joins the worker outside the lock the source thread takes
+}
+
+bool Camera::autoCapture() const {
+    std::lock_guard lock(m_watchMutex);
+    return m_watcher != nullptr;
 }
 
 } // namespace orv

@@ -10,16 +10,22 @@
 #include "SoftwareControls.h"
 #include "ViewControl.h"
 #include "capture/CaptureSettings.h"
+#include "capture/Watermark.h"
+
+#include <orvcore/OrvCoreLib.h>
 
 #include <QRect>
 #include <QString>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 
 class QWidget;
 
 namespace orv {
 
+class PageTurnWatcher;
 class VideoView;
 
 class Camera {
@@ -70,6 +76,19 @@ public:
     // The picture controls: the source's own, or the standard set emulated
     // in software on the frames when the source has none.
     ControlSet& controls();
+    FrameSource& source() { return *m_source; }
+
+    // The watermark stamped into captures and drawn over the live picture;
+    // null for none.
+    void setWatermark(std::shared_ptr<const capture::WatermarkSpec> spec);
+    std::shared_ptr<const capture::WatermarkSpec> watermark() const { return m_watermark; }
+
+    // Automatic capture: while on, each page turned in the picture calls the
+    // callback (on a worker thread) with cameraIndex. The callback may be
+    // set or changed at any time.
+    void setAutoCapCallback(OrvAutoCapCallback callback) { m_autoCapCallback = callback; }
+    void setAutoCapture(bool on, int cameraIndex);
+    bool autoCapture() const;
 
 private:
     void onFrame(const QImage& frame);
@@ -85,6 +104,10 @@ private:
     CameraSettings m_settings;
     CaptureSettings m_captureSettings;
     SoftwareControls m_softwareControls; // used when the source has no controls
+    std::shared_ptr<const capture::WatermarkSpec> m_watermark;
+    std::atomic<OrvAutoCapCallback> m_autoCapCallback{nullptr};
+    mutable std::mutex m_watchMutex; // guards m_watcher against the source thread
+    std::unique_ptr<PageTurnWatcher> m_watcher;
 };
 
 } // namespace orv

@@ -11,22 +11,6 @@ const char* const kNone = "";
 
 extern "C" {
 
-// ---- Capture ----
-int OrvSetAutoCap(int, bool) {
-    return -1;
-}
-int OrvSetAutoCapCB(int, OrvAutoCapCallback) {
-    return -1;
-}
-
-// ---- Watermark ----
-int OrvAddWaterMark(int, int, const _WATERMARKPARAM*) {
-    return -1;
-}
-int OrvClearWatermark(int) {
-    return -1;
-}
-
 // ---- Recording ----
 int OrvStartRecord(int, const char*, bool) {
     return -1;

@@ -127,7 +127,28 @@ void VideoView::paint(QWidget* widget) {
         p.drawImage(area.topLeft(), picture);
     else // the worker has not caught up with a new size or view yet
         p.drawImage(QRectF(area), picture);
+    paintWatermarkOver(p, layout, frameSize);
     paintOverlays(p, layout);
+}
+
+void VideoView::setWatermark(std::shared_ptr<const capture::WatermarkSpec> spec) {
+    m_watermark = std::move(spec);
+    requestRepaint();
+}
+
+// The watermark as a capture of the whole frame would carry it, mapped onto
+// the picture shown (turned and zoomed with it).
+void VideoView::paintWatermarkOver(QPainter& p, const ViewLayout& layout, QSize frameSize) {
+    if (!m_watermark || frameSize.isEmpty())
+        return;
+    const QSize turned = turnedSize(frameSize, m_display.state.rotation);
+    p.save();
+    p.setClipRect(layout.target);
+    p.translate(layout.picture.topLeft());
+    p.scale(layout.picture.width() / turned.width(), layout.picture.height() / turned.height());
+    capture::paintWatermark(p, turned, std::min(frameSize.width(), frameSize.height()),
+                            *m_watermark, QDateTime::currentDateTime());
+    p.restore();
 }
 
 // The capture rectangle (or the one being dragged) as a black and white

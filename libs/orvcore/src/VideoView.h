@@ -11,6 +11,7 @@
 // widget: the worker wakes it with a queued call to update().
 
 #include "ViewState.h"
+#include "capture/Watermark.h"
 
 #include <QImage>
 #include <QObject>
@@ -20,6 +21,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -57,6 +59,10 @@ public:
     void noteCursor(QPoint position) { m_cursor = position; }
     std::optional<QPoint> lastCursor() const { return m_cursor; }
 
+    // GUI thread. The watermark drawn over the picture as captures stamp it;
+    // null for none.
+    void setWatermark(std::shared_ptr<const capture::WatermarkSpec> spec);
+
     // Any thread. Offers a new full-size frame to the view.
     void submitFrame(const QImage& frame);
     // The size, in device pixels, of the picture ready to be blitted.
@@ -68,6 +74,7 @@ protected:
 private:
     void paint(QWidget* widget);
     void paintOverlays(QPainter& painter, const ViewLayout& layout);
+    void paintWatermarkOver(QPainter& painter, const ViewLayout& layout, QSize frameSize);
     void noteWindowSize(QWidget* widget);
     void forgetWindow();
     void scaleLoop();
@@ -75,8 +82,9 @@ private:
 
     QPointer<QWidget> m_target;
     QMetaObject::Connection m_targetGone;
-    Display m_display;              // GUI thread
-    std::optional<QPoint> m_cursor; // GUI thread
+    Display m_display;                                         // GUI thread
+    std::optional<QPoint> m_cursor;                            // GUI thread
+    std::shared_ptr<const capture::WatermarkSpec> m_watermark; // GUI thread
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -7,6 +7,7 @@
 #include <QTime>
 
 #include <chrono>
+#include <utility>
 
 namespace orv {
 
@@ -92,6 +93,15 @@ bool VirtualSource::isRunning() const {
     return m_running;
 }
 
+bool VirtualSource::turnPage() {
+    if (m_pagesFolder.isEmpty())
+        return false;
+    std::lock_guard lock(m_mutex);
+    m_manualPages = true;
+    m_turnNow = true;
+    return true;
+}
+
 QImage VirtualSource::sceneAt(QSize size) {
     for (qsizetype i = 0; i < m_scenes.size(); ++i) {
         if (m_scenes.at(i).first == size) {
@@ -145,18 +155,21 @@ void VirtualSource::run() {
 
     for (;;) {
         QSize wanted;
+        bool manual = false, turnNow = false;
         {
             std::lock_guard lock(m_mutex);
             if (m_stopping)
                 break;
             wanted = m_requested;
+            manual = m_manualPages;
+            turnNow = std::exchange(m_turnNow, false);
         }
         const Clock::time_point now = Clock::now();
         if (wanted != size) {
             size = wanted;
             base = QImage();
         }
-        if (usePages && (page.isNull() || now >= pageUntil)) {
+        if (usePages && (page.isNull() || (manual ? turnNow : now >= pageUntil))) {
             page = nextPage();
             usePages = !page.isNull();
             pageUntil = now + std::chrono::seconds(kPageSeconds);

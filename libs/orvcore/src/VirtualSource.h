@@ -34,6 +34,11 @@ public:
     void stop() override;
     bool isRunning() const override;
 
+    // A folder source shows its next picture at the next frame; from the
+    // first call on its pictures change only by this call. False for a
+    // source without pictures.
+    bool turnPage();
+
 private:
     void run();
     QImage sceneAt(QSize size);
@@ -48,6 +53,8 @@ private:
     bool m_stopping = false;
     QSize m_requested;
     FrameSink m_sink;
+    bool m_manualPages = false;
+    bool m_turnNow = false;
     std::atomic<bool> m_running{false};
 
     // Source thread only (or while no thread runs).

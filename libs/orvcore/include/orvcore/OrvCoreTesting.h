@@ -75,6 +75,12 @@ ORVCORE_API int OrvTestGetCameraSettings(int cameraIndex, OrvTestCameraSettings*
  * 0 on success. */
 ORVCORE_API int OrvTestPrintToFile(int cameraIndex, const char* pdfPath);
 
+/* Turns the page of a virtual camera fed from a folder (ORVANTA_VIRTUAL_PAGES):
+ * it shows its next picture at its next frame. From the first call on, its
+ * pictures change only by this call (no timed turns). -1 for a camera without
+ * a folder. */
+ORVCORE_API int OrvTestTurnPage(int cameraIndex);
+
 /* Closes every camera and returns the library to its state before OrvInit:
  * a later OrvInit reads the environment again. */
 ORVCORE_API void OrvTestShutdown(void);

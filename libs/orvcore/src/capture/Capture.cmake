@@ -28,7 +28,9 @@ add_library(orvcore_capture STATIC
   ${_capture}/PngBmpWriter.cpp
   ${_capture}/PngBmpWriter.h
   ${_capture}/TiffWriter.cpp
-  ${_capture}/TiffWriter.h)
+  ${_capture}/TiffWriter.h
+  ${_capture}/Watermark.cpp
+  ${_capture}/Watermark.h)
 set_target_properties(orvcore_capture PROPERTIES
   POSITION_INDEPENDENT_CODE ON
   CXX_VISIBILITY_PRESET hidden

@@ -210,6 +210,9 @@ bool runChain(const QImage& frame, const ChainSettings& s, ChainResult* result) 
     result->pictures.clear();
     for (const QImage& shape : std::as_const(shapes)) {
         QImage image = s.removeBackground ? removeBackground(shape) : shape;
+        if (s.watermark)
+            image = stampWatermark(image, std::min(frame.width(), frame.height()), *s.watermark,
+                                   s.stampTime);
         if (s.resize)
             image = resizeBy(image, s.resizeRatio);
         image = applyColourMode(image, s.colourMode);

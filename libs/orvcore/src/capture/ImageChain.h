@@ -3,13 +3,16 @@
 // The processing of one capture, from the camera's full frame to the finished
 // pictures: the capture rectangle, quarter turns, the page geometry (automatic
 // crop and deskew, split of a book spread, the two sides of a card), then per
-// picture background removal, resizing and the colour mode.
+// picture background removal, the watermark, resizing and the colour mode.
 
 #include "Picture.h"
+#include "Watermark.h"
 
 #include <QImage>
 #include <QList>
 #include <QRectF>
+
+#include <memory>
 
 namespace orv::capture {
 
@@ -25,6 +28,9 @@ struct ChainSettings {
     int colourMode = 0; // 0 colour, 1 gray, 2 black and white
     int dpi = 200;
     int jpgQuality = 75;
+    // Stamped into every picture before resizing; none when null.
+    std::shared_ptr<const WatermarkSpec> watermark;
+    QDateTime stampTime; // the date and time a watermark shows
 };
 
 struct ChainResult {

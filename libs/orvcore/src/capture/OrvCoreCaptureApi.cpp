@@ -32,6 +32,8 @@ orv::capture::CaptureRequest requestFor(Camera* cam) {
     chain.colourMode = s.colourMode;
     chain.dpi = s.dpi;
     chain.jpgQuality = s.jpgQuality;
+    chain.watermark = cam->watermark();
+    chain.stampTime = QDateTime::currentDateTime();
     request.appendPdf = layout.pdfMode == orv::CaptureSettings::kPdfAppend;
     return request;
 }

@@ -1,0 +1,49 @@
+#include "PageTurnWatcher.h"
+
+#include <chrono>
+
+namespace orv {
+
+PageTurnWatcher::PageTurnWatcher(std::function<void()> report) : m_report(std::move(report)) {
+    m_worker = std::thread([this] { run(); });
+}
+
+PageTurnWatcher::~PageTurnWatcher() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    m_worker.join();
+}
+
+void PageTurnWatcher::submit(const QImage& frame) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_frame = frame;
+    }
+    m_wake.notify_one();
+}
+
+void PageTurnWatcher::run() {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    PageTurnDetector detector;
+    for (;;) {
+        QImage frame;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_stopping || !m_frame.isNull(); });
+            if (m_stopping)
+                return;
+            frame = std::move(m_frame);
+            m_frame = QImage();
+        }
+        const qint64 ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        if (detector.feedFrame(frame, ms) && m_report)
+            m_report();
+    }
+}
+
+} // namespace orv

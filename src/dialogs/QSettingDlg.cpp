@@ -1,0 +1,101 @@
+#include "dialogs/QSettingDlg.h"
+
+#include "platform/Messages.h"
+#include "ui_QSettingDlg.h"
+
+#include <orvcore/OrvCoreLib.h>
+
+namespace {
+const char* const kExtensions[] = {"rtf", "xls", "pdf", "txt"};
+const char* const kExportNames[] = {"Word", "Excel", "PDF", "Txt"};
+} // namespace
+
+QByteArray QSettingDlg::extensionAt(int index) {
+    return index >= 0 && index < 4 ? QByteArray(kExtensions[index]) : QByteArray();
+}
+
+QSettingDlg::QSettingDlg(SettingDlgValues* values, ResizeApplier applyResize, QWidget* parent)
+    : QDialog(parent), ui(new Ui::QSettingDlg), m_values(values),
+      m_applyResize(std::move(applyResize)) {
+    ui->setupUi(this);
+
+    const int microphones = OrvGetAudioCount();
+    if (microphones > 0) {
+        for (int i = 0; i < microphones; ++i) {
+            const char* name = OrvGetAudioName(i);
+            ui->comboBoxAudio->addItem(QString::fromLocal8Bit(name ? name : ""));
+        }
+        if (m_values)
+            ui->comboBoxAudio->setCurrentIndex(m_values->audioIndex);
+    } else {
+        platform::showMessage(QStringLiteral("未发现录音设备!"), QString());
+    }
+    connect(ui->comboBoxAudio, &QComboBox::currentIndexChanged, this, &QSettingDlg::onAudioChange);
+
+    if (m_values) {
+        ui->checkBoxResize->setChecked(m_values->resize);
+        ui->lineEditResizeRatio->setEnabled(m_values->resize);
+        ui->lineEditResizeRatio->setText(QString::number(double(m_values->ratio), 'g', 6));
+    }
+    connect(ui->checkBoxResize, &QCheckBox::clicked, this, &QSettingDlg::onResize);
+    connect(ui->lineEditResizeRatio, &QLineEdit::textChanged, this, &QSettingDlg::onRatioChange);
+
+    for (const char* name : kExportNames)
+        ui->comboBoxOCRRes->addItem(QString::fromLatin1(name));
+    if (m_values)
+        for (int i = 0; i < 4; ++i)
+            if (m_values->ocrExtension == kExtensions[i])
+                ui->comboBoxOCRRes->setCurrentIndex(i);
+    connect(ui->comboBoxOCRRes, &QComboBox::currentIndexChanged, this,
+            &QSettingDlg::onOCRExtChange);
+}
+
+QSettingDlg::~QSettingDlg() {
+    delete ui;
+}
+
+void QSettingDlg::onAudioChange() {
+    const int index = ui->comboBoxAudio->currentIndex();
+    if (!m_values || index < 0 || index == m_values->audioIndex)
+        return;
+    m_values->audioIndex = index;
+    OrvSetAudioDev(index);
+}
+
+void QSettingDlg::onResize() {
+    if (!m_values)
+        return;
+    m_values->resize = ui->checkBoxResize->isChecked();
+    ui->lineEditResizeRatio->setEnabled(m_values->resize);
+    if (m_applyResize)
+        m_applyResize(m_values->resize, m_values->ratio);
+}
+
+void QSettingDlg::onRatioChange() {
+    if (!m_values)
+        return;
+    m_values->ratio = ui->lineEditResizeRatio->text().toFloat(); // not a number: 0
+    if (m_applyResize)
+        m_applyResize(m_values->resize, m_values->ratio);
+}
+
+void QSettingDlg::onOCRExtChange() {
+    const QByteArray ext = extensionAt(ui->comboBoxOCRRes->currentIndex());
+    if (m_values && !ext.isEmpty())
+        m_values->ocrExtension = ext;
+}
+
+void QSettingDlg::applyLanguage(int language) {
+    if (language != 0 && language != 1)
+        return;
+    const bool zh = language == 0;
+    auto pick = [zh](const char* c, const char* e) { return QString::fromUtf8(zh ? c : e); };
+    setWindowTitle(pick("设置", "Settings"));
+    ui->groupBox->setTitle(pick("录像设置", "Video settings"));
+    ui->label->setText(pick("麦克风:", "Microphone:"));
+    ui->groupBox_2->setTitle(pick("缩放设置", "Zoom settings"));
+    ui->checkBoxResize->setText(pick("是否缩放", "Zoom"));
+    ui->label_2->setText(pick("缩放比率:", "Scaling:"));
+    ui->groupBox_3->setTitle(pick("OCR生成结果", "OCR results were as follows"));
+    ui->label_3->setText(pick("导出为:", "export:"));
+}
