@@ -1,6 +1,7 @@
 #include "Camera.h"
 
 #include "PageTurnWatcher.h"
+#include "Recorder.h"
 #include "VideoView.h"
 #include "ViewGeometry.h"
 
@@ -33,6 +34,7 @@ bool Camera::open(QWidget* target) {
 void Camera::close() {
     if (!isOpen())
         return;
+    stopRecording();
     m_source->stop(); // no onFrame() after this
     m_viewControl.attach(nullptr);
     m_view.reset();
@@ -88,11 +90,43 @@ ControlSet& Camera::controls() {
     return own ? *own : m_softwareControls;
 }
 
+bool Camera::startRecording(const QString& path, const std::function<GstElement*()>& makeAudio,
+                            QString* error) {
+    if (!isOpen() || m_recorder) {
+        if (error)
+            *error = isOpen() ? QStringLiteral("recording already") : QStringLiteral("closed");
+        return false;
+    }
+    std::shared_ptr<Recorder> recorder = Recorder::start(path, frameSize(), makeAudio, error);
+    if (!recorder)
+        return false;
+    std::lock_guard lock(m_recordMutex);
+    m_recorder = std::move(recorder);
+    return true;
+}
+
+bool Camera::stopRecording() {
+    std::shared_ptr<Recorder> recorder;
+    {
+        std::lock_guard lock(m_recordMutex);
+        recorder.swap(m_recorder);
+    }
+    // A frame being offered right now finds the recorder no longer accepting.
+    return recorder && recorder->finish();
+}
+
 void Camera::onFrame(const QImage& frame) {
     // Emulated controls change the frame itself, so captures see them too.
     const QImage shown = m_source->controls() ? frame : m_softwareControls.apply(frame);
     m_latest.store(shown);
     m_view->submitFrame(shown);
+    std::shared_ptr<Recorder> recorder;
+    {
+        std::lock_guard lock(m_recordMutex);
+        recorder = m_recorder;
+    }
+    if (recorder)
+        recorder->offer(shown);
     std::lock_guard lock(m_watchMutex);
     if (m_watcher)
         m_watcher->submit(shown);

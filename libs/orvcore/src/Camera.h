@@ -22,10 +22,12 @@
 #include <mutex>
 
 class QWidget;
+typedef struct _GstElement GstElement;
 
 namespace orv {
 
 class PageTurnWatcher;
+class Recorder;
 class VideoView;
 
 class Camera {
@@ -42,7 +44,8 @@ public:
     // Starts streaming at the default resolution into target. An open camera
     // only moves to target. False when the source cannot start.
     bool open(QWidget* target);
-    // Stops streaming; the source thread is gone when this returns.
+    // Stops streaming, finishing a recording first; the source thread is
+    // gone when this returns.
     void close();
 
     // The widget the picture is drawn into; nullptr when closed or detached.
@@ -90,6 +93,17 @@ public:
     void setAutoCapture(bool on, int cameraIndex);
     bool autoCapture() const;
 
+    // Records the frames from now on (see Recorder); sound from makeAudio
+    // when given. False, with a reason in *error, when closed, recording
+    // already or when the recording cannot start.
+    bool startRecording(const QString& path, const std::function<GstElement*()>& makeAudio,
+                        QString* error);
+    // Ends the recording and finalises its file; false when none ran or the
+    // file could not be finished.
+    bool stopRecording();
+    // The running recording; nullptr when none. GUI thread.
+    const Recorder* recorder() const { return m_recorder.get(); }
+
 private:
     void onFrame(const QImage& frame);
 
@@ -108,6 +122,8 @@ private:
     std::atomic<OrvAutoCapCallback> m_autoCapCallback{nullptr};
     mutable std::mutex m_watchMutex; // guards m_watcher against the source thread
     std::unique_ptr<PageTurnWatcher> m_watcher;
+    std::shared_ptr<Recorder> m_recorder; // written on the GUI thread under m_recordMutex
+    mutable std::mutex m_recordMutex;
 };
 
 } // namespace orv

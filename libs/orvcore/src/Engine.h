@@ -16,6 +16,7 @@
 // that cannot start (device busy, caps that do not negotiate) stays listed:
 // opening it fails.
 
+#include "AudioDevices.h"
 #include "Camera.h"
 
 #include <orvcore/OrvCoreLib.h>
@@ -65,6 +66,10 @@ public:
     // are closed first. One callback per camera added or removed.
     void setVirtualCameraCount(int count);
 
+    int virtualCameraCount() const { return cameraCount() - deviceCameraCount(); }
+    // The microphones recordings take their sound from.
+    AudioDevices& audioDevices() { return m_audio; }
+
     // Where the real cameras come from; tests report pretend devices to it.
     DeviceMonitor& deviceMonitor() { return *m_monitor; }
     // The GStreamer source of a real camera; nullptr for a virtual one.
@@ -95,6 +100,7 @@ private:
     std::map<const Camera*, Device> m_devices; // the real cameras, first in m_cameras
     std::unique_ptr<DeviceMonitor> m_monitor;
     std::atomic<OrvDeviceChangeCallback> m_deviceChange{nullptr};
+    AudioDevices m_audio;
 };
 
 } // namespace orv

@@ -11,23 +11,6 @@ const char* const kNone = "";
 
 extern "C" {
 
-// ---- Recording ----
-int OrvStartRecord(int, const char*, bool) {
-    return -1;
-}
-int OrvStopRecord(int) {
-    return -1;
-}
-int OrvGetAudioCount(void) {
-    return -1;
-}
-const char* OrvGetAudioName(int) {
-    return kNone;
-}
-int OrvSetAudioDev(int) {
-    return -1;
-}
-
 // ---- ID card ----
 bool OrvReadIDCard(void) {
     return false;

@@ -81,6 +81,23 @@ ORVCORE_API int OrvTestPrintToFile(int cameraIndex, const char* pdfPath);
  * a folder. */
 ORVCORE_API int OrvTestTurnPage(int cameraIndex);
 
+/* The virtual microphone, listed after the real ones while virtual cameras
+ * exist: a GStreamer description of its source ("audiotestsrc is-live=true"
+ * by default; one that does not open stands for a broken microphone). NULL
+ * or empty: there is none. Counts from the next listing (OrvGetAudioCount,
+ * or a recording started before any listing). */
+ORVCORE_API void OrvTestSetVirtualMicrophone(const char* source);
+
+/* The running recording of a camera: frames handed to the encoder, frames
+ * dropped because the encoder was behind, and whether sound is recorded.
+ * -1 when the camera is not recording. */
+typedef struct OrvTestRecordStats {
+    int64_t framesWritten;
+    int64_t framesDropped;
+    bool withSound;
+} OrvTestRecordStats;
+ORVCORE_API int OrvTestGetRecordStats(int cameraIndex, OrvTestRecordStats* stats);
+
 /* Closes every camera and returns the library to its state before OrvInit:
  * a later OrvInit reads the environment again. */
 ORVCORE_API void OrvTestShutdown(void);

@@ -1,0 +1,89 @@
+// The C functions of the camera library for recording and microphones, and
+// their test hooks: check the arguments, find the camera, forward.
+
+#include "ApiSupport.h"
+#include "Recorder.h"
+
+#include "orvcore/OrvCoreTesting.h"
+#include <orvcore/OrvCoreLib.h>
+
+#include <QFile>
+
+using orv::Camera;
+using orv::Engine;
+using orv::api::engine;
+using orv::api::openCameraAt;
+
+namespace {
+
+// Lists the microphones again; the virtual one while virtual cameras exist.
+int listMicrophones(Engine& e) {
+    return e.audioDevices().refresh(e.virtualCameraCount() > 0);
+}
+
+} // namespace
+
+extern "C" {
+
+int OrvStartRecord(int cameraIndex, const char* path, bool withAudio) {
+    Engine* e = engine();
+    Camera* cam = openCameraAt(cameraIndex);
+    if (!e || !cam || !path || !*path)
+        return -1;
+    std::function<GstElement*()> makeAudio;
+    if (withAudio) {
+        makeAudio = [e] {
+            orv::AudioDevices& audio = e->audioDevices();
+            if (audio.count() == 0) // never listed, or nothing was there
+                listMicrophones(*e);
+            return audio.createSource();
+        };
+    }
+    QString error;
+    if (!cam->startRecording(QFile::decodeName(path), makeAudio, &error)) {
+        qWarning("recording cannot start: %s", qPrintable(error));
+        return -1;
+    }
+    return 0;
+}
+
+int OrvStopRecord(int cameraIndex) {
+    Camera* cam = orv::api::cameraAt(cameraIndex);
+    return cam && cam->stopRecording() ? 0 : -1;
+}
+
+int OrvGetAudioCount(void) {
+    Engine* e = engine();
+    return e ? listMicrophones(*e) : -1;
+}
+
+const char* OrvGetAudioName(int audioIndex) {
+    static QByteArray name;
+    Engine* e = engine();
+    return orv::api::keep(name, e ? e->audioDevices().name(audioIndex).toUtf8() : QByteArray());
+}
+
+int OrvSetAudioDev(int audioIndex) {
+    Engine* e = engine();
+    return e && e->audioDevices().select(audioIndex) ? 0 : -1;
+}
+
+// ---- Test hooks ----
+
+void OrvTestSetVirtualMicrophone(const char* source) {
+    if (Engine* e = engine())
+        e->audioDevices().setVirtualSource(QByteArray(source ? source : ""));
+}
+
+int OrvTestGetRecordStats(int cameraIndex, OrvTestRecordStats* stats) {
+    const Camera* cam = orv::api::cameraAt(cameraIndex);
+    const orv::Recorder* recorder = cam ? cam->recorder() : nullptr;
+    if (!recorder || !stats)
+        return -1;
+    stats->framesWritten = qint64(recorder->framesWritten());
+    stats->framesDropped = qint64(recorder->framesDropped());
+    stats->withSound = recorder->hasAudio();
+    return 0;
+}
+
+} // extern "C"

@@ -1,0 +1,404 @@
+#include "Recorder.h"
+
+#include "GstSource.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gst/app/gstappsrc.h>
+#include <gst/gst.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace orv {
+
+namespace {
+
+constexpr GstClockTime kStartTimeout = 5 * GST_SECOND;
+constexpr GstClockTime kFinishTimeout = 10 * GST_SECOND;
+constexpr int kInputFrames = 4;     // frames waiting for the encoder before one is dropped
+constexpr int kKeyFrameSeconds = 2; // a key frame at least this often (at 15 fps)
+
+// Encoder output back on the running time line, from a segment that starts
+// at 0. One per encoder; lives as long as the probe.
+struct Restamp {
+    GstSegment segment;
+};
+
+GstClockTime runningTime(const GstSegment& segment, GstClockTime time) {
+    if (!GST_CLOCK_TIME_IS_VALID(time))
+        return GST_CLOCK_TIME_NONE;
+    guint64 running = 0;
+    // Times before the segment's start (negative running time) become 0.
+    return gst_segment_to_running_time_full(&segment, GST_FORMAT_TIME, time, &running) > 0 ? running
+                                                                                           : 0;
+}
+
+GstPadProbeReturn restampProbe(GstPad*, GstPadProbeInfo* info, gpointer data) {
+    auto* restamp = static_cast<Restamp*>(data);
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM) {
+        GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+        if (GST_EVENT_TYPE(event) != GST_EVENT_SEGMENT)
+            return GST_PAD_PROBE_OK;
+        const GstSegment* segment = nullptr;
+        gst_event_parse_segment(event, &segment);
+        gst_segment_copy_into(segment, &restamp->segment);
+        GstSegment fresh;
+        gst_segment_init(&fresh, GST_FORMAT_TIME);
+        GstEvent* replacement = gst_event_new_segment(&fresh);
+        gst_event_set_seqnum(replacement, gst_event_get_seqnum(event));
+        gst_event_unref(event);
+        GST_PAD_PROBE_INFO_DATA(info) = replacement;
+        return GST_PAD_PROBE_OK;
+    }
+    if (GST_PAD_PROBE_INFO_TYPE(info) & GST_PAD_PROBE_TYPE_BUFFER) {
+        GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+        GST_BUFFER_PTS(buffer) = runningTime(restamp->segment, GST_BUFFER_PTS(buffer));
+        GST_BUFFER_DTS(buffer) = runningTime(restamp->segment, GST_BUFFER_DTS(buffer));
+        GST_PAD_PROBE_INFO_DATA(info) = buffer;
+    }
+    return GST_PAD_PROBE_OK;
+}
+
+void restampOutput(GstElement* encoder) {
+    auto* restamp = new Restamp;
+    gst_segment_init(&restamp->segment, GST_FORMAT_TIME);
+    GstPad* pad = gst_element_get_static_pad(encoder, "src");
+    gst_pad_add_probe(
+        pad, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+        restampProbe, restamp, [](gpointer data) { delete static_cast<Restamp*>(data); });
+    gst_object_unref(pad);
+}
+
+const char* gstFormat(QImage::Format format) {
+    switch (format) {
+    case QImage::Format_RGB32:
+        return "BGRx";
+    case QImage::Format_ARGB32:
+    case QImage::Format_ARGB32_Premultiplied:
+        return "BGRA";
+    case QImage::Format_RGB888:
+        return "RGB";
+    default:
+        return nullptr;
+    }
+}
+
+GstCaps* inputCaps(QSize size, QImage::Format format) {
+    return gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, gstFormat(format), "width",
+                               G_TYPE_INT, size.width(), "height", G_TYPE_INT, size.height(),
+                               "framerate", GST_TYPE_FRACTION, 0, 1, nullptr);
+}
+
+// A mux input queue: roomy in time, unbounded in buffers and bytes, so that
+// one stream waiting for the other never holds up its source.
+GstElement* muxQueue() {
+    GstElement* queue = gst_element_factory_make("queue", nullptr);
+    if (queue)
+        g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time",
+                     guint64(5 * GST_SECOND), nullptr);
+    return queue;
+}
+
+// Adds the elements to bin and links them in order; false when one is
+// missing (nullptr) or a link fails.
+bool addChain(GstElement* bin, std::initializer_list<GstElement*> chain, QString* error) {
+    for (GstElement* element : chain) {
+        if (!element) {
+            *error = QStringLiteral("a GStreamer element is missing (encoder or muxer)");
+            for (GstElement* other : chain) // the floating ones are ours to drop
+                if (other && g_object_is_floating(other))
+                    gst_object_unref(gst_object_ref_sink(other));
+            return false;
+        }
+    }
+    for (GstElement* element : chain)
+        if (!GST_OBJECT_PARENT(element)) // the muxer joins several chains
+            gst_bin_add(GST_BIN(bin), element);
+    const GstElement* previous = nullptr;
+    for (GstElement* element : chain) {
+        if (previous && !gst_element_link(const_cast<GstElement*>(previous), element)) {
+            *error = QStringLiteral("cannot link %1 to %2")
+                         .arg(QString::fromUtf8(GST_ELEMENT_NAME(previous)),
+                              QString::fromUtf8(GST_ELEMENT_NAME(element)));
+            return false;
+        }
+        previous = element;
+    }
+    return true;
+}
+
+// Only the messages the recorder waits for stay on the bus.
+GstBusSyncReply keepEndings(GstBus*, GstMessage* message, gpointer) {
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    return type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR ? GST_BUS_PASS : GST_BUS_DROP;
+}
+
+QString errorText(GstMessage* message) {
+    g_autoptr(GError) error = nullptr;
+    g_autofree gchar* debug = nullptr;
+    gst_message_parse_error(message, &error, &debug);
+    return QString::fromUtf8(error ? error->message : "unknown error");
+}
+
+// A microphone that does not open is no microphone: checked alone, before
+// it joins the pipeline. Takes the floating element; nullptr when unusable.
+GstElement* openedMicrophone(GstElement* source) {
+    if (!source)
+        return nullptr;
+    gst_object_ref_sink(source);
+    const bool opens = gst_element_set_state(source, GST_STATE_READY) != GST_STATE_CHANGE_FAILURE;
+    gst_element_set_state(source, GST_STATE_NULL);
+    if (!opens) {
+        qWarning("recording: the microphone does not open; recording without sound");
+        gst_object_unref(source);
+        return nullptr;
+    }
+    return source;
+}
+
+// Creates path for writing, failing when it exists; false when the folder
+// cannot be written.
+bool createExclusive(const QString& path) {
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<Recorder> Recorder::start(const QString& path, QSize frameSize,
+                                          const AudioSourceFactory& makeAudio, QString* error) {
+    QString ignored;
+    if (!error)
+        error = &ignored;
+    if (path.isEmpty() || frameSize.isEmpty()) {
+        *error = QStringLiteral("no path or no frame size");
+        return nullptr;
+    }
+    if (!ensureGstreamer()) {
+        *error = QStringLiteral("GStreamer cannot start");
+        return nullptr;
+    }
+    if (QFileInfo::exists(path)) {
+        *error = QStringLiteral("%1 exists already").arg(path);
+        return nullptr;
+    }
+    std::unique_ptr<Recorder> recorder(new Recorder);
+    recorder->m_path = path;
+    recorder->m_partPath = path + QStringLiteral(".part");
+    for (int n = 1; QFileInfo::exists(recorder->m_partPath) && n < 100; ++n)
+        recorder->m_partPath = path + QStringLiteral(".%1.part").arg(n);
+    if (!createExclusive(recorder->m_partPath)) {
+        *error = QStringLiteral("cannot write %1").arg(recorder->m_partPath);
+        return nullptr;
+    }
+
+    GstElement* microphone = makeAudio ? openedMicrophone(makeAudio()) : nullptr;
+    bool started = recorder->build(frameSize, microphone, error);
+    if (!started && microphone) {
+        // The microphone may fail only once the pipeline runs: without it.
+        qWarning("recording with sound failed (%s); recording without sound", qPrintable(*error));
+        recorder->teardown();
+        started = recorder->build(frameSize, nullptr, error);
+    }
+    if (microphone)
+        gst_object_unref(microphone);
+    if (!started) {
+        recorder->teardown();
+        QFile::remove(recorder->m_partPath); // made by us a moment ago
+        return nullptr;
+    }
+    recorder->m_finished = false;
+    return recorder;
+}
+
+bool Recorder::build(QSize frameSize, GstElement* audio, QString* error) {
+    m_pipeline = gst_pipeline_new("recorder");
+    GstBus* bus = gst_element_get_bus(m_pipeline);
+    gst_bus_set_sync_handler(bus, keepEndings, nullptr, nullptr);
+    gst_object_unref(bus);
+
+    GstElement* mux = gst_element_factory_make("asfmux", nullptr);
+    GstElement* sink = gst_element_factory_make("filesink", nullptr);
+    if (sink)
+        g_object_set(sink, "location", QFile::encodeName(m_partPath).constData(), "async", FALSE,
+                     nullptr);
+    if (!addChain(m_pipeline, {mux, sink}, error))
+        return false;
+
+    m_appsrc = gst_element_factory_make("appsrc", nullptr);
+    GstElement* scaled = gst_element_factory_make("capsfilter", nullptr);
+    GstElement* encoder = gst_element_factory_make("avenc_wmv2", nullptr);
+    if (m_appsrc) {
+        GstCaps* caps = inputCaps(frameSize, QImage::Format_RGB32);
+        g_object_set(m_appsrc, "caps", caps, "is-live", TRUE, "format", GST_FORMAT_TIME, "block",
+                     FALSE, nullptr);
+        gst_caps_unref(caps);
+        m_inputSize = frameSize;
+        m_inputFormat = QImage::Format_RGB32;
+        m_frameBytes = quint64(frameSize.width()) * quint64(frameSize.height()) * 4;
+    }
+    if (scaled) {
+        GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", "width",
+                                            G_TYPE_INT, frameSize.width(), "height", G_TYPE_INT,
+                                            frameSize.height(), nullptr);
+        g_object_set(scaled, "caps", caps, nullptr);
+        gst_caps_unref(caps);
+    }
+    if (encoder) {
+        // About two bits a pixel a second: a sharp page at document-camera sizes.
+        const qint64 bitrate = qBound<qint64>(
+            qint64(500000), qint64(frameSize.width()) * frameSize.height() * 2, qint64(16000000));
+        g_object_set(encoder, "bitrate", gint(bitrate), "gop-size", gint(15 * kKeyFrameSeconds),
+                     nullptr);
+        restampOutput(encoder);
+    }
+    if (!addChain(m_pipeline,
+                  {m_appsrc, gst_element_factory_make("videoconvert", nullptr),
+                   gst_element_factory_make("videoscale", nullptr), scaled, encoder, muxQueue(),
+                   mux},
+                  error))
+        return false;
+
+    if (audio) {
+        GstElement* audioEncoder = gst_element_factory_make("avenc_wmav2", nullptr);
+        if (audioEncoder)
+            restampOutput(audioEncoder);
+        if (!addChain(m_pipeline,
+                      {audio, muxQueue(), gst_element_factory_make("audioconvert", nullptr),
+                       gst_element_factory_make("audioresample", nullptr), audioEncoder, muxQueue(),
+                       mux},
+                      error))
+            return false;
+        m_audio = audio;
+    }
+
+    if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE ||
+        gst_element_get_state(m_pipeline, nullptr, nullptr, kStartTimeout) ==
+            GST_STATE_CHANGE_FAILURE) {
+        GstBus* errors = gst_element_get_bus(m_pipeline);
+        GstMessage* message = gst_bus_pop_filtered(errors, GST_MESSAGE_ERROR);
+        *error = message ? errorText(message) : QStringLiteral("the pipeline does not start");
+        if (message)
+            gst_message_unref(message);
+        gst_object_unref(errors);
+        return false;
+    }
+    GstBus* errors = gst_element_get_bus(m_pipeline);
+    GstMessage* message = gst_bus_pop_filtered(errors, GST_MESSAGE_ERROR);
+    gst_object_unref(errors);
+    if (message) {
+        *error = errorText(message);
+        gst_message_unref(message);
+        return false;
+    }
+
+    m_clock = gst_pipeline_get_clock(GST_PIPELINE(m_pipeline));
+    m_baseTime = gst_element_get_base_time(m_pipeline);
+    m_hasAudio = audio != nullptr;
+    std::lock_guard lock(m_mutex);
+    m_accepting = m_clock != nullptr;
+    return m_accepting;
+}
+
+void Recorder::teardown() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_accepting = false;
+    }
+    if (m_pipeline) {
+        gst_element_set_state(m_pipeline, GST_STATE_NULL);
+        gst_object_unref(m_pipeline);
+    }
+    if (m_clock)
+        gst_object_unref(m_clock);
+    m_pipeline = nullptr;
+    m_appsrc = nullptr;
+    m_audio = nullptr;
+    m_clock = nullptr;
+    m_hasAudio = false;
+}
+
+Recorder::~Recorder() {
+    finish();
+}
+
+void Recorder::offer(const QImage& frame) {
+    std::lock_guard lock(m_mutex);
+    if (!m_accepting || frame.isNull())
+        return;
+    const GstClockTime now = gst_clock_get_time(m_clock);
+    if (now < m_baseTime)
+        return;
+    if (gst_app_src_get_current_level_bytes(GST_APP_SRC(m_appsrc)) + m_frameBytes >
+        kInputFrames * m_frameBytes) {
+        ++m_dropped;
+        return;
+    }
+    auto* kept =
+        new QImage(gstFormat(frame.format()) ? frame : frame.convertToFormat(QImage::Format_RGB32));
+    if (kept->size() != m_inputSize || kept->format() != m_inputFormat) {
+        m_inputSize = kept->size();
+        m_inputFormat = kept->format();
+        m_frameBytes = quint64(kept->sizeInBytes());
+        GstCaps* caps = inputCaps(m_inputSize, m_inputFormat);
+        gst_app_src_set_caps(GST_APP_SRC(m_appsrc), caps);
+        gst_caps_unref(caps);
+    }
+    // The buffer shares the picture; the source detaches before it paints again.
+    GstBuffer* buffer =
+        gst_buffer_new_wrapped_full(GST_MEMORY_FLAG_READONLY, const_cast<uchar*>(kept->constBits()),
+                                    gsize(kept->sizeInBytes()), 0, gsize(kept->sizeInBytes()), kept,
+                                    [](gpointer data) { delete static_cast<QImage*>(data); });
+    GST_BUFFER_PTS(buffer) = now - m_baseTime;
+    if (gst_app_src_push_buffer(GST_APP_SRC(m_appsrc), buffer) == GST_FLOW_OK)
+        ++m_written;
+    else
+        ++m_dropped;
+}
+
+bool Recorder::finish() {
+    if (m_finished)
+        return true;
+    m_finished = true;
+    {
+        std::lock_guard lock(m_mutex);
+        m_accepting = false;
+    }
+    bool ok = false;
+    if (m_pipeline) {
+        gst_app_src_end_of_stream(GST_APP_SRC(m_appsrc));
+        if (m_audio)
+            gst_element_send_event(m_audio, gst_event_new_eos());
+        GstBus* bus = gst_element_get_bus(m_pipeline);
+        GstMessage* message = gst_bus_timed_pop_filtered(
+            bus, kFinishTimeout, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+        gst_object_unref(bus);
+        ok = message && GST_MESSAGE_TYPE(message) == GST_MESSAGE_EOS;
+        if (message && !ok)
+            qWarning("recording %s failed: %s", qPrintable(m_path), qPrintable(errorText(message)));
+        else if (!message)
+            qWarning("recording %s did not finish in time", qPrintable(m_path));
+        if (message)
+            gst_message_unref(message);
+    }
+    teardown();
+    if (!ok) {
+        qWarning("what was recorded stays in %s", qPrintable(m_partPath));
+        return false;
+    }
+    // QFile::rename never replaces an existing file.
+    if (!QFile::rename(m_partPath, m_path)) {
+        qWarning("recording kept as %s: %s cannot be written", qPrintable(m_partPath),
+                 qPrintable(m_path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace orv
