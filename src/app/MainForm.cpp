@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "recognition/QBarcodeResultDlg.h"
+#include "recording/RecordingSession.h"
 #include "ui_MainForm.h"
 #include <orvcore/OrvCoreLib.h>
 
@@ -95,6 +96,7 @@ MainForm::MainForm() : QDialog(nullptr) {
     barcodeDialog = new QBarcodeResultDlg(this);
     barcodeDialog->hide();
     createCaptureDialogs();
+    initRecording();
     // The whiteboard and snapshot windows, after the settings (the board
     // takes the pen settings from them).
     initAnnotation();
@@ -162,6 +164,8 @@ MainForm::~MainForm() {
     delete ui;
     ui = nullptr;
 
+    // Running recordings are finalised before their cameras close.
+    recording->stopAll();
     // Both cameras, always, before the settings are written.
     pair.closeAll();
 

@@ -29,6 +29,7 @@ class QVisualizer;
 namespace capture {
 class CaptureService;
 }
+class RecordingSession;
 
 namespace Ui {
 class MainForm;
@@ -287,6 +288,7 @@ private:
 
     void buildPreview();
     void connectControls();
+    void initRecording();
 
     // Continuous capture and the watermark: dialogs created once.
     void createCaptureDialogs();
@@ -298,6 +300,7 @@ private:
 
     platform::DeviceNotifier* deviceNotifier = nullptr;
     QFingerShowDlg* fingerDialog = nullptr; // made on first use
+    RecordingSession* recording = nullptr;
     QMenu* mainMenu = nullptr;
     QAction* actionSkin = nullptr;
     QAction* actionSetting = nullptr;

@@ -3,6 +3,7 @@
 
 #include "app/MainForm.h"
 #include "capture/ThumbnailStrip.h"
+#include "recording/RecordingSession.h"
 #include "shell/IconHelper.h"
 #include "shell/QOrvAbout.h"
 #include "shell/QSetUIDlg.h"
@@ -184,6 +185,7 @@ void MainForm::setSkin(int index) {
 void MainForm::applyLanguage(int language) {
     cfg.Language = language;
     applyTexts(language);
+    recording->showCaptions(language);
     InitPixtype();
     InitNameRule();
     InitFmt();

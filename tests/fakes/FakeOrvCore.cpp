@@ -447,12 +447,12 @@ int OrvClearWatermark(int camera) {
 
 int OrvStartRecord(int camera, const char* path, bool withAudio) {
     core().log("OrvStartRecord", {camera, QByteArray(path ? path : ""), withAudio});
-    return 0;
+    return core().script.startRecordResult;
 }
 
 int OrvStopRecord(int camera) {
     core().log("OrvStopRecord", {camera});
-    return 0;
+    return core().script.stopRecordResult;
 }
 
 int OrvGetAudioCount(void) {

@@ -57,6 +57,8 @@ struct Script {
     // library does (split and numbered files too; a multi-page PDF grows by
     // one "page" line per capture).
     bool writeFiles = true;
+    int startRecordResult = 0;
+    int stopRecordResult = 0;
 };
 
 class FakeOrvCore {

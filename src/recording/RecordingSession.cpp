@@ -1,0 +1,127 @@
+#include "recording/RecordingSession.h"
+
+#include "platform/Clock.h"
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+
+#include <orvcore/OrvCoreLib.h>
+
+#include <QFileInfo>
+
+namespace {
+
+void tell(int language, const char* chinese, const char* english) {
+    if (language == 0)
+        platform::showMessage(QString::fromUtf8(chinese), QStringLiteral("提示"));
+    else
+        platform::showMessage(QString::fromUtf8(english), QStringLiteral("Information"));
+}
+
+} // namespace
+
+RecordingSession::RecordingSession(QObject* parent) : QObject(parent) {}
+
+RecordingSession::~RecordingSession() {
+    stopAll();
+}
+
+QString RecordingSession::idleCaption(int language) {
+    return language == 0   ? QStringLiteral("开始录像")
+           : language == 1 ? QStringLiteral("Record")
+                           : QString();
+}
+
+QString RecordingSession::recordingCaption(int language) {
+    return language == 0   ? QStringLiteral("停止录像")
+           : language == 1 ? QStringLiteral("Stop")
+                           : QString();
+}
+
+QByteArray RecordingSession::recordingPath(const QByteArray& folder, const QDateTime& time,
+                                           const QList<QByteArray>& taken) {
+    const QByteArray base =
+        folder + '/' + time.toString(QStringLiteral("yyyyMMddHHmmss")).toLatin1();
+    QByteArray path = base + ".wmv";
+    for (int n = 1; taken.contains(path) || QFileInfo::exists(platform::fromLocal(path)); ++n)
+        path = base + '_' + QByteArray::number(n) + ".wmv";
+    return path;
+}
+
+void RecordingSession::press(Target target, int camera, int language, const QString& caption,
+                             const CaptionSetter& setCaption, const QByteArray& folder) {
+    const QString idle = idleCaption(language);
+    const QString recording = recordingCaption(language);
+    if (idle.isEmpty())
+        return;
+    if (caption == idle) {
+        setCaption(recording);
+        m_runs[target].setCaption = setCaption;
+        start(target, camera, language, folder);
+    } else if (caption == recording) {
+        setCaption(idle);
+        stop(target, camera, language);
+    }
+}
+
+void RecordingSession::start(Target target, int camera, int language, const QByteArray& folder) {
+    Run& run = m_runs[target];
+    if (run.running) // the caption was changed from outside: the old one ends first
+        stop(target, run.camera, language);
+    const Run& other = m_runs[target == Main ? Vice : Main];
+    QList<QByteArray> taken;
+    if (other.running)
+        taken << other.path;
+    const QByteArray path = recordingPath(folder, platform::now(), taken);
+    if (OrvStartRecord(camera, path.constData(), true) != 0) {
+        run.setCaption(idleCaption(language));
+        tell(language, "录像失败!", "Recording failed!");
+        return;
+    }
+    run.running = true;
+    run.camera = camera;
+    run.path = path;
+    run.clock.start();
+    emit runningChanged(target, true);
+}
+
+void RecordingSession::stop(Target target, int camera, int language) {
+    Run& run = m_runs[target];
+    const bool wasRunning = run.running;
+    const int recorded = wasRunning ? run.camera : camera;
+    run.running = false;
+    run.path.clear();
+    if (OrvStopRecord(recorded) != 0 && wasRunning)
+        tell(language, "录像保存失败!", "The recording could not be saved!");
+    if (wasRunning)
+        emit runningChanged(target, false);
+}
+
+QString RecordingSession::elapsedText(Target target) const {
+    const Run& run = m_runs[target];
+    if (!run.running)
+        return {};
+    const qint64 seconds = run.clock.elapsed() / 1000;
+    return QStringLiteral("\u25CF %1:%2")
+        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+void RecordingSession::showCaptions(int language) {
+    const QString caption = recordingCaption(language);
+    if (caption.isEmpty())
+        return;
+    for (const Run& run : m_runs)
+        if (run.running && run.setCaption)
+            run.setCaption(caption);
+}
+
+void RecordingSession::stopAll() {
+    for (Run& run : m_runs) {
+        if (!run.running)
+            continue;
+        run.running = false;
+        run.path.clear();
+        run.setCaption = nullptr;
+        OrvStopRecord(run.camera);
+    }
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+// Video recording of the main and the vice camera: what a press of a record
+// button does, the file each recording goes to, and the recordings running.
+//
+// A press reads the button's caption in the current language: the idle
+// caption starts a recording, the recording caption stops it, any other
+// caption (or language) does nothing. The caption is changed before the
+// camera library is called. Beyond that:
+// - a running recording outlives a language switch: showCaptions() puts the
+//   recording caption of the new language back on its button;
+// - stopAll() stops and finalises every running recording (program exit);
+// - two recordings started in the same second get distinct names: the later
+//   one (the vice, usually) gets "_1", "_2", ... before ".wmv";
+// - a stop acts on the camera the recording was started on, even when the
+//   cameras were switched in between;
+// - a start the library refuses is reported and the button goes back to its
+//   idle caption; a recording that cannot be finished is reported too.
+//
+// GUI thread only. No widgets: captions are set through the setter given
+// with each press.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class RecordingSession : public QObject {
+    Q_OBJECT
+public:
+    enum Target { Main = 0, Vice = 1 };
+    using CaptionSetter = std::function<void(const QString& caption)>;
+
+    explicit RecordingSession(QObject* parent = nullptr);
+    ~RecordingSession() override;
+
+    // Captions of the record buttons; empty for a language without texts.
+    static QString idleCaption(int language);
+    static QString recordingCaption(int language);
+    // The file of a recording started at time in folder, avoiding the paths
+    // in taken and existing files.
+    static QByteArray recordingPath(const QByteArray& folder, const QDateTime& time,
+                                    const QList<QByteArray>& taken);
+
+    // A press of target's button, whose caption is caption, acting on camera.
+    void press(Target target, int camera, int language, const QString& caption,
+               const CaptionSetter& setCaption, const QByteArray& folder);
+
+    bool isRecording(Target target) const { return m_runs[target].running; }
+    QByteArray path(Target target) const { return m_runs[target].path; }
+    // "● mm:ss" since the start; empty when not recording.
+    QString elapsedText(Target target) const;
+
+    // The recording captions of running recordings in language.
+    void showCaptions(int language);
+    // Stops every running recording; captions stay as they are.
+    void stopAll();
+
+signals:
+    void runningChanged(RecordingSession::Target target, bool running);
+
+private:
+    struct Run {
+        bool running = false;
+        int camera = -1;
+        QByteArray path;
+        QElapsedTimer clock;
+        CaptionSetter setCaption;
+    };
+    void start(Target target, int camera, int language, const QByteArray& folder);
+    void stop(Target target, int camera, int language);
+
+    Run m_runs[2];
+};

@@ -1,0 +1,185 @@
+// Recording commands against the fake camera library: what the record
+// buttons start and stop, under which names, across a language switch and at
+// exit.
+
+#include "AppTestEnv.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+#include "ui_MainForm.h"
+
+#include <QLabel>
+#include <QtTest>
+
+using fake::core;
+
+namespace {
+
+const QDateTime kStart(QDate(2024, 1, 5), QTime(13, 45, 12));
+
+QList<QByteArray> startedPaths() {
+    QList<QByteArray> out;
+    for (const fake::Call& c : core().callsOf("OrvStartRecord"))
+        out << c.args[1].toByteArray();
+    return out;
+}
+
+QList<int> stoppedCameras() {
+    QList<int> out;
+    for (const fake::Call& c : core().callsOf("OrvStopRecord"))
+        out << c.args[0].toInt();
+    return out;
+}
+
+} // namespace
+
+class TestRecording : public QObject {
+    Q_OBJECT
+    AppTestEnv env;
+
+    std::unique_ptr<MainForm> makeForm(int language) {
+        env.writeProfile("Language=" + QByteArray::number(language) + "\n");
+        core().script.cameraCount = 2;
+        return env.makeForm();
+    }
+
+private slots:
+    void init() {
+        env.setUp();
+        platform::setClock([] { return kStart; });
+    }
+    void cleanup() { platform::setClock({}); }
+
+    void pressStartsThenStops_data();
+    void pressStartsThenStops();
+    void otherCaptionsOrLanguagesDoNothing();
+    void languageSwitchKeepsTheRecordingStoppable();
+    void sameSecondGetsDistinctNamesAndExitStopsAll();
+    void refusedStartIsReported();
+};
+
+void TestRecording::pressStartsThenStops_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("idle");
+    QTest::addColumn<QString>("recording");
+    QTest::newRow("Chinese") << 0 << QStringLiteral("开始录像") << QStringLiteral("停止录像");
+    QTest::newRow("English") << 1 << QStringLiteral("Record") << QStringLiteral("Stop");
+}
+
+// Press, press: one file named after the first press, recorded with sound
+// from the main camera; the caption is changed before the library is called.
+void TestRecording::pressStartsThenStops() {
+    QFETCH(int, language);
+    QFETCH(QString, idle);
+    QFETCH(QString, recording);
+    auto form = makeForm(language);
+    QCOMPARE(form->widgets()->pushButtonRec->text(), idle);
+    QStringList captionsAtCall;
+    core().onCall = [&](const fake::Call& c) {
+        if (c.name == "OrvStartRecord" || c.name == "OrvStopRecord")
+            captionsAtCall << form->widgets()->pushButtonRec->text();
+    };
+    core().calls.clear();
+    form->widgets()->pushButtonRec->click();
+    QCOMPARE(form->widgets()->pushButtonRec->text(), recording);
+    const QList<fake::Call> starts = core().callsOf("OrvStartRecord");
+    QCOMPARE(starts.size(), 1);
+    QCOMPARE(starts[0].args[0].toInt(), form->cameras().main());
+    QCOMPARE(starts[0].args[1].toByteArray(), form->settings().workPath + "/20240105134512.wmv");
+    QCOMPARE(starts[0].args[2].toBool(), true);
+    const auto* elapsed = form->findChild<QLabel*>(QStringLiteral("labelRecordMain"));
+    QVERIFY(elapsed && elapsed->isVisible());
+    QCOMPARE(elapsed->text(), QStringLiteral("\u25CF 00:00"));
+
+    platform::setClock([] { return kStart.addSecs(30); });
+    form->widgets()->pushButtonRec->click();
+    QCOMPARE(form->widgets()->pushButtonRec->text(), idle);
+    QCOMPARE(stoppedCameras(), QList<int>{form->cameras().main()});
+    QCOMPARE(core().count("OrvStartRecord"), 1);
+    QVERIFY(!elapsed->isVisible());
+    QCOMPARE(captionsAtCall, (QStringList{recording, idle}));
+    QVERIFY(env.messages.isEmpty());
+    core().onCall = nullptr;
+    form.reset();
+    QCOMPARE(core().count("OrvStopRecord"), 1); // nothing left to stop at exit
+}
+
+// A caption changed from outside, or a language without texts: no call.
+void TestRecording::otherCaptionsOrLanguagesDoNothing() {
+    auto form = makeForm(0);
+    core().calls.clear();
+    form->widgets()->pushButtonRec->setText(QStringLiteral("Record")); // English text in Chinese
+    form->widgets()->pushButtonRec->click();
+    form->widgets()->pushButtonRec->setText(QStringLiteral("录像"));
+    form->widgets()->pushButtonRec->click();
+    QCOMPARE(core().count("OrvStartRecord") + core().count("OrvStopRecord"), 0);
+    form.reset();
+
+    // A language without texts keeps the form's captions, and presses do nothing.
+    form = makeForm(2);
+    core().calls.clear();
+    QCOMPARE(form->widgets()->pushButtonRec->text(), QStringLiteral("开始录像"));
+    form->widgets()->pushButtonRec->click();
+    form->onSubRecord();
+    QCOMPARE(form->widgets()->pushButtonRec->text(), QStringLiteral("开始录像"));
+    form.reset();
+    QCOMPARE(core().count("OrvStartRecord") + core().count("OrvStopRecord"), 0);
+}
+
+// A recording keeps running through a language switch, shows the recording
+// caption of the new language and stops with the next press.
+void TestRecording::languageSwitchKeepsTheRecordingStoppable() {
+    auto form = makeForm(0);
+    form->widgets()->pushButtonRec->click();
+    QCOMPARE(core().count("OrvStartRecord"), 1);
+    form->onEnglish();
+    QCOMPARE(form->widgets()->pushButtonRec->text(), QStringLiteral("Stop"));
+    QCOMPARE(form->widgets()->pushButtonSubRec->text(), QStringLiteral("Record"));
+    QCOMPARE(core().count("OrvStopRecord"), 0);
+    form->onChinese();
+    QCOMPARE(form->widgets()->pushButtonRec->text(), QStringLiteral("停止录像"));
+    form->onEnglish();
+    form->widgets()->pushButtonRec->click();
+    QCOMPARE(stoppedCameras(), QList<int>{form->cameras().main()});
+    QCOMPARE(form->widgets()->pushButtonRec->text(), QStringLiteral("Record"));
+    QCOMPARE(core().count("OrvStartRecord"), 1);
+    form.reset();
+}
+
+// Main and vice started in the same second: two names, the later one with a
+// suffix. Closing the program stops both before the cameras close.
+void TestRecording::sameSecondGetsDistinctNamesAndExitStopsAll() {
+    auto form = makeForm(0);
+    const QByteArray folder = form->settings().workPath;
+    form->widgets()->pushButtonRec->click();
+    form->onSubRecord();
+    QCOMPARE(startedPaths(),
+             (QList<QByteArray>{folder + "/20240105134512.wmv", folder + "/20240105134512_1.wmv"}));
+    QCOMPARE(form->widgets()->pushButtonSubRec->text(), QStringLiteral("停止录像"));
+    const int vice = form->cameras().vice();
+    QCOMPARE(core().callsOf("OrvStartRecord")[1].args[0].toInt(), vice);
+
+    core().calls.clear();
+    form.reset();
+    QCOMPARE(stoppedCameras(), (QList<int>{0, vice}));
+    const int lastStop = core().names().lastIndexOf(QStringLiteral("OrvStopRecord"));
+    QVERIFY(lastStop >= 0 && lastStop < core().indexOf("OrvCloseCamera"));
+}
+
+// A start the library refuses is reported; the button is ready to start again.
+void TestRecording::refusedStartIsReported() {
+    auto form = makeForm(1);
+    core().script.startRecordResult = -1;
+    form->widgets()->pushButtonRec->click();
+    QCOMPARE(env.messages.size(), 1);
+    QCOMPARE(env.messages[0].first, QStringLiteral("Recording failed!"));
+    QCOMPARE(form->widgets()->pushButtonRec->text(), QStringLiteral("Record"));
+    core().script.startRecordResult = 0;
+    form->widgets()->pushButtonRec->click();
+    QCOMPARE(core().count("OrvStartRecord"), 2);
+    QCOMPARE(core().count("OrvStopRecord"), 0);
+    form.reset();
+    QCOMPARE(core().count("OrvStopRecord"), 1);
+}
+
+QTEST_MAIN(TestRecording)
+#include "tst_recording.moc"
