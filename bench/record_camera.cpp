@@ -5,8 +5,10 @@
 // while previewing alone and while recording, and the recorded file's
 // duration (gst-discoverer-1.0) against the wall time of the recording.
 //
-//   record_camera [seconds=60] [--cameras N] [--keep]
+//   record_camera [seconds=60] [--cameras N] [--moving] [--keep]
 //   --cameras  records N virtual cameras at once (1 or 2)
+//   --moving   records a pretend real camera showing a moving pattern
+//              (GStreamer's videotestsrc) instead: every frame differs
 //   --keep     leaves the files in the temporary folder
 
 #include "orvcore/OrvCoreTesting.h"
@@ -66,11 +68,14 @@ int main(int argc, char** argv) {
     int seconds = 60;
     int cameras = 1;
     bool keep = false;
+    bool moving = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--cameras") == 0 && i + 1 < argc)
             cameras = qBound(1, std::atoi(argv[++i]), 2);
         else if (std::strcmp(argv[i], "--keep") == 0)
             keep = true;
+        else if (std::strcmp(argv[i], "--moving") == 0)
+            moving = true;
         else
             seconds = std::max(1, std::atoi(argv[i]));
     }
@@ -82,11 +87,27 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no virtual cameras\n");
         return 1;
     }
+    int resolution = k1280x960;
+    if (moving) {
+        // Pretend real cameras lead the list, before the virtual ones.
+        for (int i = 0; i < cameras; ++i) {
+            const QByteArray id = "moving" + QByteArray::number(i);
+            if (OrvTestPlugDevice(id.constData(), id.constData(),
+                                  "videotestsrc is-live=true pattern=ball background-color=0xff"
+                                  "406080 ! capsfilter caps=video/x-raw,format=YUY2",
+                                  "video/x-raw,format=YUY2,width=1280,height=960,"
+                                  "framerate=15/1") != 0) {
+                std::fprintf(stderr, "pretend camera not added\n");
+                return 1;
+            }
+        }
+        resolution = 0;
+    }
     for (int i = 0; i < cameras; ++i) {
         auto w = std::make_unique<QWidget>();
         w->resize(700, 500);
         w->show();
-        OrvSetDefaultResolution(i, k1280x960);
+        OrvSetDefaultResolution(i, resolution);
         if (OrvOpenCamera(i, w->winId()) != 0) {
             std::fprintf(stderr, "camera %d does not open\n", i);
             return 1;
@@ -95,13 +116,14 @@ int main(int argc, char** argv) {
     }
     const int microphones = OrvGetAudioCount();
     OrvSetAudioDev(microphones - 1);
-    std::printf("%d camera(s) at %d x %d, microphone \"%s\", %d s\n", cameras,
-                OrvGetResWidth(0, k1280x960), OrvGetResHeight(0, k1280x960),
-                OrvGetAudioName(microphones - 1), seconds);
+    std::printf("%d %s camera(s) at %d x %d, microphone \"%s\", %d s\n", cameras,
+                moving ? "moving" : "virtual", OrvGetResWidth(0, resolution),
+                OrvGetResHeight(0, resolution), OrvGetAudioName(microphones - 1), seconds);
 
     // Preview alone first (after the first scenes are drawn), then recording.
     const int previewSeconds = 10;
     double cpuMark = 0, previewCpu = 0, recordCpu = 0, recordedWall = 0;
+    double startMs = 0, stopMs = 0; // the GUI thread inside the calls
     QElapsedTimer wall;
     QList<QString> files;
     QList<OrvTestRecordStats> stats;
@@ -114,16 +136,22 @@ int main(int argc, char** argv) {
             wall.start();
             for (int i = 0; i < cameras; ++i) {
                 files << dir.filePath(QStringLiteral("camera%1.wmv").arg(i));
+                QElapsedTimer call;
+                call.start();
                 if (OrvStartRecord(i, QFile::encodeName(files.last()).constData(), true) != 0)
                     ++failures;
+                startMs = qMax(startMs, call.nsecsElapsed() / 1e6);
             }
             QTimer::singleShot(seconds * 1000, [&] {
                 for (int i = 0; i < cameras; ++i) {
                     OrvTestRecordStats s{};
                     OrvTestGetRecordStats(i, &s);
                     stats << s;
+                    QElapsedTimer call;
+                    call.start();
                     if (OrvStopRecord(i) != 0)
                         ++failures;
+                    stopMs = qMax(stopMs, call.nsecsElapsed() / 1e6);
                 }
                 recordedWall = wall.nsecsElapsed() / 1e9;
                 recordCpu = cpuSeconds() - cpuMark;
@@ -135,6 +163,7 @@ int main(int argc, char** argv) {
     std::printf("preview alone: %.1f%% of one core\n", previewCpu / previewSeconds * 100);
     std::printf("preview and recording: CPU %.3f s over %.3f s = %.1f%% of one core\n", recordCpu,
                 recordedWall, recordCpu / recordedWall * 100);
+    std::printf("longest OrvStartRecord %.1f ms, OrvStopRecord %.1f ms\n", startMs, stopMs);
     for (int i = 0; i < stats.size(); ++i) {
         QString streams;
         const double duration = discoveredSeconds(files.at(i), &streams);

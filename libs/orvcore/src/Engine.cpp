@@ -2,6 +2,7 @@
 
 #include "DeviceMonitor.h"
 #include "GstSource.h"
+#include "Recorder.h"
 #include "V4l2Controls.h"
 #include "VirtualSource.h"
 
@@ -49,6 +50,7 @@ bool Engine::initialize() {
     const int cameras = ok ? qBound(0, count, kMaxVirtualCameras) : 0;
     for (int i = 0; i < cameras; ++i)
         g_engine->m_cameras.push_back(g_engine->makeVirtualCamera(i));
+    Recorder::preload();
     // Stop every stream before the application object goes away.
     qRemovePostRoutine(shutdownAtExit);
     qAddPostRoutine(shutdownAtExit);

@@ -8,6 +8,8 @@
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 
+#include <thread>
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -170,6 +172,26 @@ bool createExclusive(const QString& path) {
 }
 
 } // namespace
+
+void Recorder::preload() {
+    // Joined at exit; loading takes a fraction of a second.
+    static std::thread loader([] {
+        if (!ensureGstreamer())
+            return;
+        for (const char* name : {"avenc_wmv2", "avenc_wmav2", "asfmux", "appsrc", "videoconvert"}) {
+            if (GstElementFactory* factory = gst_element_factory_find(name)) {
+                gst_object_unref(gst_plugin_feature_load(GST_PLUGIN_FEATURE(factory)));
+                gst_object_unref(factory);
+            }
+        }
+    });
+    static struct Joiner {
+        ~Joiner() {
+            if (loader.joinable())
+                loader.join();
+        }
+    } joiner;
+}
 
 std::unique_ptr<Recorder> Recorder::start(const QString& path, QSize frameSize,
                                           const AudioSourceFactory& makeAudio, QString* error) {

@@ -49,6 +49,10 @@ public:
     // start (then no file is left).
     static std::unique_ptr<Recorder> start(const QString& path, QSize frameSize,
                                            const AudioSourceFactory& makeAudio, QString* error);
+    // Loads the encoders and the muxer on a thread of its own, so that the
+    // first recording starts without waiting for them. Harmless when repeated.
+    static void preload();
+
     // Finishes the recording when finish() was not called.
     ~Recorder();
     Recorder(const Recorder&) = delete;
