@@ -5,8 +5,9 @@
 // while previewing alone and while recording, and the recorded file's
 // duration (gst-discoverer-1.0) against the wall time of the recording.
 //
-//   record_camera [seconds=60] [--cameras N] [--moving] [--keep]
+//   record_camera [seconds=60] [--cameras N] [--resolution I] [--moving] [--keep]
 //   --cameras  records N virtual cameras at once (1 or 2)
+//   --resolution  the virtual cameras' resolution index (3: 1280x960, 0: 2592x1944)
 //   --moving   records a pretend real camera showing a moving pattern
 //              (GStreamer's videotestsrc) instead: every frame differs
 //   --keep     leaves the files in the temporary folder
@@ -69,11 +70,14 @@ int main(int argc, char** argv) {
     int cameras = 1;
     bool keep = false;
     bool moving = false;
+    int resolution = k1280x960;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--cameras") == 0 && i + 1 < argc)
             cameras = qBound(1, std::atoi(argv[++i]), 2);
         else if (std::strcmp(argv[i], "--keep") == 0)
             keep = true;
+        else if (std::strcmp(argv[i], "--resolution") == 0 && i + 1 < argc)
+            resolution = qBound(0, std::atoi(argv[++i]), 5);
         else if (std::strcmp(argv[i], "--moving") == 0)
             moving = true;
         else
@@ -87,7 +91,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no virtual cameras\n");
         return 1;
     }
-    int resolution = k1280x960;
     if (moving) {
         // Pretend real cameras lead the list, before the virtual ones.
         for (int i = 0; i < cameras; ++i) {
