@@ -65,6 +65,8 @@ const char* OrvGetAudioName(int audioIndex) {
 
 int OrvSetAudioDev(int audioIndex) {
     Engine* e = engine();
+    if (e && e->audioDevices().count() == 0) // a stored choice, passed on before any listing
+        listMicrophones(*e);
     return e && e->audioDevices().select(audioIndex) ? 0 : -1;
 }
 
