@@ -4,6 +4,8 @@
 #include <mutex>
 #include <string>
 
+struct Pix;
+
 namespace tesseract {
 class TessBaseAPI;
 }
@@ -32,10 +34,18 @@ private:
     bool startLocked(const std::string& modelFolder);
 
     std::mutex mutex;
-    std::unique_ptr<tesseract::TessBaseAPI> api;
+    // Two recognisers read the two halves of a page side by side; the second
+    // is optional (one core, or it could not start).
+    std::unique_ptr<tesseract::TessBaseAPI> readers[2];
     bool started = false;
     bool failed = false;
 };
+
+// Where a page picture can be cut into an upper and a lower part that each
+// hold whole text lines and about half the ink: the middle of a band of rows
+// free of ink across the whole width. -1 when there is none (skewed lines, a
+// dark desk edge across the page, too small a picture).
+int findMiddleGap(const Pix* gray);
 
 // Keeps OpenMP inside the recogniser to the calling thread. Tesseract's
 // parallel loops ask for more threads than a small machine has; on two cores
