@@ -9,8 +9,10 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "recognition/OcrService.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "ui_MainForm.h"
+#include <modaocr/ModaOCR.h>
 #include <orvcore/OrvCoreLib.h>
 
 #include <QCloseEvent>
@@ -56,6 +58,9 @@ MainForm::MainForm() : QDialog(nullptr) {
     appDir = platform::programFolder();
     strip = new ThumbnailStrip;
 
+    // The OCR engine, told the program folder with forward slashes.
+    fnInit(4, QByteArray(appDir).replace('\\', '/').constData());
+
     ui = new Ui::MainForm;
     ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/image/orv.png")));
@@ -95,6 +100,8 @@ MainForm::MainForm() : QDialog(nullptr) {
     barcodeDialog = new QBarcodeResultDlg(this);
     barcodeDialog->hide();
     createCaptureDialogs();
+    ocrService = new OcrService(this, [this] { return cfg.Language; });
+    ocrService->setExportExtension(ocrExtension);
     // The whiteboard and snapshot windows, after the settings (the board
     // takes the pen settings from them).
     initAnnotation();

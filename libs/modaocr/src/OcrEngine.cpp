@@ -46,6 +46,8 @@ OcrEngine& OcrEngine::instance() {
 }
 
 OcrEngine::~OcrEngine() {
+    if (starter.joinable())
+        starter.join();
     std::lock_guard<std::mutex> lock(mutex);
     for (auto& reader : readers)
         if (reader)
@@ -54,16 +56,23 @@ OcrEngine::~OcrEngine() {
 
 bool OcrEngine::start(const std::string& modelFolder) {
     std::lock_guard<std::mutex> lock(mutex);
-    return startLocked(modelFolder);
+    if (started || failed || starter.joinable())
+        return !failed;
+    models = modelFolder;
+    starter = std::thread([this] {
+        std::lock_guard<std::mutex> startLock(mutex);
+        startLocked();
+    });
+    return true;
 }
 
-bool OcrEngine::startLocked(const std::string& modelFolder) {
+bool OcrEngine::startLocked() {
     if (started || failed)
         return started;
     const unsigned cores = std::thread::hardware_concurrency();
     for (int i = 0; i < (cores >= 2 ? 2 : 1); ++i) {
         auto api = std::make_unique<tesseract::TessBaseAPI>();
-        if (api->Init(modelFolder.empty() ? nullptr : modelFolder.c_str(), kLanguages,
+        if (api->Init(models.empty() ? nullptr : models.c_str(), kLanguages,
                       tesseract::OEM_LSTM_ONLY) != 0)
             break;
         // Resolution is always given; no estimate lines on the console.
@@ -104,7 +113,7 @@ std::string OcrEngine::recognise(const char* path) {
     if (!page.gray)
         return {};
     std::lock_guard<std::mutex> lock(mutex);
-    if (!startLocked({}))
+    if (!startLocked())
         return {};
     Pix* pix = page.gray.get();
     const int cut = readers[1] ? findMiddleGap(pix) : -1;

@@ -3,6 +3,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 
 struct Pix;
 
@@ -18,9 +19,10 @@ class OcrEngine {
 public:
     static OcrEngine& instance();
 
-    // Starts the recogniser if it is not running yet; true when it runs.
+    // Starts the recogniser in the background if it is not running yet (the
+    // models take most of a second to load); the first page waits for it.
     // modelFolder: a folder holding chi_sim and eng models, or empty for the
-    // system's.
+    // system's. False when an earlier start has failed.
     bool start(const std::string& modelFolder);
 
     // The UTF-8 text of the picture file; empty when it cannot be read or
@@ -31,12 +33,14 @@ public:
 
 private:
     OcrEngine() = default;
-    bool startLocked(const std::string& modelFolder);
+    bool startLocked();
 
     std::mutex mutex;
     // Two recognisers read the two halves of a page side by side; the second
     // is optional (one core, or it could not start).
     std::unique_ptr<tesseract::TessBaseAPI> readers[2];
+    std::string models;
+    std::thread starter;
     bool started = false;
     bool failed = false;
 };

@@ -23,10 +23,11 @@
 extern "C" {
 #endif
 
-/* Starts the engine. appDir is the program's folder (forward slashes, ending
-   in '/'): a "tessdata" folder there is used in place of the system's models.
-   Returns 0 when the engine is ready, -1 when it could not start. mode is
-   accepted for compatibility and has no effect. */
+/* Starts the engine in the background and returns at once; the first
+   fnModaOCREx waits for it. appDir is the program's folder (forward slashes,
+   ending in '/'): a "tessdata" folder there is used in place of the system's
+   models. Returns 0, or -1 when an earlier start has failed. mode is accepted
+   for compatibility and has no effect. */
 MODAOCR_API int fnInit(int mode, const char* appDir);
 
 /* The text of the picture at imagePath (any format the engine reads: JPEG,
