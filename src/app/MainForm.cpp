@@ -9,9 +9,11 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "recognition/OcrService.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recording/RecordingSession.h"
 #include "ui_MainForm.h"
+#include <modaocr/ModaOCR.h>
 #include <orvcore/OrvCoreLib.h>
 
 #include <QCloseEvent>
@@ -57,6 +59,9 @@ MainForm::MainForm() : QDialog(nullptr) {
     appDir = platform::programFolder();
     strip = new ThumbnailStrip;
 
+    // The OCR engine, told the program folder with forward slashes.
+    fnInit(4, QByteArray(appDir).replace('\\', '/').constData());
+
     ui = new Ui::MainForm;
     ui->setupUi(this);
     setWindowIcon(QIcon(QStringLiteral(":/image/orv.png")));
@@ -97,6 +102,8 @@ MainForm::MainForm() : QDialog(nullptr) {
     barcodeDialog->hide();
     createCaptureDialogs();
     initRecording();
+    ocrService = new OcrService(this, [this] { return cfg.Language; });
+    ocrService->setExportExtension(ocrExtension);
     // The whiteboard and snapshot windows, after the settings (the board
     // takes the pen settings from them).
     initAnnotation();

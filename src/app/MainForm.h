@@ -24,6 +24,7 @@ class QBarcodeResultDlg;
 class QFingerShowDlg;
 class QMultiCapDialog;
 class ProfileName;
+class OcrService;
 class QSnapWidget;
 class QVisualizer;
 namespace capture {
@@ -309,6 +310,7 @@ private:
     QActionGroup* languageGroup = nullptr;
     QAction* actionChinese = nullptr;
     QAction* actionEnglish = nullptr;
+    OcrService* ocrService = nullptr; // OCR of the page and its result window
 };
 
 // The one main window of the process; set at the start of its construction.

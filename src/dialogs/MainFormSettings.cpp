@@ -2,6 +2,7 @@
 
 #include "app/MainForm.h"
 #include "dialogs/QSettingDlg.h"
+#include "recognition/OcrService.h"
 
 #include <orvcore/OrvCoreLib.h>
 
@@ -17,4 +18,5 @@ void MainForm::onSetting() {
     dialog.exec();
     cfg.audioIndex = values.audioIndex;
     ocrExtension = values.ocrExtension;
+    ocrService->setExportExtension(ocrExtension);
 }

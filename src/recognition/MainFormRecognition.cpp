@@ -1,9 +1,12 @@
-// Recognition commands: barcodes, OCR, ID cards, fingerprints. Not built yet.
+// Recognition commands: barcodes, OCR, ID cards, fingerprints. ID cards not
+// built yet.
 
 #include "app/MainForm.h"
 #include "recognition/BarcodeText.h"
+#include "recognition/OcrService.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recognition/QFingerShowDlg.h"
+#include "ui_MainForm.h"
 #include <orvcore/OrvCoreLib.h>
 
 void MainForm::onReadIDCard() {}
@@ -13,7 +16,9 @@ void MainForm::onReadBarcode() {
     barcodeDialog->show();
     barcodeDialog->raise();
 }
-void MainForm::onOCRVideo() {}
+void MainForm::onOCRVideo() {
+    ocrService->start(pair.main(), ui->pushButtonOCR);
+}
 void MainForm::onRecogIDCard() {}
 void MainForm::onFingerRecog() {
     if (!fingerDialog)

@@ -1,0 +1,131 @@
+#include "recognition/OcrService.h"
+
+#include "platform/Messages.h"
+#include "platform/Paths.h"
+#include "recognition/QOCRResultDlg.h"
+#include <modaocr/ModaOCR.h>
+#include <orvcore/OrvCoreLib.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Removes whatever is at path (a file, a link, an empty folder) without
+// following a link; true when nothing is there afterwards.
+bool clearPath(const QByteArray& path) {
+    struct stat st {};
+    if (lstat(path.constData(), &st) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(st.st_mode))
+        return rmdir(path.constData()) == 0;
+    return unlink(path.constData()) == 0;
+}
+
+// A picture the capture has just written: a regular, non-empty file, not a
+// link planted after the old file was removed.
+bool isCapturedPicture(const QByteArray& path) {
+    struct stat st {};
+    return lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
+}
+
+QByteArray recognise(const QByteArray& path) {
+    // The engine's settings are fixed; the text is copied at once.
+    return QByteArray(fnModaOCREx(path.constData(), 50, 0, 0.6f, 0.3f, 3.0f, 2.0f, false, false));
+}
+
+} // namespace
+
+OcrService::OcrService(QWidget* window, std::function<int()> lang)
+    : QObject(window), resultDialog(new QOCRResultDlg(window)), language(std::move(lang)) {
+    resultDialog->hide();
+    connect(&watcher, &QFutureWatcher<QByteArray>::finished, this, &OcrService::done);
+}
+
+OcrService::~OcrService() {
+    // A page still being read finishes on its own; its text is dropped.
+    if (running)
+        setBusy(busyTrigger, false);
+}
+
+void OcrService::setExportExtension(const QByteArray& extension) {
+    resultDialog->setExportExtension(extension);
+}
+
+QByteArray OcrService::imagePath() {
+    return platform::tempFolder() + "13.jpg";
+}
+
+bool OcrService::start(int cameraIndex, QAbstractButton* trigger) {
+    if (running)
+        return false;
+    const int lang = language ? language() : 0;
+    resultDialog->setLanguage(lang);
+    const QByteArray path = imagePath();
+    // A picture left from an earlier run must never be read as this one.
+    if (!clearPath(path)) {
+        showText(QString());
+        platform::showMessage(
+            lang == 1
+                ? QStringLiteral("The old OCR picture %1 cannot be removed; nothing was read.")
+                      .arg(platform::fromLocal(path))
+                : QStringLiteral("无法删除旧的识别图片 %1，未进行识别!")
+                      .arg(platform::fromLocal(path)),
+            QStringLiteral("提示"));
+        return false;
+    }
+    OrvCapture(cameraIndex, path.constData());
+    if (!isCapturedPicture(path)) {
+        showText(QString());
+        platform::showMessage(lang == 1 ? QStringLiteral("The capture failed; nothing was read.")
+                                        : QStringLiteral("拍照失败，未能识别!"),
+                              QStringLiteral("提示"));
+        return false;
+    }
+    running = true;
+    setBusy(trigger, true);
+    watcher.setFuture(QtConcurrent::run(recognise, path));
+    return true;
+}
+
+void OcrService::done() {
+    const QByteArray text = watcher.result();
+    running = false;
+    setBusy(busyTrigger, false);
+    showText(QString::fromUtf8(text));
+    emit finished();
+}
+
+void OcrService::setBusy(QAbstractButton* trigger, bool busy) {
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        busyTrigger = trigger;
+        if (trigger) {
+            idleText = trigger->text();
+            statusText = language && language() == 1 ? QStringLiteral("Reading…")
+                                                     : QStringLiteral("识别中…");
+            trigger->setText(statusText);
+            trigger->setEnabled(false);
+        }
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    if (trigger) {
+        // A language switch during the run has already put the right text.
+        if (trigger->text() == statusText)
+            trigger->setText(idleText);
+        trigger->setEnabled(true);
+    }
+    busyTrigger = nullptr;
+}
+
+void OcrService::showText(const QString& text) {
+    resultDialog->setOCRText(text);
+    resultDialog->show();
+    resultDialog->raise();
+}

@@ -1,0 +1,113 @@
+// The OCR engine: a rendered page of Chinese and English lines read back,
+// and files it cannot read.
+
+#include <modaocr/ModaOCR.h>
+
+#include "TextPage.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <vector>
+
+namespace {
+
+const char* read(const QString& path) {
+    return fnModaOCREx(path.toLocal8Bit().constData(), 50, 0, 0.6f, 0.3f, 3.0f, 2.0f, false, false);
+}
+
+QString withoutSpaces(QString s) {
+    s.remove(QRegularExpression(QStringLiteral("\\s")));
+    return s;
+}
+
+// Character edits (insert, delete, replace) from a to b.
+int editDistance(const QString& a, const QString& b) {
+    std::vector<int> row(size_t(b.size()) + 1);
+    for (int j = 0; j <= b.size(); ++j)
+        row[size_t(j)] = j;
+    for (int i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = i;
+        for (int j = 1; j <= b.size(); ++j) {
+            const int above = row[size_t(j)];
+            row[size_t(j)] = std::min(
+                {above + 1, row[size_t(j - 1)] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[size_t(b.size())];
+}
+
+} // namespace
+
+class TestModaOcr : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private slots:
+    void initTestCase() {
+        QVERIFY(dir.isValid());
+        QCOMPARE(fnInit(4, (QCoreApplication::applicationDirPath() + QLatin1Char('/')).toUtf8()),
+                 0);
+    }
+
+    // The camera's kind of file: a JPEG stating 300 dpi.
+    void readsChineseAndEnglishLines() {
+        const QStringList lines = {
+            QStringLiteral("文档摄像头拍摄的页面可以直接识别成文字。"),
+            QStringLiteral("请把需要识别的文件平放在摄像头下面。"),
+            QStringLiteral("The quick brown fox jumps over the lazy dog."),
+            QStringLiteral("识别结果可以编辑，也可以保存为文件。"),
+            QStringLiteral("Invoice 2024-0815: total amount 1,280.50 CNY"),
+            QStringLiteral("中华人民共和国居民身份证号码由十八位数字组成。"),
+        };
+        const QString path = dir.filePath(QStringLiteral("page.jpg"));
+        QVERIFY(textpage::render(lines).save(path, "JPEG", 90));
+
+        const QString text = QString::fromUtf8(read(path));
+        const QString expected = withoutSpaces(lines.join(QString()));
+        const int errors = editDistance(expected, withoutSpaces(text));
+        const double rate = double(errors) / double(expected.size());
+        if (rate >= 0.02)
+            qWarning().noquote() << "recognised:\n" << text;
+        QVERIFY2(rate < 0.02, qPrintable(QStringLiteral("character error rate %1").arg(rate)));
+        // Chinese is written without spaces between characters.
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral("\\p{Han} +\\p{Han}"))));
+        QVERIFY(text.contains(QStringLiteral("The quick brown fox")));
+    }
+
+    void unreadableFilesGiveEmptyText() {
+        QFile notPicture(dir.filePath(QStringLiteral("notes.jpg")));
+        QVERIFY(notPicture.open(QIODevice::WriteOnly));
+        notPicture.write("these bytes are no picture at all\n");
+        notPicture.close();
+        QFile empty(dir.filePath(QStringLiteral("empty.jpg")));
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        QDir(dir.path()).mkdir(QStringLiteral("folder.jpg"));
+
+        for (const QString& name : {QStringLiteral("missing.jpg"), QStringLiteral("notes.jpg"),
+                                    QStringLiteral("empty.jpg"), QStringLiteral("folder.jpg")}) {
+            const char* text = read(dir.filePath(name));
+            QVERIFY2(text != nullptr, qPrintable(name));
+            QCOMPARE(QByteArray(text), QByteArray());
+        }
+        const char* text = fnModaOCREx(nullptr, 50, 0, 0.6f, 0.3f, 3.0f, 2.0f, false, false);
+        QVERIFY(text != nullptr);
+        QCOMPARE(QByteArray(text), QByteArray());
+    }
+};
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    TestModaOcr test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_modaocr.moc"
