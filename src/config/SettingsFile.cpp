@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <variant>
 
 namespace config {
@@ -25,24 +26,49 @@ enum class Reader {
 
 constexpr int kShortBuffer = 10;
 constexpr int kTextBuffer = 260;
+constexpr int kIntBuffer = 30; // what the integer reader looks at
 
 using Field =
     std::variant<int Settings::*, bool Settings::*, QByteArray Settings::*, float Settings::*>;
+
+// The values a number may take, bounds included. A value read outside them,
+// or from a text that is not wholly that number, is replaced by the key's
+// missing-key value. Keys with the default range take what the reader gives.
+struct Range {
+    double low = -std::numeric_limits<double>::infinity();
+    double high = std::numeric_limits<double>::infinity();
+
+    bool limited() const { return std::isfinite(low) || std::isfinite(high); }
+    bool holds(double value) const { return value >= low && value <= high; }
+};
+
+constexpr Range kAny{};
+constexpr Range kColour{0, 255};
+constexpr Range kPercent{0, 100};
+constexpr Range kAtLeastOne{1, std::numeric_limits<int>::max()};
+// Seconds between timer captures: the timer counts milliseconds in an int.
+constexpr Range kIntervalSeconds{1, std::numeric_limits<int>::max() / 1000};
+// Scaling of captured pictures: the camera library takes up to 10; below 1/20
+// a page is no longer readable.
+constexpr Range kResizeRatio{0.05, 10};
 
 struct Key {
     const char* name;
     Reader reader;
     const char* missing; // value when the file exists but the key does not
     Field field;
+    Range range = kAny; // for int and float fields
     bool written = true;
 };
 
-// Every key, in the order in which it is read and written.
+// Every key, in the order in which it is read and written. Special values
+// inside a range are kept as read: skin 0 (the start-up style sheet stays),
+// language 2 (the texts the forms were built with).
 const Key kKeys[] = {
     {"DevIndex", Reader::Short, "0", &Settings::mainCameraIndex},
     {"AudioIndex", Reader::Short, "0", &Settings::audioIndex},
     {"Resolution", Reader::Short, "0", &Settings::resolutionIndex},
-    {"Pixtype", Reader::Short, "0", &Settings::colorMode},
+    {"Pixtype", Reader::Short, "0", &Settings::colorMode, {0, 2}},
     {"DPIIndex", Reader::Short, "2", &Settings::DPIIndex},
     {"RotateIndex", Reader::Short, "0", &Settings::rotateIndex},
     {"ScanSize", Reader::Short, "0", &Settings::scanSize},
@@ -50,42 +76,42 @@ const Key kKeys[] = {
     {"AutoCrop", Reader::Short, "0", &Settings::AutoCrop},
     {"Exposure", Reader::Short, "-3", &Settings::Exposure},
     {"AutoExp", Reader::Short, "1", &Settings::AutoExp},
-    {"JPGQuality", Reader::Short, "75", &Settings::JPGQuality},
+    {"JPGQuality", Reader::Short, "75", &Settings::JPGQuality, kPercent},
     {"WorkPath", Reader::Text, "", &Settings::workPath},
     {"DelBack", Reader::Short, "0", &Settings::DelBack},
     {"RotateAngle", Reader::Short, "0", &Settings::RotateAngle},
-    {"NameRule", Reader::Short, "0", &Settings::nameRule},
+    {"NameRule", Reader::Short, "0", &Settings::nameRule, {0, 3}},
     {"FileNameCount", Reader::Short, "0", &Settings::fileNameCounter},
-    {"FileNameNum", Reader::Short, "5", &Settings::fileNameDigits},
-    {"FileNameStep", Reader::Short, "1", &Settings::fileNameStep},
+    {"FileNameNum", Reader::Short, "5", &Settings::fileNameDigits, {1, 20}},
+    {"FileNameStep", Reader::Short, "1", &Settings::fileNameStep, {1, 100}},
     {"PrefixName", Reader::Text, "Image", &Settings::prefixName},
     {"WaterText", Reader::Text, "水印", &Settings::waterText},
-    {"WaterRed", Reader::Int, "255", &Settings::waterRed},
-    {"WaterGreen", Reader::Int, "0", &Settings::waterGreen},
-    {"WaterBlue", Reader::Int, "0", &Settings::waterBlue},
+    {"WaterRed", Reader::Int, "255", &Settings::waterRed, kColour},
+    {"WaterGreen", Reader::Int, "0", &Settings::waterGreen, kColour},
+    {"WaterBlue", Reader::Int, "0", &Settings::waterBlue, kColour},
     {"ShowWater", Reader::Int, "0", &Settings::showWater},
     {"ShowTimeWater", Reader::Int, "0", &Settings::showTimeWater},
-    {"HRatio", Reader::Int, "0", &Settings::waterHRatio},
-    {"VRatio", Reader::Int, "0", &Settings::waterVRatio},
-    {"ShowRatio", Reader::Int, "1", &Settings::ShowRatio, false},
+    {"HRatio", Reader::Int, "0", &Settings::waterHRatio, kPercent},
+    {"VRatio", Reader::Int, "0", &Settings::waterVRatio, kPercent},
+    {"ShowRatio", Reader::Int, "1", &Settings::ShowRatio, kAny, false},
     {"WaterMode", Reader::Int, "0", &Settings::waterMode},
-    {"WaterPos", Reader::Int, "0", &Settings::waterPos},
-    {"WaterAngle", Reader::Int, "0", &Settings::waterAngle},
+    {"WaterPos", Reader::Int, "0", &Settings::waterPos, {0, 4}},
+    {"WaterAngle", Reader::Int, "0", &Settings::waterAngle, {-90, 90}},
     {"OpenSub", Reader::Short, "0", &Settings::OpenSub},
     {"WaterFontSize", Reader::Int, "72", &Settings::waterFontSize},
     {"WaterFontFamily", Reader::Text, "宋体", &Settings::waterFontFamily},
-    {"UIIndex", Reader::Int, "1", &Settings::UIIndex},
-    {"rval", Reader::Int, "255", &Settings::rval},
-    {"gval", Reader::Int, "0", &Settings::gval},
-    {"bval", Reader::Int, "0", &Settings::bval},
-    {"Opcity", Reader::Int, "255", &Settings::Opcity},
-    {"LineWidth", Reader::Int, "5", &Settings::LineWidth},
-    {"Language", Reader::Int, "0", &Settings::Language},
+    {"UIIndex", Reader::Int, "1", &Settings::UIIndex, {0, 6}},
+    {"rval", Reader::Int, "255", &Settings::rval, kColour},
+    {"gval", Reader::Int, "0", &Settings::gval, kColour},
+    {"bval", Reader::Int, "0", &Settings::bval, kColour},
+    {"Opcity", Reader::Int, "255", &Settings::Opcity, {1, 255}},
+    {"LineWidth", Reader::Int, "5", &Settings::LineWidth, {1, 17}},
+    {"Language", Reader::Int, "0", &Settings::Language, {0, 2}},
     {"ResizeImage", Reader::Int, "0", &Settings::ResizeImage},
-    {"ResizeImageRatio", Reader::Ratio, "1.0", &Settings::ResizeImageRatio},
+    {"ResizeImageRatio", Reader::Ratio, "1.0", &Settings::ResizeImageRatio, kResizeRatio},
     {"MultiCapMode", Reader::Int, "0", &Settings::multiCapMode},
-    {"CapCount", Reader::Int, "9999", &Settings::captureLimit},
-    {"Interval", Reader::Int, "3", &Settings::captureInterval},
+    {"CapCount", Reader::Int, "9999", &Settings::captureLimit, kAtLeastOne},
+    {"Interval", Reader::Int, "3", &Settings::captureInterval, kIntervalSeconds},
 };
 
 bool isCSpace(char c) {
@@ -134,16 +160,64 @@ float toFloat(double value) {
 template <typename... Ts> struct Overloaded : Ts... { using Ts::operator()...; };
 template <typename... Ts> Overloaded(Ts...) -> Overloaded<Ts...>;
 
+int digitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return 36;
+}
+
+// The number text spells out as a whole: blanks, an optional sign, decimal
+// digits (or "0x" and hex digits where hex is allowed), blanks. Nothing when
+// there is anything else, no digit, or more than fits 32 bits.
+std::optional<qint64> wholeNumber(const QByteArray& text, bool hex) {
+    qsizetype i = 0, end = text.size();
+    while (i < end && isCSpace(text[i]))
+        ++i;
+    while (end > i && isCSpace(text[end - 1]))
+        --end;
+    const bool negative = i < end && text[i] == '-';
+    if (i < end && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    int base = 10;
+    if (hex && end - i > 2 && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i == end)
+        return std::nullopt;
+    qint64 value = 0;
+    for (; i < end; ++i) {
+        const int digit = digitValue(text[i]);
+        if (digit >= base)
+            return std::nullopt;
+        value = value * base + digit;
+        if (value > qint64(std::numeric_limits<quint32>::max()))
+            return std::nullopt;
+    }
+    return negative ? -value : value;
+}
+
 void readKey(const ProfileFile& file, const Key& key, Settings& s) {
     const QByteArray name(key.name);
     QByteArray text;
     int number = 0;
+    // Whether number is what its text says and not what a lenient parse made
+    // of it: "1e9" reads as 1, "4294967297" as 1 after wrapping.
+    bool exact = true;
     switch (key.reader) {
     case Reader::Short:
-        number = cAtoi(file.readString(kSection, name, key.missing, kShortBuffer));
+        text = file.readString(kSection, name, key.missing, kShortBuffer);
+        number = cAtoi(text);
+        exact = wholeNumber(text, false) == number;
         break;
     case Reader::Int:
         number = file.readInt(kSection, name, cAtoi(key.missing));
+        exact =
+            wholeNumber(file.readString(kSection, name, key.missing, kIntBuffer), true) == number;
         break;
     case Reader::Text:
     case Reader::Ratio:
@@ -151,10 +225,16 @@ void readKey(const ProfileFile& file, const Key& key, Settings& s) {
         break;
     }
     std::visit(Overloaded{
-                   [&](int Settings::*f) { s.*f = number; },
+                   [&](int Settings::*f) {
+                       const bool keep = !key.range.limited() || (exact && key.range.holds(number));
+                       s.*f = keep ? number : cAtoi(key.missing);
+                   },
                    [&](bool Settings::*f) { s.*f = number != 0; },
                    [&](QByteArray Settings::*f) { s.*f = text; },
-                   [&](float Settings::*f) { s.*f = toFloat(cAtof(text)); },
+                   [&](float Settings::*f) {
+                       const float ratio = toFloat(cAtof(text));
+                       s.*f = key.range.holds(double(ratio)) ? ratio : toFloat(cAtof(key.missing));
+                   },
                },
                key.field);
 }

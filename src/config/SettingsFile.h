@@ -15,7 +15,11 @@ QString profilePath(const QString& documentsDir);
 // Reads every key into `s`. When the file does not exist, returns false and
 // leaves `s` as it is (the values for "no file" are Settings' initialisers).
 // Otherwise a missing key takes its own default, which may differ from the
-// initialiser, a negative DevIndex becomes 0, and the result is true.
+// initialiser, a negative DevIndex becomes 0, and the result is true. A number
+// outside the range its setting allows (counter step 1..100, JPEG quality
+// 0..100, skin 0..6, a finite resize ratio 0.05..10, ...) takes the key's
+// default as well, so that the file is corrected when it is next written;
+// values inside their range, special ones included, stay as read.
 bool readSettings(const QString& path, Settings& s);
 
 // Creates the file, empty, when it does not exist. False when that fails.

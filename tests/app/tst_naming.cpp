@@ -32,6 +32,8 @@ private slots:
     void automaticNames_data();
     void automaticNames();
     void automaticCountsUpAndShowsTheCounter();
+    void storedStepOutsideItsRangeLosesNoCapture_data();
+    void storedStepOutsideItsRangeLosesNoCapture();
     void multiPagePdfStartsANewDocumentAtAFreeName();
     void dateNamesWithinOneSecondGetSuffixes();
     void barcodeNamingTakesTheFirstElement_data();
@@ -80,6 +82,29 @@ void TestNaming::automaticCountsUpAndShowsTheCounter() {
     QCOMPARE(form->settings().fileNameCounter, 13);
     form.reset();
     QVERIFY(env.readProfile().contains("FileNameCount=13"));
+}
+
+void TestNaming::storedStepOutsideItsRangeLosesNoCapture_data() {
+    QTest::addColumn<QByteArray>("step");
+    QTest::newRow("zero") << QByteArray("0");
+    QTest::newRow("negative") << QByteArray("-1");
+    QTest::newRow("too large") << QByteArray("101");
+}
+
+// A hand-edited step would name captures alike or walk back over names of
+// earlier sessions: the default step is used, shown and written back instead.
+void TestNaming::storedStepOutsideItsRangeLosesNoCapture() {
+    QFETCH(QByteArray, step);
+    env.writeProfile("FileNameCount=4\nFileNameStep=" + step + "\nJPGQuality=1e9\n");
+    auto form = env.makeForm();
+    QCOMPARE(form->widgets()->lineEditFileNameStep->text(), QStringLiteral("1"));
+    const QByteArray folder = form->imageFolderPath();
+    QCOMPARE(form->BuildCapturePath(), folder + "/Image00004.jpg");
+    QCOMPARE(form->BuildCapturePath(), folder + "/Image00005.jpg");
+    QCOMPARE(form->BuildCapturePath(), folder + "/Image00006.jpg");
+    form.reset();
+    QVERIFY(env.readProfile().contains("\nFileNameStep=1\n"));
+    QVERIFY(env.readProfile().contains("\nJPGQuality=75\n"));
 }
 
 void TestNaming::multiPagePdfStartsANewDocumentAtAFreeName() {

@@ -13,6 +13,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <functional>
@@ -122,6 +124,55 @@ const QList<KeyCase>& keyCases() {
     return cases;
 }
 
+// The numbers each checked key allows, bounds included; a value outside, or a
+// text that is not wholly a number, reads as the key's missing-key value.
+struct Bound {
+    const char* key;
+    double low;
+    double high;
+};
+
+const QList<Bound>& bounds() {
+    static const QList<Bound> list = {
+        {"Pixtype", 0, 2},
+        {"JPGQuality", 0, 100},
+        {"NameRule", 0, 3},
+        {"FileNameNum", 1, 20},
+        {"FileNameStep", 1, 100},
+        {"WaterRed", 0, 255},
+        {"WaterGreen", 0, 255},
+        {"WaterBlue", 0, 255},
+        {"HRatio", 0, 100},
+        {"VRatio", 0, 100},
+        {"WaterPos", 0, 4},
+        {"WaterAngle", -90, 90},
+        {"UIIndex", 0, 6},
+        {"rval", 0, 255},
+        {"gval", 0, 255},
+        {"bval", 0, 255},
+        {"Opcity", 1, 255},
+        {"LineWidth", 1, 17},
+        {"Language", 0, 2},
+        {"CapCount", 1, INT_MAX},
+        {"Interval", 1, INT_MAX / 1000},
+        {"ResizeImageRatio", 0.05, 10},
+    };
+    return list;
+}
+
+bool bounded(const char* key) {
+    return std::any_of(bounds().begin(), bounds().end(),
+                       [&](const Bound& b) { return qstrcmp(b.key, key) == 0; });
+}
+
+const KeyCase& keyCase(const char* key) {
+    for (const KeyCase& c : keyCases()) {
+        if (qstrcmp(c.key, key) == 0)
+            return c;
+    }
+    qFatal("no key %s", key);
+}
+
 // A file holding every key with its present text.
 QByteArray fileWithAllKeys() {
     QByteArray content = kHeader;
@@ -198,6 +249,8 @@ private slots:
     void profilePathJoinsDocuments();
     void negativeDevIndexBecomesZero();
     void jpgQualityOfThirteenDigitsKeepsNine();
+    void valuesOutsideTheirRange_data();
+    void valuesOutsideTheirRange();
     void ratioWrittenWithFourDecimals();
     void showRatioIsKeptButNeverWritten();
     void roundTripKeepsEveryOtherByte();
@@ -411,13 +464,13 @@ void TestProfile::keyReader_data() {
         QByteArray text;
         QVariant expected;
         switch (c.reader) {
-        case S10:
-            text = flag ? "0x1" : "1234567890";
-            expected = flag ? B(false) : I(123456789);
+        case S10: // a checked key gets a text whose cut value it allows
+            text = flag ? "0x1" : bounded(c.key) ? "0000000012" : "1234567890";
+            expected = flag ? B(false) : bounded(c.key) ? I(1) : I(123456789);
             break;
         case INT:
-            text = flag ? "0x1" : "1234567890";
-            expected = flag ? B(true) : I(1234567890);
+            text = flag ? "0x1" : bounded(c.key) ? "0x1" : "1234567890";
+            expected = flag ? B(true) : bounded(c.key) ? I(1) : I(1234567890);
             break;
         case S260:
             text = QByteArray(300, 'p');
@@ -519,10 +572,91 @@ void TestProfile::negativeDevIndexBecomesZero() {
 }
 
 void TestProfile::jpgQualityOfThirteenDigitsKeepsNine() {
-    writeFile(path(), kHeader + "JPGQuality=1234567890123\n");
+    writeFile(path(), kHeader + "JPGQuality=0000000901234\n");
     Settings s;
     QVERIFY(config::readSettings(path(), s));
-    QCOMPARE(s.JPGQuality, 123456789);
+    QCOMPARE(s.JPGQuality, 90);
+    // 123456789 is no quality: the default instead.
+    writeFile(path(), kHeader + "JPGQuality=1234567890123\n");
+    QVERIFY(config::readSettings(path(), s));
+    QCOMPARE(s.JPGQuality, 75);
+}
+
+// Every checked key below, at and above its bounds, and the values of damaged
+// or hostile files: what is read, and what is written back.
+void TestProfile::valuesOutsideTheirRange_data() {
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QVariant>("expected");
+    QTest::addColumn<QByteArray>("written");
+    const auto row = [](const char* key, const QByteArray& text, bool kept) {
+        const KeyCase& c = keyCase(key);
+        const bool ratio = c.reader == RATIO;
+        const QVariant value = ratio ? F(text.toFloat()) : I(text.trimmed().toInt(nullptr, 0));
+        const QVariant expected = kept ? value : c.missing;
+        const QByteArray written = ratio ? QByteArray::number(expected.toDouble(), 'f', 4)
+                                         : QByteArray::number(expected.toInt());
+        QTest::addRow("%s=%s", key, text.constData())
+            << QByteArray(key) << text << expected << written;
+    };
+    for (const Bound& b : bounds()) {
+        const bool ratio = keyCase(b.key).reader == RATIO;
+        const double step = ratio ? 0.01 : 1;
+        const auto text = [&](double v) {
+            return ratio ? QByteArray::number(v) : QByteArray::number(qint64(v));
+        };
+        row(b.key, text(b.low - step), false);
+        row(b.key, text(b.low), true);
+        row(b.key, text(b.high), true);
+        if (b.high < INT_MAX)
+            row(b.key, text(b.high + step), false);
+    }
+    // Counter steps that would name several captures alike or walk back.
+    row("FileNameStep", "0", false);
+    row("FileNameStep", "-3", false);
+    // Values a lenient parse turns into allowed ones.
+    row("JPGQuality", "1e9", false);
+    row("JPGQuality", "50%", false);
+    row("JPGQuality", "", false);
+    row("WaterRed", "4294967296", false); // wraps to 0
+    row("WaterRed", "99999999999999999999", false);
+    row("CapCount", "2147483648", false); // wraps to INT_MIN
+    // Values a hand-edited file may hold that are fine as they are.
+    row("JPGQuality", " 90 ", true);
+    row("WaterRed", "0x10", true);
+    row("Language", "7", false);
+    row("UIIndex", "-3", false);
+    row("UIIndex", "99999", false);
+    row("WaterAngle", "100000", false);
+    row("Opcity", "-1", false);
+    row("LineWidth", "-5", false);
+    row("FileNameNum", "-5", false);
+    row("CapCount", "-1", false);
+    row("Interval", "-1", false);
+    row("Interval", "2147484", false); // too many milliseconds for a timer
+    row("ResizeImageRatio", "nan", false);
+    row("ResizeImageRatio", "inf", false);
+    row("ResizeImageRatio", "-3", false);
+    row("ResizeImageRatio", "1e-9", false);
+    row("ResizeImageRatio", "1e39", false);
+}
+
+void TestProfile::valuesOutsideTheirRange() {
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, text);
+    QFETCH(QVariant, expected);
+    QFETCH(QByteArray, written);
+    const KeyCase& c = keyCase(key.constData());
+    writeFile(path(), kHeader + key + "=" + text + "\n");
+    Settings s;
+    QVERIFY(config::readSettings(path(), s));
+    if (c.reader == RATIO)
+        QCOMPARE(c.get(s).toFloat(), expected.toFloat());
+    else
+        QCOMPARE(c.get(s), expected);
+    QVERIFY(config::writeSettings(path(), s));
+    const QByteArray file = readAll(path());
+    QVERIFY2(file.contains("\n" + key + "=" + written + "\n"), file.constData());
 }
 
 void TestProfile::ratioWrittenWithFourDecimals() {

@@ -107,6 +107,7 @@ GstBusSyncReply onMonitorMessage(GstBus*, GstMessage* message, gpointer data) {
         }
         gst_object_unref(device);
     }
+    gst_message_unref(message); // a handler that drops a message owns it
     return GST_BUS_DROP;
 }
 

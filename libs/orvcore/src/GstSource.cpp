@@ -165,6 +165,9 @@ GstBusSyncReply onBusMessage(GstBus*, GstMessage* message, gpointer data) {
     default:
         break;
     }
+    // A handler that drops a message owns it. Every message holds its source
+    // element, so one not released keeps the whole pipeline alive.
+    gst_message_unref(message);
     return GST_BUS_DROP; // nothing piles up on the bus
 }
 

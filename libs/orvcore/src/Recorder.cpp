@@ -134,7 +134,12 @@ bool addChain(GstElement* bin, std::initializer_list<GstElement*> chain, QString
 // Only the messages the recorder waits for stay on the bus.
 GstBusSyncReply keepEndings(GstBus*, GstMessage* message, gpointer) {
     const GstMessageType type = GST_MESSAGE_TYPE(message);
-    return type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR ? GST_BUS_PASS : GST_BUS_DROP;
+    if (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR)
+        return GST_BUS_PASS;
+    // A handler that drops a message owns it; each one holds its source
+    // element, so one not released keeps the whole pipeline alive.
+    gst_message_unref(message);
+    return GST_BUS_DROP;
 }
 
 QString errorText(GstMessage* message) {
