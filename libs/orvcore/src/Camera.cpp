@@ -132,8 +132,8 @@ void Camera::onFrame(const QImage& frame) {
         m_watcher->submit(shown);
 }
 
-void Camera::setWatermark(std::shared_ptr<const capture::WatermarkSpec> spec) {
-    m_watermark = std::move(spec);
+void Camera::setWatermark(std::shared_ptr<const capture::WatermarkSpec> stamp) {
+    m_watermark = std::move(stamp);
     if (m_view)
         m_view->setWatermark(m_watermark);
 }

@@ -83,7 +83,7 @@ public:
 
     // The watermark stamped into captures and drawn over the live picture;
     // null for none.
-    void setWatermark(std::shared_ptr<const capture::WatermarkSpec> spec);
+    void setWatermark(std::shared_ptr<const capture::WatermarkSpec> stamp);
     std::shared_ptr<const capture::WatermarkSpec> watermark() const { return m_watermark; }
 
     // Automatic capture: while on, each page turned in the picture calls the

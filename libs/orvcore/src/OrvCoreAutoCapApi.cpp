@@ -45,20 +45,20 @@ int OrvAddWaterMark(int cameraIndex, int mode, const _WATERMARKPARAM* param) {
     Camera* cam = cameraAt(cameraIndex);
     if (!cam || !param)
         return -1;
-    auto spec = std::make_shared<WatermarkSpec>();
-    spec->text = textField(param->text, sizeof param->text);
-    spec->fontFamily = textField(param->fontName, sizeof param->fontName);
-    spec->fontSize = param->fontSize > 0 ? param->fontSize : 72;
-    spec->colour = QColor(param->red, param->green, param->blue, param->opacity);
-    spec->angle = qBound(-90, int(param->angle), 90);
-    spec->withTime = mode == 5;
-    spec->fixedPlace = param->fixedPosition != 0;
-    spec->place = qBound(0, int(param->position), 4);
+    auto stamp = std::make_shared<WatermarkSpec>();
+    stamp->text = textField(param->text, sizeof param->text);
+    stamp->fontFamily = textField(param->fontName, sizeof param->fontName);
+    stamp->fontSize = param->fontSize > 0 ? param->fontSize : 72;
+    stamp->colour = QColor(param->red, param->green, param->blue, param->opacity);
+    stamp->angle = qBound(-90, int(param->angle), 90);
+    stamp->withTime = mode == 5;
+    stamp->fixedPlace = param->fixedPosition != 0;
+    stamp->place = qBound(0, int(param->position), 4);
     const QSize frame = cam->frameSize();
     if (!frame.isEmpty())
-        spec->offset = QPointF(qBound(0.0, double(param->x) / frame.width(), 1.0),
+        stamp->offset = QPointF(qBound(0.0, double(param->x) / frame.width(), 1.0),
                                qBound(0.0, double(param->y) / frame.height(), 1.0));
-    cam->setWatermark(std::move(spec));
+    cam->setWatermark(std::move(stamp));
     return 0;
 }
 

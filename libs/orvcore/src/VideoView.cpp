@@ -131,8 +131,8 @@ void VideoView::paint(QWidget* widget) {
     paintOverlays(p, layout);
 }
 
-void VideoView::setWatermark(std::shared_ptr<const capture::WatermarkSpec> spec) {
-    m_watermark = std::move(spec);
+void VideoView::setWatermark(std::shared_ptr<const capture::WatermarkSpec> stamp) {
+    m_watermark = std::move(stamp);
     requestRepaint();
 }
 

@@ -61,7 +61,7 @@ public:
 
     // GUI thread. The watermark drawn over the picture as captures stamp it;
     // null for none.
-    void setWatermark(std::shared_ptr<const capture::WatermarkSpec> spec);
+    void setWatermark(std::shared_ptr<const capture::WatermarkSpec> stamp);
 
     // Any thread. Offers a new full-size frame to the view.
     void submitFrame(const QImage& frame);

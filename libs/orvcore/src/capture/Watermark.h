@@ -42,16 +42,16 @@ struct WatermarkSpec {
 
 // Where the watermark's rotated text lands in a picture of pictureSize;
 // referenceSide is the shorter side of the frame the picture comes from.
-QRectF watermarkBounds(QSize pictureSize, int referenceSide, const WatermarkSpec& spec,
+QRectF watermarkBounds(QSize pictureSize, int referenceSide, const WatermarkSpec& stamp,
                        const QDateTime& now);
 
 // Draws the watermark with p, whose coordinates are those of a picture of
 // pictureSize.
-void paintWatermark(QPainter& p, QSize pictureSize, int referenceSide, const WatermarkSpec& spec,
+void paintWatermark(QPainter& p, QSize pictureSize, int referenceSide, const WatermarkSpec& stamp,
                     const QDateTime& now);
 
 // The picture with the watermark stamped in (RGB32).
-QImage stampWatermark(const QImage& picture, int referenceSide, const WatermarkSpec& spec,
+QImage stampWatermark(const QImage& picture, int referenceSide, const WatermarkSpec& stamp,
                       const QDateTime& now);
 
 } // namespace orv::capture
