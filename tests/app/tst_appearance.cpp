@@ -11,6 +11,7 @@
 #include "dialogs/QSettingDlg.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recognition/QFingerShowDlg.h"
+#include "recognition/QOCRResultDlg.h"
 #include "shell/Contrast.h"
 #include "shell/QOrvAbout.h"
 #include "shell/QSetUIDlg.h"
@@ -310,6 +311,7 @@ void TestAppearance::textsFitInEverySkinAndLanguage() {
             QSetUIDlg chooser;
             QOrvAbout about(language);
             QBarcodeResultDlg barcode;
+            QOCRResultDlg ocr;
             QLineWidthDlg lineWidth;
             QSetOpcityDlg opacity;
             ProfileName watermark{WatermarkSettings()};
@@ -321,9 +323,9 @@ void TestAppearance::textsFitInEverySkinAndLanguage() {
             lineWidth.applyLanguage(language);
             opacity.applyLanguage(language);
             watermark.applyLanguage(language);
-            for (QDialog* d :
-                 std::initializer_list<QDialog*>{&settings, &chooser, &about, &barcode, &lineWidth,
-                                                 &opacity, &watermark, &multi, &finger}) {
+            for (QDialog* d : std::initializer_list<QDialog*>{&settings, &chooser, &about, &barcode,
+                                                              &ocr, &lineWidth, &opacity,
+                                                              &watermark, &multi, &finger}) {
                 d->show();
                 QCoreApplication::processEvents();
                 for (const QString& p : problemsIn(d))
