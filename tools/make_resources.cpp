@@ -8,6 +8,8 @@
 // image/pencil.png (glyphs of the icon font and drawn shapes), and
 // resources.qrc listing them.
 
+#include "shell/Contrast.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -51,15 +53,27 @@ QString css(const QColor& c) {
 }
 
 QString fillTemplate(QString text, const Skin& s) {
-    // Dark text on light theme colours, white on the others.
-    const double luminance =
-        (0.299 * s.button.red() + 0.587 * s.button.green() + 0.114 * s.button.blue()) / 255.0;
-    text.replace(QStringLiteral("{{buttonText}}"),
-                 luminance > 0.65 ? QStringLiteral("#3A2A30") : QStringLiteral("#FFFFFF"));
-    text.replace(QStringLiteral("{{button}}"), css(s.button));
-    text.replace(QStringLiteral("{{buttonLight}}"), css(s.button.lighter(125)));
-    text.replace(QStringLiteral("{{buttonDark}}"), css(s.button.darker(120)));
-    text.replace(QStringLiteral("{{buttonDarker}}"), css(s.button.darker(145)));
+    // White text on the theme colour, dark text on light theme colours. The
+    // button faces are shades of the theme colour dark (or light) enough for
+    // the text to read at 4.5:1 on every state, the lighter top of the
+    // gradient included.
+    const QColor white(0xFF, 0xFF, 0xFF);
+    const QColor dark(0x3A, 0x2A, 0x30);
+    const QColor textColour =
+        contrast::ratio(s.button, dark) > 2 * contrast::ratio(s.button, white) ? dark : white;
+    const QColor face = contrast::shadeFor(s.button, textColour, contrast::kText + 0.6);
+    const auto shade = [&](const QColor& c) {
+        return css(contrast::shadeFor(c, textColour, contrast::kText + 0.1));
+    };
+    // Toolbar glyphs on the light face of the view buttons (#E6E6E6, #D2D2D2
+    // under the pointer).
+    const QColor glyph = contrast::shadeFor(s.button, QColor(0xD2, 0xD2, 0xD2), contrast::kText);
+    text.replace(QStringLiteral("{{buttonText}}"), css(textColour));
+    text.replace(QStringLiteral("{{glyph}}"), css(glyph));
+    text.replace(QStringLiteral("{{buttonLight}}"), shade(face.lighter(125)));
+    text.replace(QStringLiteral("{{buttonDarker}}"), shade(face.darker(145)));
+    text.replace(QStringLiteral("{{buttonDark}}"), shade(face.darker(120)));
+    text.replace(QStringLiteral("{{button}}"), css(face));
     text.replace(QStringLiteral("{{titleTop}}"), css(s.titleTop));
     text.replace(QStringLiteral("{{titleBottom}}"), css(s.titleBottom));
     text.replace(QStringLiteral("{{border}}"), css(s.border));
@@ -360,18 +374,21 @@ int main(int argc, char* argv[]) {
         files << rel;
     }
 
-    bool ok = save(checkBox(false), out, QStringLiteral("checkbox_unchecked.png"), files) &&
-              save(checkBox(true), out, QStringLiteral("checkbox_checked.png"), files) &&
-              save(radio(false), out, QStringLiteral("radio_normal.png"), files) &&
-              save(radio(true), out, QStringLiteral("radio_selected.png"), files) &&
-              save(arrow(12, 0, QColor(0x50, 0x50, 0x50)), out, QStringLiteral("array_down.png"),
-                   files) &&
-              save(arrow(10, 180, frame), out, QStringLiteral("scroll_up.png"), files) &&
-              save(arrow(10, 0, frame), out, QStringLiteral("scroll_down.png"), files) &&
-              save(arrow(10, 90, frame), out, QStringLiteral("scroll_left.png"), files) &&
-              save(arrow(10, -90, frame), out, QStringLiteral("scroll_right.png"), files) &&
-              save(appIcon(), out, QStringLiteral("orv.png"), files) &&
-              markImages(QString::fromLocal8Bit(argv[3]), out, files);
+    bool ok =
+        save(checkBox(false), out, QStringLiteral("checkbox_unchecked.png"), files) &&
+        save(checkBox(true), out, QStringLiteral("checkbox_checked.png"), files) &&
+        save(radio(false), out, QStringLiteral("radio_normal.png"), files) &&
+        save(radio(true), out, QStringLiteral("radio_selected.png"), files) &&
+        save(arrow(12, 0, QColor(0x50, 0x50, 0x50)), out, QStringLiteral("array_down.png"),
+             files) &&
+        save(arrow(8, 180, QColor(0x40, 0x40, 0x40)), out, QStringLiteral("spin_up.png"), files) &&
+        save(arrow(8, 0, QColor(0x40, 0x40, 0x40)), out, QStringLiteral("spin_down.png"), files) &&
+        save(arrow(10, 180, frame), out, QStringLiteral("scroll_up.png"), files) &&
+        save(arrow(10, 0, frame), out, QStringLiteral("scroll_down.png"), files) &&
+        save(arrow(10, 90, frame), out, QStringLiteral("scroll_left.png"), files) &&
+        save(arrow(10, -90, frame), out, QStringLiteral("scroll_right.png"), files) &&
+        save(appIcon(), out, QStringLiteral("orv.png"), files) &&
+        markImages(QString::fromLocal8Bit(argv[3]), out, files);
     if (!ok)
         return 1;
 

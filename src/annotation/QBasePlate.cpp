@@ -5,10 +5,14 @@
 #include "annotation/TextBoxGeometry.h"
 #include "config/Settings.h"
 
+#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
+#include <QTextLayout>
 
 namespace {
 QCursor imageCursor(const QString& resource) {
@@ -139,6 +143,23 @@ void QBasePlate::openTextBox(QPoint p) {
     m_textEdit->setFocus();
 }
 
+QPoint QBasePlate::paintedTextOffset() const {
+    // Where the edit shows its first line (its frame, the document margin and
+    // the line's ascent), against where the text shape paints it.
+    const QTextDocument* doc = m_textEdit->document();
+    const QFontMetricsF edited(m_textEdit->font());
+    qreal left = doc->documentMargin();
+    qreal baseline = doc->documentMargin() + edited.ascent();
+    if (const QTextLayout* layout = doc->firstBlock().layout(); layout && layout->lineCount() > 0) {
+        const QTextLine line = layout->lineAt(0);
+        left = layout->position().x() + line.x();
+        baseline = layout->position().y() + line.y() + line.ascent();
+    }
+    const QPoint viewport = m_textEdit->viewport()->geometry().topLeft();
+    return textbox::textOffset(viewport.x() + left, viewport.y() + baseline,
+                               QFontMetricsF(ShapeText::textFont()).ascent());
+}
+
 void QBasePlate::setTextItemContent() {
     auto* text = dynamic_cast<ShapeText*>(m_current);
     if (m_textEdit) {
@@ -149,7 +170,7 @@ void QBasePlate::setTextItemContent() {
             m_textBox->resize(size);
             const QRect box = m_textBox->geometry().translated(-boxOffset());
             if (text)
-                text->setRect(textbox::shapeRect(box, m_textEdit->font().pointSize()));
+                text->setRect(textbox::shapeRect(box, paintedTextOffset()));
         }
     }
     if (text)

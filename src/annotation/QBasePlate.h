@@ -77,6 +77,7 @@ private:
     void discard(AbstractShape* shape);
     void openTextBox(QPoint p);
     QPoint boxOffset() const;
+    QPoint paintedTextOffset() const;
     void shapesChanged();
 
     Settings* m_settings = nullptr;

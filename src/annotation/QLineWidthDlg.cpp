@@ -9,7 +9,7 @@ QLineWidthDlg::QLineWidthDlg(QWidget* parent) : QDialog(parent) {
     resize(234, 153);
     label = new QLabel(this);
     label->setObjectName(QStringLiteral("label"));
-    label->setGeometry(50, 41, 54, 16);
+    label->setGeometry(16, 41, 88, 20);
     comboBoxLineWidth = new QComboBox(this);
     comboBoxLineWidth->setObjectName(QStringLiteral("comboBoxLineWidth"));
     comboBoxLineWidth->setGeometry(110, 41, 69, 20);

@@ -12,12 +12,12 @@ QSetOpcityDlg::QSetOpcityDlg(QWidget* parent) : QDialog(parent) {
     label->setGeometry(30, 51, 41, 16);
     horizontalSliderOpcity = new QSlider(Qt::Horizontal, this);
     horizontalSliderOpcity->setObjectName(QStringLiteral("horizontalSliderOpcity"));
-    horizontalSliderOpcity->setGeometry(80, 50, 191, 19);
+    horizontalSliderOpcity->setGeometry(80, 50, 185, 19);
     horizontalSliderOpcity->setRange(1, 255);
     horizontalSliderOpcity->setValue(255);
     labelOpcity = new QLabel(this);
     labelOpcity->setObjectName(QStringLiteral("labelOpcity"));
-    labelOpcity->setGeometry(280, 50, 31, 16);
+    labelOpcity->setGeometry(270, 50, 40, 16);
     labelOpcity->setFrameShape(QFrame::Box);
     pushButtonOK = new QPushButton(this);
     pushButtonOK->setObjectName(QStringLiteral("pushButtonOK"));

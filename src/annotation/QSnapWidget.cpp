@@ -29,6 +29,9 @@ void QSnapWidget::mousePressEvent(QMouseEvent*) {
 }
 
 void QSnapWidget::mouseReleaseEvent(QMouseEvent*) {
+    // A click shorter than the hold captures nothing: the drag starts only
+    // while the button is still down, so it never sticks to a free pointer.
+    holdTimer.stop();
     setCursor(Qt::OpenHandCursor);
 }
 

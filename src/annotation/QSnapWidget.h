@@ -6,7 +6,8 @@
 // The snapshot window: the live picture in a small window in the corner of
 // the screen. Holding the mouse button on it for 300 ms captures the picture
 // to "Image%05d.jpg" in the temporary folder and starts a drag of that file,
-// so that it can be dropped into another program. A double click (or Esc)
+// so that it can be dropped into another program; a shorter click does
+// nothing. A double click (or Esc)
 // brings the main window back.
 class QSnapWidget : public QDialog {
     Q_OBJECT
@@ -27,7 +28,7 @@ signals:
     void captureFailed();
 
 public slots:
-    // 300 ms after a press: capture and drag.
+    // 300 ms after a press whose button is still down: capture and drag.
     void mouseClick();
     // Leaves snapshot mode (also Esc and a close by the window system).
     void reject() override;

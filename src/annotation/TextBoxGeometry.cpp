@@ -1,5 +1,7 @@
 #include "annotation/TextBoxGeometry.h"
 
+#include <QtGlobal>
+
 namespace textbox {
 
 QSize editSize(qreal documentWidth, qreal documentHeight, int frameWidth) {
@@ -10,13 +12,12 @@ QSize editSize(qreal documentWidth, qreal documentHeight, int frameWidth) {
     return QSize(width, height);
 }
 
-int textOffset(int pointSize) {
-    return 11 + (pointSize - 25) * 7 / 40;
+QPoint textOffset(qreal textLeft, qreal firstBaseline, qreal paintAscent) {
+    return QPoint(qRound(textLeft), qRound(firstBaseline - paintAscent));
 }
 
-QRect shapeRect(const QRect& box, int pointSize) {
-    const int d = textOffset(pointSize);
-    return QRect(QPoint(box.left() + 6, box.top() + d), QPoint(box.right() + 6, box.bottom() + d));
+QRect shapeRect(const QRect& box, QPoint offset) {
+    return box.translated(offset);
 }
 
 QRect initialBox(QPoint p) {

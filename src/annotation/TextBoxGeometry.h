@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <QSize>
 
@@ -15,13 +16,15 @@ constexpr int kInitialHeight = 30;
 // both sides, truncated; never narrower than 100 pixels.
 QSize editSize(qreal documentWidth, qreal documentHeight, int frameWidth);
 
-// Vertical offset of the painted text for an edit font of pointSize points:
-// 11 + (p - 25) * 7 / 40 in integer arithmetic truncating toward zero.
-int textOffset(int pointSize);
+// Where the text shape's rectangle lies relative to the box, so that the
+// painted text covers the edit's: the edit's text starts textLeft pixels
+// into the box with its first baseline firstBaseline pixels down, and the
+// shape paints its first line paintAscent pixels above its baseline.
+QPoint textOffset(qreal textLeft, qreal firstBaseline, qreal paintAscent);
 
-// The text shape's rectangle for a box with that geometry: the corners
-// (left + 6, top + d) and (right + 6, bottom + d).
-QRect shapeRect(const QRect& box, int pointSize);
+// The text shape's rectangle for a box with that geometry: the box moved by
+// the offset.
+QRect shapeRect(const QRect& box, QPoint offset);
 
 // The box's first geometry for a press at p: 100 x 30 at p - (2, 2).
 QRect initialBox(QPoint p);

@@ -11,7 +11,10 @@
 #include <orvcore/OrvCoreLib.h>
 
 #include <QMoveEvent>
+#include <QPushButton>
 #include <QResizeEvent>
+
+#include <algorithm>
 
 namespace {
 QList<QPushButton*> actionButtons(Ui::MainForm* ui) {
@@ -20,13 +23,21 @@ QList<QPushButton*> actionButtons(Ui::MainForm* ui) {
             ui->pushButtonPrint, ui->pushButtonOCR};
 }
 // Longer texts (English) get a smaller font so the whole text shows on the
-// fixed-width button.
-void fitTextToWidth(QPushButton* button) {
-    QFont font = button->parentWidget()->font();
-    const int room = button->width() - 8;
-    while (font.pointSizeF() > 7.0 && QFontMetrics(font).horizontalAdvance(button->text()) > room)
+// fixed-width buttons; the row keeps one font size, that of its longest text.
+void fitTextsToWidth(const QList<QPushButton*>& row) {
+    if (row.isEmpty())
+        return;
+    QFont font = row.first()->parentWidget()->font();
+    const auto fits = [&font](const QPushButton* b) {
+        // The skin's border and padding take 3 pixels on each side.
+        return QFontMetrics(font).horizontalAdvance(b->text()) <= b->width() - 10;
+    };
+    while (font.pointSizeF() > 7.0 && !std::all_of(row.begin(), row.end(), fits))
         font.setPointSizeF(font.pointSizeF() - 0.5);
-    button->setFont(font);
+    for (QPushButton* b : row) {
+        b->setFont(font);
+        b->setToolTip(fits(b) ? QString() : b->text());
+    }
 }
 } // namespace
 
@@ -37,15 +48,17 @@ void MainForm::layoutButtonRow() {
     if (l.actionButtons.isEmpty())
         return;
     const QList<QPushButton*> buttons = actionButtons(ui);
+    QList<QPushButton*> shown;
     for (int i = 0; i < buttons.size(); ++i) {
         if (l.actionButtons[i].isNull()) {
             buttons[i]->hide();
         } else {
             buttons[i]->setGeometry(l.actionButtons[i]);
-            fitTextToWidth(buttons[i]);
             buttons[i]->show();
+            shown << buttons[i];
         }
     }
+    fitTextsToWidth(shown);
 }
 
 void MainForm::resizeEvent(QResizeEvent* event) {

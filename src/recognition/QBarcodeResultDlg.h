@@ -17,6 +17,8 @@ public:
     // for export).
     void setBarcodeText(const QString& text);
     QString barcodeText() const { return lastText; }
+    // 0 Chinese, 1 English: the window's texts and its messages.
+    void applyLanguage(int language);
 
     Ui::QBarcodeResultDlg* ui;
 
@@ -25,5 +27,8 @@ public slots:
     void onCloseWindow();
 
 private:
+    QString text(const char* chinese, const char* english) const;
+
     QString lastText;
+    int m_language = 0;
 };

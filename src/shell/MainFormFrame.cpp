@@ -3,6 +3,7 @@
 
 #include "app/MainForm.h"
 #include "capture/ThumbnailStrip.h"
+#include "recognition/QBarcodeResultDlg.h"
 #include "recording/RecordingSession.h"
 #include "shell/IconHelper.h"
 #include "shell/QOrvAbout.h"
@@ -67,10 +68,10 @@ void MainForm::initFrame() {
         {ui->pushButtonZoomOut, glyphZoomOut},
         {ui->pushButtonZoomIn, glyphZoomIn},
         {ui->pushButtonFullSrn, glyphFit}};
-    for (const auto& [button, glyph] : viewButtons) {
-        button->setStyleSheet(QStringLiteral("QPushButton{background-color: #E6E6E6;}"));
+    // Their light face (#E6E6E6), glyph colour and hover and checked states
+    // come from the skin, so that every state shows in every skin.
+    for (const auto& [button, glyph] : viewButtons)
         icons.SetIcon(button, QChar(glyph), 12);
-    }
 
     ui->pushButtonCapturePDF->hide();
     ui->checkBoxDenoising->hide();
@@ -178,6 +179,7 @@ void MainForm::setSkin(int index) {
         if (file.open(QIODevice::ReadOnly))
             sheet = QString::fromLatin1(file.readAll());
         qApp->setStyleSheet(sheet);
+        layoutButtonRow(); // the new sheet's metrics decide what fits
     }
     cfg.UIIndex = index;
 }
@@ -190,6 +192,7 @@ void MainForm::applyLanguage(int language) {
     InitNameRule();
     InitFmt();
     layoutButtonRow();
+    barcodeDialog->applyLanguage(cfg.Language);
     strip->setLanguage(cfg.Language);
 }
 

@@ -586,9 +586,8 @@ void TestAnnotation::textBoxGrowsWithTheTextAndNeverNarrowerThan100() {
     const QRect box = b->textBox()->geometry();
     QVERIFY(box.width() > 100);
     QVERIFY(box.height() > 60);
-    QCOMPARE(box.topLeft(), QPoint(98, 58)); // grows right and down
-    QCOMPARE(text->textRect(), QRect(QPoint(box.left() + 6, box.top() + 15),
-                                     QPoint(box.right() + 6, box.bottom() + 15)));
+    QCOMPARE(box.topLeft(), QPoint(98, 58));       // grows right and down
+    QCOMPARE(text->textRect().size(), box.size()); // the box, moved onto the edit's text
     QCOMPARE(text->text(), QStringLiteral("WWWWWWWWWW\nline two"));
 
     edit->setPlainText(QStringLiteral("i"));
@@ -610,19 +609,45 @@ void TestAnnotation::textBoxFitsItsTextUnderTheSkin() {
     // The typed text starts 6 pixels into the box, where the text shape
     // paints it (its rectangle starts at the box's left + 6).
     QCOMPARE(edit->viewport()->x() + int(edit->document()->documentMargin()), 6);
+
+    // The painted copy lies on the edit's text, not beside or under it.
+    const auto ink = [](const QImage& img, auto isText) {
+        QRect r;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (isText(img.pixelColor(x, y)))
+                    r |= QRect(x, y, 1, 1);
+        return r;
+    };
+    const QImage edited = edit->grab().toImage();
+    const QRect editInk = ink(edited, [](const QColor& c) {
+        return c.green() > 120 && c.red() < 160 && c.blue() < 110; // the green text colour
+    });
+    QImage painted(edited.size(), QImage::Format_ARGB32);
+    painted.fill(Qt::white);
+    {
+        QPainter p(&painted);
+        p.translate(-b->textBox()->geometry().topLeft());
+        b->currentShape()->paint(p);
+    }
+    const QRect paintInk =
+        ink(painted, [](const QColor& c) { return c.blue() > 150 && c.red() < 200; });
+    QVERIFY(!editInk.isEmpty());
+    QVERIFY2((editInk.topLeft() - paintInk.topLeft()).manhattanLength() <= 3,
+             qPrintable(QStringLiteral("edit text at %1,%2, painted at %3,%4")
+                            .arg(editInk.x())
+                            .arg(editInk.y())
+                            .arg(paintInk.x())
+                            .arg(paintInk.y())));
     qApp->setStyleSheet(QString());
 }
 
 void TestAnnotation::textOffsetArithmetic() {
-    QCOMPARE(textbox::textOffset(50), 15);
-    QCOMPARE(textbox::textOffset(25), 11);
-    QCOMPARE(textbox::textOffset(65), 18);
-    QCOMPARE(textbox::textOffset(20), 11); // -35 / 40 truncates to 0, not -1
-    QCOMPARE(textbox::textOffset(10), 9);  // -105 / 40 is -2
+    QCOMPARE(textbox::textOffset(6.0, 63.4, 57.0), QPoint(6, 6));
+    QCOMPARE(textbox::textOffset(6.4, 40.0, 44.6), QPoint(6, -5));
     QCOMPARE(textbox::editSize(40.9, 30.7, 2), QSize(100, 34));
     QCOMPARE(textbox::editSize(120.9, 80.2, 3), QSize(126, 86));
-    QCOMPARE(textbox::shapeRect(QRect(10, 20, 100, 30), 50),
-             QRect(QPoint(16, 35), QPoint(115, 64)));
+    QCOMPARE(textbox::shapeRect(QRect(10, 20, 100, 30), QPoint(6, 4)), QRect(16, 24, 100, 30));
 }
 
 void TestAnnotation::pressingAgainWithTextKeepsTheOldText() {

@@ -100,7 +100,7 @@ private slots:
     void snapModeHidesTheSmallWindowAndDoubleClickBringsItBack();
     void snapshotNames();
     void successiveSnapshotsAreNumberedAndDragged();
-    void quickClickStillCapturesAfterTheHold();
+    void quickClickCapturesNothingAndAHoldDrags();
     void doubleClickWithinTheHoldLeavesWithoutCapturing();
     void failedCaptureStartsNoDrag();
     void plantedLinkIsNotFollowed();
@@ -297,19 +297,28 @@ void TestSnapshot::successiveSnapshotsAreNumberedAndDragged() {
     form.reset();
 }
 
-void TestSnapshot::quickClickStillCapturesAfterTheHold() {
+void TestSnapshot::quickClickCapturesNothingAndAHoldDrags() {
     writePicturesOnCapture(QSize(64, 48));
     auto form = build();
     form->switch2SnapMode(QString());
     QSnapWidget* snap = form->snapshotWindow();
+    core().calls.clear();
     QTest::mousePress(snap, Qt::LeftButton, {}, QPoint(100, 100));
-    QTest::mouseRelease(snap, Qt::LeftButton, {}, QPoint(100, 100));
-    QVERIFY(snap->holdTimer.isActive()); // the release does not stop it
+    QVERIFY(snap->holdTimer.isActive());
     QCOMPARE(snap->holdTimer.interval(), 300);
+    QTest::mouseRelease(snap, Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(!snap->holdTimer.isActive()); // released before the hold: no drag
     QCOMPARE(snap->cursor().shape(), Qt::OpenHandCursor);
+    QTest::qWait(400);
+    QVERIFY(drags.isEmpty());
+    QCOMPARE(core().count("OrvCapture"), 0);
+
+    // Held down past the hold: captured and dragged while the button is down.
+    QTest::mousePress(snap, Qt::LeftButton, {}, QPoint(100, 100));
     QTRY_COMPARE(drags.size(), 1);
     QCOMPARE(drags.first().urls, QList<QUrl>{QUrl::fromLocalFile(snapFile(0))});
     QVERIFY(!snap->holdTimer.isActive());
+    QTest::mouseRelease(snap, Qt::LeftButton, {}, QPoint(100, 100));
     form.reset();
 }
 
