@@ -1,5 +1,11 @@
 // What a barcode reading costs: the reader behind OrvReadBarcode on a
-// 2592 x 1944 frame, against the zbarimg command on the same picture.
+// 2592 x 1944 frame, against the zbarimg command on the same picture; and on
+// a set of photograph-like frames (made at start, see barcode/BarcodeFrames.h)
+// the reader against the one it replaced, in the same run: the share of the
+// codes read, and the mean and 95th-percentile time per frame.
+// BENCH_BARCODE_FRAMES=folder also writes the set there as JPEG files;
+// BENCH_BARCODE_VERBOSE=1 lists the codes missed; BENCH_BARCODE_ONLY=n reads
+// frame n only.
 //
 // The frames are the virtual cameras' scenes: camera 1's card (one QR code)
 // and camera 0's document page (a QR code and a Code 128). zbarimg is timed
@@ -9,14 +15,19 @@
 
 #include "BarcodeReader.h"
 #include "SceneRenderer.h"
+#include "barcode/BarcodeFrames.h"
+#include "barcode/BarcodeReaderBefore.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -121,6 +132,83 @@ void BM_ZbarimgStart(benchmark::State& state) {
         benchmark::DoNotOptimize(std::system(command.constData()));
 }
 BENCHMARK(BM_ZbarimgStart)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+const QList<benchframes::Frame>& frameSet() {
+    static const QList<benchframes::Frame> frames = [] {
+        const QList<benchframes::Frame> made = benchframes::makeFrames(48, kFrameSize);
+        const QString folder = qEnvironmentVariable("BENCH_BARCODE_FRAMES");
+        if (!folder.isEmpty()) {
+            QDir().mkpath(folder);
+            for (qsizetype i = 0; i < made.size(); ++i)
+                made.at(i).image.save(
+                    QDir(folder).filePath(
+                        QStringLiteral("frame%1.jpg").arg(i, 2, 10, QLatin1Char('0'))),
+                    "JPEG", 95);
+        }
+        return made;
+    }();
+    return frames;
+}
+
+template <typename Reader> void readFrameSet(benchmark::State& state, Reader read) {
+    const QList<benchframes::Frame>& frames = frameSet();
+    std::vector<double> times;
+    int expected = 0, found = 0, extra = 0;
+    const bool verbose = qEnvironmentVariableIsSet("BENCH_BARCODE_VERBOSE");
+    bool one = false;
+    const int only = qEnvironmentVariableIntValue("BENCH_BARCODE_ONLY", &one);
+    for (auto _ : state) {
+        expected = found = extra = 0;
+        for (const benchframes::Frame& frame : frames) {
+            if (one && &frame != &frames.at(only))
+                continue;
+            QElapsedTimer clock;
+            clock.start();
+            const QList<orv::FoundCode> codes = read(frame.image);
+            times.push_back(double(clock.nsecsElapsed()) / 1e6);
+            QList<benchframes::ExpectedCode> read;
+            for (const orv::FoundCode& c : codes)
+                read << benchframes::ExpectedCode{c.format, c.text};
+            const int hits = benchframes::matched(frame.codes, read);
+            expected += int(frame.codes.size());
+            found += hits;
+            extra += int(read.size()) - hits;
+            if (verbose && hits < frame.codes.size())
+                std::fprintf(stderr, "missed %d of %d: %s (%.0f ms)\n",
+                             int(frame.codes.size()) - hits, int(frame.codes.size()),
+                             frame.description.constData(), times.back());
+            if (verbose && hits < frame.codes.size()) {
+                for (const benchframes::ExpectedCode& e : frame.codes)
+                    std::fprintf(stderr, "  want %s '%s'\n", e.format.constData(),
+                                 e.text.constData());
+                for (const benchframes::ExpectedCode& e : read)
+                    std::fprintf(stderr, "  got %s '%s'\n", e.format.constData(),
+                                 e.text.constData());
+            }
+        }
+    }
+    std::sort(times.begin(), times.end());
+    double sum = 0;
+    for (const double t : times)
+        sum += t;
+    state.counters["frames"] = double(frames.size());
+    state.counters["codes"] = expected;
+    state.counters["read_rate"] = expected ? double(found) / expected : 0;
+    state.counters["extra"] = extra;
+    state.counters["mean_ms"] = times.empty() ? 0 : sum / double(times.size());
+    state.counters["p95_ms"] =
+        times.empty() ? 0 : times[std::min(times.size() - 1, size_t(0.95 * double(times.size())))];
+}
+
+void BM_FrameSetBefore(benchmark::State& state) {
+    readFrameSet(state, [](const QImage& frame) { return orv::before::readBarcodes(frame); });
+}
+BENCHMARK(BM_FrameSetBefore)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FrameSetNow(benchmark::State& state) {
+    readFrameSet(state, [](const QImage& frame) { return orv::readBarcodes(frame); });
+}
+BENCHMARK(BM_FrameSetNow)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
