@@ -9,6 +9,7 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "recognition/BarcodeReadTask.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "ui_MainForm.h"
 #include <orvcore/OrvCoreLib.h>
@@ -78,7 +79,9 @@ MainForm::MainForm() : QDialog(nullptr) {
     ReadConfig();
 
     capture::CaptureService::Hooks hooks;
-    hooks.barcodeText = [this] { return QByteArray(OrvReadBarcode(pair.main())); };
+    // Named by barcode: the window keeps painting while the read runs.
+    barcodeReader = new BarcodeReadTask(this);
+    hooks.barcodeText = [this] { return barcodeReader->readAndWait(pair.main()); };
     hooks.customName = [this] { return platform::toLocal(ui->lineEditFileName->text()); };
     hooks.betweenShots = [] {
         platform::showMessage(
@@ -149,6 +152,8 @@ MainForm::MainForm() : QDialog(nullptr) {
 }
 
 MainForm::~MainForm() {
+    delete barcodeReader; // waits for a read still running
+    barcodeReader = nullptr;
     if (pDiaSmallVideo)
         pDiaSmallVideo->hide();
     // Windows without a parent: they go with the main window.

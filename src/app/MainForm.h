@@ -22,6 +22,7 @@ class QSmallWidget;
 class ThumbnailStrip;
 class QBarcodeResultDlg;
 class QFingerShowDlg;
+class BarcodeReadTask;
 class QSnapWidget;
 class QVisualizer;
 namespace capture {
@@ -296,6 +297,7 @@ private:
     QActionGroup* languageGroup = nullptr;
     QAction* actionChinese = nullptr;
     QAction* actionEnglish = nullptr;
+    BarcodeReadTask* barcodeReader = nullptr; // reads off the GUI thread
 };
 
 // The one main window of the process; set at the start of its construction.

@@ -1,6 +1,7 @@
 // Recognition commands: barcodes, OCR, ID cards, fingerprints. Not built yet.
 
 #include "app/MainForm.h"
+#include "recognition/BarcodeReadTask.h"
 #include "recognition/BarcodeText.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recognition/QFingerShowDlg.h"
@@ -8,10 +9,12 @@
 
 void MainForm::onReadIDCard() {}
 void MainForm::onReadBarcode() {
-    const QByteArray text(OrvReadBarcode(pair.main()));
-    barcodeDialog->setBarcodeText(barcode::displayText(text));
-    barcodeDialog->show();
-    barcodeDialog->raise();
+    // Off the GUI thread; a press while a read runs is ignored.
+    barcodeReader->start(pair.main(), [this](const QByteArray& text) {
+        barcodeDialog->setBarcodeText(barcode::displayText(text));
+        barcodeDialog->show();
+        barcodeDialog->raise();
+    });
 }
 void MainForm::onOCRVideo() {}
 void MainForm::onRecogIDCard() {}
