@@ -150,65 +150,86 @@ const QList<benchframes::Frame>& frameSet() {
     return frames;
 }
 
-template <typename Reader> void readFrameSet(benchmark::State& state, Reader read) {
-    const QList<benchframes::Frame>& frames = frameSet();
-    std::vector<double> times;
+using Reader = QList<orv::FoundCode> (*)(const QImage&, const orv::BarcodeReadOptions&);
+
+struct SetResult {
+    std::vector<double> times; // ms per frame
     int expected = 0, found = 0, extra = 0;
-    const bool verbose = qEnvironmentVariableIsSet("BENCH_BARCODE_VERBOSE");
+
+    void add(const benchframes::Frame& frame, const QList<orv::FoundCode>& codes, double ms,
+             const char* who) {
+        QList<benchframes::ExpectedCode> read;
+        for (const orv::FoundCode& c : codes)
+            read << benchframes::ExpectedCode{c.format, c.text};
+        const int hits = benchframes::matched(frame.codes, read);
+        times.push_back(ms);
+        expected += int(frame.codes.size());
+        found += hits;
+        extra += int(read.size()) - hits;
+        if (hits < frame.codes.size() && qEnvironmentVariableIsSet("BENCH_BARCODE_VERBOSE"))
+            std::fprintf(stderr, "%s missed %d of %d: %s (%.0f ms)\n", who,
+                         int(frame.codes.size()) - hits, int(frame.codes.size()),
+                         frame.description.constData(), ms);
+    }
+    double mean() const {
+        double sum = 0;
+        for (const double t : times)
+            sum += t;
+        return times.empty() ? 0 : sum / double(times.size());
+    }
+    double p95() const {
+        std::vector<double> sorted = times;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.empty()
+                   ? 0
+                   : sorted[std::min(sorted.size() - 1, size_t(0.95 * double(sorted.size())))];
+    }
+};
+
+double timed(Reader read, const QImage& image, QList<orv::FoundCode>* codes) {
+    QElapsedTimer clock;
+    clock.start();
+    *codes = read(image, {});
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// Both readers on every frame, one right after the other and in turns first,
+// so that a change in the machine's load weighs on both alike.
+void BM_FrameSetBeforeAndNow(benchmark::State& state) {
+    const QList<benchframes::Frame>& frames = frameSet();
     bool one = false;
     const int only = qEnvironmentVariableIntValue("BENCH_BARCODE_ONLY", &one);
+    SetResult before, now;
     for (auto _ : state) {
-        expected = found = extra = 0;
-        for (const benchframes::Frame& frame : frames) {
-            if (one && &frame != &frames.at(only))
+        for (qsizetype i = 0; i < frames.size(); ++i) {
+            if (one && i != only)
                 continue;
-            QElapsedTimer clock;
-            clock.start();
-            const QList<orv::FoundCode> codes = read(frame.image);
-            times.push_back(double(clock.nsecsElapsed()) / 1e6);
-            QList<benchframes::ExpectedCode> read;
-            for (const orv::FoundCode& c : codes)
-                read << benchframes::ExpectedCode{c.format, c.text};
-            const int hits = benchframes::matched(frame.codes, read);
-            expected += int(frame.codes.size());
-            found += hits;
-            extra += int(read.size()) - hits;
-            if (verbose && hits < frame.codes.size())
-                std::fprintf(stderr, "missed %d of %d: %s (%.0f ms)\n",
-                             int(frame.codes.size()) - hits, int(frame.codes.size()),
-                             frame.description.constData(), times.back());
-            if (verbose && hits < frame.codes.size()) {
-                for (const benchframes::ExpectedCode& e : frame.codes)
-                    std::fprintf(stderr, "  want %s '%s'\n", e.format.constData(),
-                                 e.text.constData());
-                for (const benchframes::ExpectedCode& e : read)
-                    std::fprintf(stderr, "  got %s '%s'\n", e.format.constData(),
-                                 e.text.constData());
+            const benchframes::Frame& frame = frames.at(i);
+            QList<orv::FoundCode> codesBefore, codesNow;
+            double msBefore = 0, msNow = 0;
+            if (i % 2) {
+                msNow = timed(orv::readBarcodes, frame.image, &codesNow);
+                msBefore = timed(orv::before::readBarcodes, frame.image, &codesBefore);
+            } else {
+                msBefore = timed(orv::before::readBarcodes, frame.image, &codesBefore);
+                msNow = timed(orv::readBarcodes, frame.image, &codesNow);
             }
+            before.add(frame, codesBefore, msBefore, "before");
+            now.add(frame, codesNow, msNow, "now");
         }
     }
-    std::sort(times.begin(), times.end());
-    double sum = 0;
-    for (const double t : times)
-        sum += t;
-    state.counters["frames"] = double(frames.size());
-    state.counters["codes"] = expected;
-    state.counters["read_rate"] = expected ? double(found) / expected : 0;
-    state.counters["extra"] = extra;
-    state.counters["mean_ms"] = times.empty() ? 0 : sum / double(times.size());
-    state.counters["p95_ms"] =
-        times.empty() ? 0 : times[std::min(times.size() - 1, size_t(0.95 * double(times.size())))];
+    state.counters["codes"] = before.expected;
+    state.counters["rate_before"] = before.expected ? double(before.found) / before.expected : 0;
+    state.counters["rate_now"] = now.expected ? double(now.found) / now.expected : 0;
+    state.counters["extra_before"] = before.extra;
+    state.counters["extra_now"] = now.extra;
+    state.counters["mean_ms_before"] = before.mean();
+    state.counters["mean_ms_now"] = now.mean();
+    state.counters["p95_ms_before"] = before.p95();
+    state.counters["p95_ms_now"] = now.p95();
+    state.counters["mean_ratio"] = before.mean() > 0 ? now.mean() / before.mean() : 0;
 }
-
-void BM_FrameSetBefore(benchmark::State& state) {
-    readFrameSet(state, [](const QImage& frame) { return orv::before::readBarcodes(frame); });
-}
-BENCHMARK(BM_FrameSetBefore)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-void BM_FrameSetNow(benchmark::State& state) {
-    readFrameSet(state, [](const QImage& frame) { return orv::readBarcodes(frame); });
-}
-BENCHMARK(BM_FrameSetNow)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FrameSetBeforeAndNow)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -259,9 +259,12 @@ public:
         // looked for on a copy reduced twice as much as well.
         for (const CodeRegion& region : locateCodeRegions(first))
             readLocated(first, scale, region.area);
-        for (const CodeRegion& region : locateCodeRegions(reduce(first, 2)))
-            readLocated(first, scale,
-                        QRect(region.area.topLeft() * 2, region.area.size() * 2) & first.rect());
+        for (const CodeRegion& region : locateCodeRegions(reduce(first, 2))) {
+            const QRect area =
+                QRect(region.area.topLeft() * 2, region.area.size() * 2) & first.rect();
+            if (!wasRead(QRect(area.topLeft() * scale, area.size() * scale).center()))
+                readLocated(first, scale, area);
+        }
         readRegion(first, scale, first.rect());
         if (!m_reduced.isNull()) {
             // What is left: regions at full size, largest first, up to half
@@ -285,21 +288,33 @@ public:
     }
 
 private:
-    // Reads area of image, one code at a time, until a read finds nothing.
-    void readRegion(const QImage& image, int scale, const QRect& area,
-                    ZXing::BarcodeFormats formats = {}) {
-        while (m_findsLeft > 0) {
+    // Reads area of image, one code at a time, until a read finds nothing
+    // or the codes found cover most of it; how many it found.
+    int readRegion(const QImage& image, int scale, const QRect& area,
+                   ZXing::BarcodeFormats formats = {}) {
+        int found = 0;
+        qreal covered = 0;
+        const QRectF full(area.left() * scale, area.top() * scale, area.width() * scale,
+                          area.height() * scale);
+        while (m_findsLeft > 0 && covered < 0.5 * full.width() * full.height()) {
             const ZXing::Result result = readOne(image, area, formats);
-            if (!result.isValid() || !take(result, scale, area.topLeft()))
-                return;
+            QRectF blanked;
+            if (!result.isValid() || !take(result, scale, area.topLeft(), &blanked))
+                break;
+            const QRectF inside = blanked & full;
+            covered += inside.width() * inside.height();
+            ++found;
         }
+        return found;
     }
 
-    // Reads area, then squares over it for the codes found only where the
-    // middle lines of what is read cross them: in a region that holds a
-    // line of text beside such a code, they may miss it.
+    // Reads area; when that finds nothing, squares over it for the codes
+    // found only where the middle lines of what is read cross them: in a
+    // region that holds a line of text beside such a code, they may miss it.
     void readLocated(const QImage& image, int scale, const QRect& area) {
-        readRegion(image, scale, area);
+        m_read << QRect(area.topLeft() * scale, area.size() * scale);
+        if (readRegion(image, scale, area) > 0)
+            return;
         const int side = std::max(48, std::min(area.width(), area.height()) * 2 / 3);
         const int step = side / 2;
         for (int y = area.top(); y + step < area.bottom() || y == area.top(); y += step)
@@ -309,7 +324,7 @@ private:
 
     // Records a result and paints over it; false when there was nothing to
     // paint over, so that reading again would only find it again.
-    bool take(const ZXing::Result& result, int scale, QPoint origin) {
+    bool take(const ZXing::Result& result, int scale, QPoint origin, QRectF* blanked) {
         --m_findsLeft;
         FoundCode code;
         code.format = ZXing::ToString(result.format());
@@ -319,6 +334,7 @@ private:
                                            isLinear(result.format()), m_full);
         code.where = area.outline;
         const QRectF bounds = area.blank.boundingRect();
+        *blanked = bounds;
         if (bounds.width() * bounds.height() < 4)
             return false;
         paintWhite(m_full, area.blank);
@@ -332,6 +348,16 @@ private:
         return true;
     }
 
+    // Whether a region read before (on either copy) holds point, in
+    // full-size pixels.
+    bool wasRead(QPoint point) const {
+        for (const QRect& area : m_read)
+            if (area.contains(point))
+                return true;
+        return false;
+    }
+
+    QList<QRect> m_read; // the regions read, in full-size pixels
     QImage m_full;
     QImage m_reduced; // null when not used
     int m_factor = 1;
