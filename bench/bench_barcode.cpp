@@ -1,5 +1,11 @@
 // What a barcode reading costs: the reader behind OrvReadBarcode on a
-// 2592 x 1944 frame, against the zbarimg command on the same picture.
+// 2592 x 1944 frame, against the zbarimg command on the same picture; and on
+// a set of photograph-like frames (made at start, see barcode/BarcodeFrames.h)
+// the reader against the one it replaced, in the same run: the share of the
+// codes read, and the mean and 95th-percentile time per frame.
+// BENCH_BARCODE_FRAMES=folder also writes the set there as JPEG files;
+// BENCH_BARCODE_VERBOSE=1 lists the codes missed; BENCH_BARCODE_ONLY=n reads
+// frame n only.
 //
 // The frames are the virtual cameras' scenes: camera 1's card (one QR code)
 // and camera 0's document page (a QR code and a Code 128). zbarimg is timed
@@ -9,14 +15,19 @@
 
 #include "BarcodeReader.h"
 #include "SceneRenderer.h"
+#include "barcode/BarcodeFrames.h"
+#include "barcode/BarcodeReaderBefore.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -121,6 +132,104 @@ void BM_ZbarimgStart(benchmark::State& state) {
         benchmark::DoNotOptimize(std::system(command.constData()));
 }
 BENCHMARK(BM_ZbarimgStart)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+const QList<benchframes::Frame>& frameSet() {
+    static const QList<benchframes::Frame> frames = [] {
+        const QList<benchframes::Frame> made = benchframes::makeFrames(48, kFrameSize);
+        const QString folder = qEnvironmentVariable("BENCH_BARCODE_FRAMES");
+        if (!folder.isEmpty()) {
+            QDir().mkpath(folder);
+            for (qsizetype i = 0; i < made.size(); ++i)
+                made.at(i).image.save(
+                    QDir(folder).filePath(
+                        QStringLiteral("frame%1.jpg").arg(i, 2, 10, QLatin1Char('0'))),
+                    "JPEG", 95);
+        }
+        return made;
+    }();
+    return frames;
+}
+
+using Reader = QList<orv::FoundCode> (*)(const QImage&, const orv::BarcodeReadOptions&);
+
+struct SetResult {
+    std::vector<double> times; // ms per frame
+    int expected = 0, found = 0, extra = 0;
+
+    void add(const benchframes::Frame& frame, const QList<orv::FoundCode>& codes, double ms,
+             const char* who) {
+        QList<benchframes::ExpectedCode> read;
+        for (const orv::FoundCode& c : codes)
+            read << benchframes::ExpectedCode{c.format, c.text};
+        const int hits = benchframes::matched(frame.codes, read);
+        times.push_back(ms);
+        expected += int(frame.codes.size());
+        found += hits;
+        extra += int(read.size()) - hits;
+        if (hits < frame.codes.size() && qEnvironmentVariableIsSet("BENCH_BARCODE_VERBOSE"))
+            std::fprintf(stderr, "%s missed %d of %d: %s (%.0f ms)\n", who,
+                         int(frame.codes.size()) - hits, int(frame.codes.size()),
+                         frame.description.constData(), ms);
+    }
+    double mean() const {
+        double sum = 0;
+        for (const double t : times)
+            sum += t;
+        return times.empty() ? 0 : sum / double(times.size());
+    }
+    double p95() const {
+        std::vector<double> sorted = times;
+        std::sort(sorted.begin(), sorted.end());
+        return sorted.empty()
+                   ? 0
+                   : sorted[std::min(sorted.size() - 1, size_t(0.95 * double(sorted.size())))];
+    }
+};
+
+double timed(Reader read, const QImage& image, QList<orv::FoundCode>* codes) {
+    QElapsedTimer clock;
+    clock.start();
+    *codes = read(image, {});
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// Both readers on every frame, one right after the other and in turns first,
+// so that a change in the machine's load weighs on both alike.
+void BM_FrameSetBeforeAndNow(benchmark::State& state) {
+    const QList<benchframes::Frame>& frames = frameSet();
+    bool one = false;
+    const int only = qEnvironmentVariableIntValue("BENCH_BARCODE_ONLY", &one);
+    SetResult before, now;
+    for (auto _ : state) {
+        for (qsizetype i = 0; i < frames.size(); ++i) {
+            if (one && i != only)
+                continue;
+            const benchframes::Frame& frame = frames.at(i);
+            QList<orv::FoundCode> codesBefore, codesNow;
+            double msBefore = 0, msNow = 0;
+            if (i % 2) {
+                msNow = timed(orv::readBarcodes, frame.image, &codesNow);
+                msBefore = timed(orv::before::readBarcodes, frame.image, &codesBefore);
+            } else {
+                msBefore = timed(orv::before::readBarcodes, frame.image, &codesBefore);
+                msNow = timed(orv::readBarcodes, frame.image, &codesNow);
+            }
+            before.add(frame, codesBefore, msBefore, "before");
+            now.add(frame, codesNow, msNow, "now");
+        }
+    }
+    state.counters["codes"] = before.expected;
+    state.counters["rate_before"] = before.expected ? double(before.found) / before.expected : 0;
+    state.counters["rate_now"] = now.expected ? double(now.found) / now.expected : 0;
+    state.counters["extra_before"] = before.extra;
+    state.counters["extra_now"] = now.extra;
+    state.counters["mean_ms_before"] = before.mean();
+    state.counters["mean_ms_now"] = now.mean();
+    state.counters["p95_ms_before"] = before.p95();
+    state.counters["p95_ms_now"] = now.p95();
+    state.counters["mean_ratio"] = before.mean() > 0 ? now.mean() / before.mean() : 0;
+}
+BENCHMARK(BM_FrameSetBeforeAndNow)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

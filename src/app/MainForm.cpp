@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "recognition/OcrService.h"
+#include "recognition/BarcodeReadTask.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recording/RecordingSession.h"
 #include "ui_MainForm.h"
@@ -84,7 +85,9 @@ MainForm::MainForm() : QDialog(nullptr) {
     ReadConfig();
 
     capture::CaptureService::Hooks hooks;
-    hooks.barcodeText = [this] { return QByteArray(OrvReadBarcode(pair.main())); };
+    // Named by barcode: the window keeps painting while the read runs.
+    barcodeReader = new BarcodeReadTask(this);
+    hooks.barcodeText = [this] { return barcodeReader->readAndWait(pair.main()); };
     hooks.customName = [this] { return platform::toLocal(ui->lineEditFileName->text()); };
     hooks.betweenShots = [] {
         platform::showMessage(
@@ -161,6 +164,8 @@ MainForm::MainForm() : QDialog(nullptr) {
 }
 
 MainForm::~MainForm() {
+    delete barcodeReader; // waits for a read still running
+    barcodeReader = nullptr;
     if (pDiaSmallVideo)
         pDiaSmallVideo->hide();
     // Windows without a parent: they go with the main window.

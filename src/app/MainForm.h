@@ -25,6 +25,7 @@ class QFingerShowDlg;
 class QMultiCapDialog;
 class ProfileName;
 class OcrService;
+class BarcodeReadTask;
 class QSnapWidget;
 class QVisualizer;
 namespace capture {
@@ -311,6 +312,7 @@ private:
     QAction* actionChinese = nullptr;
     QAction* actionEnglish = nullptr;
     OcrService* ocrService = nullptr; // OCR of the page and its result window
+    BarcodeReadTask* barcodeReader = nullptr; // reads off the GUI thread
 };
 
 // The one main window of the process; set at the start of its construction.

@@ -2,6 +2,7 @@
 // built yet.
 
 #include "app/MainForm.h"
+#include "recognition/BarcodeReadTask.h"
 #include "recognition/BarcodeText.h"
 #include "recognition/OcrService.h"
 #include "recognition/QBarcodeResultDlg.h"
@@ -11,10 +12,12 @@
 
 void MainForm::onReadIDCard() {}
 void MainForm::onReadBarcode() {
-    const QByteArray text(OrvReadBarcode(pair.main()));
-    barcodeDialog->setBarcodeText(barcode::displayText(text));
-    barcodeDialog->show();
-    barcodeDialog->raise();
+    // Off the GUI thread; a press while a read runs is ignored.
+    barcodeReader->start(pair.main(), [this](const QByteArray& text) {
+        barcodeDialog->setBarcodeText(barcode::displayText(text));
+        barcodeDialog->show();
+        barcodeDialog->raise();
+    });
 }
 void MainForm::onOCRVideo() {
     ocrService->start(pair.main(), ui->pushButtonOCR);

@@ -15,6 +15,8 @@
 
 #include <QtTest>
 
+#include <atomic>
+
 using fake::core;
 
 class TestCapture : public QObject {
@@ -67,6 +69,7 @@ private slots:
     void commitWritesEveryPathAndResetsTheCounter();
     void commitNeverFollowsAPlantedLink();
     void barcodeDialogShowsAndExports();
+    void barcodeReadsLeaveTheWindowLive();
 };
 
 void TestCapture::plainCaptureAddsOneItem() {
@@ -281,18 +284,57 @@ void TestCapture::commitNeverFollowsAPlantedLink() {
     form.reset();
 }
 
+// Both reads run on a worker thread: the button's, during which a second
+// press is ignored, and the naming rule's, during which the GUI thread keeps
+// handling events (here a timer that lets the read finish).
+void TestCapture::barcodeReadsLeaveTheWindowLive() {
+    env.writeProfile("NameRule=1\n");
+    core().script.barcode = "<barcode type=\"QRCode\">INV-9</barcode>";
+    auto form = env.makeForm();
+    QSemaphore go;
+    std::atomic<QThread*> readOn{nullptr};
+    std::atomic<bool> released{false};
+    core().onCall = [&](const fake::Call& call) {
+        if (call.name != "OrvReadBarcode")
+            return;
+        readOn = QThread::currentThread();
+        released = go.tryAcquire(1, 5000);
+    };
+
+    form->widgets()->pushButtonReadBarcode->click();
+    QTRY_VERIFY(readOn.load());
+    QVERIFY(readOn.load() != QThread::currentThread());
+    QVERIFY(QGuiApplication::overrideCursor());
+    QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+    form->widgets()->pushButtonReadBarcode->click(); // ignored: a read runs
+    go.release();
+    QTRY_VERIFY(form->barcodeResults()->isVisible());
+    QVERIFY(released.load());
+    QCOMPARE(core().count("OrvReadBarcode"), 1);
+    QVERIFY(!QGuiApplication::overrideCursor());
+
+    readOn = nullptr;
+    released = false;
+    QTimer::singleShot(30, [&go] { go.release(); }); // fires only if the GUI thread is free
+    QCOMPARE(form->NextFileName(), QByteArray("INV-9"));
+    QVERIFY(released.load());
+    QVERIFY(readOn.load() != QThread::currentThread());
+    QCOMPARE(core().count("OrvReadBarcode"), 2);
+    core().onCall = nullptr;
+}
+
 void TestCapture::barcodeDialogShowsAndExports() {
     core().script.barcode = "<barcode type=\"QR_CODE\">\xe4\xb8\xad A</barcode>";
     auto form = env.makeForm();
     form->widgets()->pushButtonReadBarcode->click();
     QBarcodeResultDlg* dlg = form->barcodeResults();
-    QVERIFY(dlg->isVisible());
+    QTRY_VERIFY(dlg->isVisible()); // the read runs on a worker thread
     QVERIFY(dlg->ui->textEdit->toPlainText().contains(QStringLiteral("中 A")));
     QVERIFY(dlg->ui->pushButtonExport->isEnabled());
 
     core().script.barcode.clear();
     form->widgets()->pushButtonReadBarcode->click();
-    QCOMPARE(dlg->ui->textEdit->toPlainText(), QStringLiteral("没有检测到条码!"));
+    QTRY_COMPARE(dlg->ui->textEdit->toPlainText(), QStringLiteral("没有检测到条码!"));
     QVERIFY(!dlg->ui->pushButtonExport->isEnabled());
 
     // The earlier reading is what an export writes, as UTF-8.

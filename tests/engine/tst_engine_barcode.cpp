@@ -5,8 +5,8 @@
 #include "BarcodeReader.h"
 #include "SceneRenderer.h"
 
-#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include "EngineTestSupport.h"
 
@@ -178,8 +178,16 @@ private slots:
         openAndWait(0, resolution, w.get());
         const orv::SceneCodes codes = orv::sceneCodes(0);
         // The QR code stands above the Code 128 on the page.
-        QCOMPARE(QByteArray(OrvReadBarcode(0)), element("QRCode", codes.qrText.toUtf8()) +
-                                                    element("Code128", codes.barcodeText.toUtf8()));
+        const QByteArray expected = element("QRCode", codes.qrText.toUtf8()) +
+                                    element("Code128", codes.barcodeText.toUtf8());
+        QCOMPARE(QByteArray(OrvReadBarcode(0)), expected);
+        // The application reads on a worker thread: the same text there.
+        QByteArray fromWorker;
+        std::unique_ptr<QThread> worker(
+            QThread::create([&fromWorker] { fromWorker = OrvReadBarcode(0); }));
+        worker->start();
+        QVERIFY(worker->wait(kPictureTimeout));
+        QCOMPARE(fromWorker, expected);
     }
 
     void cardCodeIsRead() {
@@ -258,6 +266,22 @@ private slots:
         QTest::newRow("grid of four, turned 6 degrees")
             << pageWith({1600, 1200}, grid, 6) << gridText;
         QTest::newRow("grid of four at 2592 x 1944") << pageWith({2592, 1944}, grid) << gridText;
+        // Every symbology, in three rows; the last QR code is too small to
+        // be read on the reduced copy.
+        QTest::newRow("every symbology at 2592 x 1944")
+            << pageWith({2592, 1944},
+                        {{BarcodeFormat::QRCode, "Orvanta QR", QRect(150, 150, 300, 300)},
+                         {BarcodeFormat::DataMatrix, "Orvanta DM", QRect(700, 170, 260, 260)},
+                         {BarcodeFormat::PDF417, "Orvanta PDF417", QRect(1250, 160, 800, 280)},
+                         {BarcodeFormat::Code128, "ORV-128", QRect(150, 700, 700, 180)},
+                         {BarcodeFormat::Code39, "ORV 39", QRect(1100, 720, 800, 180)},
+                         {BarcodeFormat::ITF, "0123456789", QRect(150, 1250, 600, 180)},
+                         {BarcodeFormat::EAN13, "590123412345", QRect(1000, 1250, 500, 200)},
+                         {BarcodeFormat::QRCode, "tiny", QRect(1800, 1300, 66, 66)}})
+            << element("QRCode", "Orvanta QR") + element("DataMatrix", "Orvanta DM") +
+                   element("PDF417", "Orvanta PDF417") + element("Code128", "ORV-128") +
+                   element("Code39", "ORV 39") + element("ITF", "0123456789") +
+                   element("EAN-13", "5901234123457") + element("QRCode", "tiny");
         QTest::newRow("three 1-D codes stacked")
             << pageWith({1600, 1200},
                         {{BarcodeFormat::Code128, "STACK-ONE", QRect(300, 100, 800, 160)},

@@ -1,6 +1,8 @@
 #include "FakeOrvCore.h"
 
 #include <QFile>
+#include <QMutex>
+#include <QMutexLocker>
 
 namespace fake {
 
@@ -21,9 +23,14 @@ void FakeOrvCore::reset() {
 }
 
 void FakeOrvCore::log(const char* name, QVariantList args) {
-    calls.append(Call{QByteArray(name), std::move(args)});
+    static QMutex lock;
+    Call call{QByteArray(name), std::move(args)};
+    {
+        QMutexLocker locked(&lock);
+        calls.append(call);
+    }
     if (onCall)
-        onCall(calls.last());
+        onCall(call);
 }
 
 QStringList FakeOrvCore::names(const QStringList& only) const {
@@ -473,7 +480,7 @@ int OrvSetAudioDev(int index) {
 
 const char* OrvReadBarcode(int camera) {
     core().log("OrvReadBarcode", {camera});
-    static QByteArray text;
+    thread_local QByteArray text; // called from a worker thread
     return keep(text, core().script.barcode);
 }
 

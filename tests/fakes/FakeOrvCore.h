@@ -76,6 +76,8 @@ public:
     // Runs after each call is logged, e.g. to look at the world at that moment.
     std::function<void(const Call&)> onCall;
 
+    // Safe from any thread (OrvReadBarcode runs on a worker); onCall runs on
+    // the caller's thread.
     void log(const char* name, QVariantList args);
     // Names of all calls in order; with a filter, only those in the filter.
     QStringList names(const QStringList& only = {}) const;

@@ -1,5 +1,7 @@
 #include "BarcodeReader.h"
 
+#include "BarcodeLocator.h"
+
 #define ZX_USE_UTF8
 #include <ZXing/BarcodeFormat.h>
 #include <ZXing/DecodeHints.h>
@@ -23,20 +25,21 @@ namespace {
 const ZXing::BarcodeFormats kFoundFromTheMiddle =
     ZXing::BarcodeFormat::DataMatrix | ZXing::BarcodeFormat::Aztec;
 
-// One read of at most one symbol, in rows top to top + height of gray (all
-// of them for height 0). ZXing reports bad input by exceptions; none may
-// leave the library.
-ZXing::Result readOne(const QImage& gray, bool tryDownscale, ZXing::BarcodeFormats formats = {},
-                      int top = 0, int height = 0) {
+// One read of at most one symbol, in the part area of gray (all of it for a
+// null area). ZXing reports bad input by exceptions; none may leave the
+// library.
+ZXing::Result readOne(const QImage& gray, QRect area = {}, ZXing::BarcodeFormats formats = {}) {
+    if (area.isNull())
+        area = gray.rect();
     try {
-        const ZXing::ImageView view(gray.constScanLine(top), gray.width(),
-                                    height > 0 ? height : gray.height(), ZXing::ImageFormat::Lum,
+        const ZXing::ImageView view(gray.constScanLine(area.top()) + area.left(), area.width(),
+                                    area.height(), ZXing::ImageFormat::Lum,
                                     int(gray.bytesPerLine()));
         ZXing::DecodeHints hints;
         hints.setFormats(formats)
             .setTryHarder(true)
             .setTryRotate(true)
-            .setTryDownscale(tryDownscale)
+            .setTryDownscale(true)
             .setMaxNumberOfSymbols(1);
         return ZXing::ReadBarcode(view, hints);
     } catch (const std::exception&) {
@@ -65,12 +68,13 @@ QImage reduce(const QImage& gray, int factor) {
     return small;
 }
 
-// The corners of a symbol read in rows from top of a copy reduced by scale,
-// in full-size pixels.
-QPolygonF corners(const ZXing::Position& position, int scale, int top) {
+// The corners of a symbol read in a part of a copy reduced by scale whose
+// top left corner is origin, in full-size pixels.
+QPolygonF corners(const ZXing::Position& position, int scale, QPoint origin) {
     QPolygonF quad;
     for (const ZXing::PointI& p : position) // pixel centres of the copy
-        quad << QPointF((p.x + 0.5) * scale - 0.5, (p.y + top + 0.5) * scale - 0.5);
+        quad << QPointF((p.x + origin.x() + 0.5) * scale - 0.5,
+                        (p.y + origin.y() + 0.5) * scale - 0.5);
     return quad;
 }
 
@@ -227,6 +231,13 @@ bool isRepeat(const QList<Found>& found, const FoundCode& code) {
     return false;
 }
 
+// Reads a picture in three steps, each code found painted over in both
+// copies so that no later read finds it again:
+// - on the reduced copy (the picture itself when small), the regions where
+//   the locator sees codes, then the whole copy once for codes it missed;
+// - at full size, only the regions the locator still sees code in: codes
+//   too small or too blurred to be read on the reduced copy.
+// No step reads the whole full-size picture.
 class PassReader {
 public:
     PassReader(const QImage& picture, const BarcodeReadOptions& options)
@@ -242,13 +253,33 @@ public:
     QList<FoundCode> run() {
         if (m_full.isNull())
             return {};
-        if (!m_reduced.isNull()) {
-            readWhole(m_reduced, m_factor);
-            sweepRows(m_reduced, m_factor);
+        QImage& first = m_reduced.isNull() ? m_full : m_reduced;
+        const int scale = m_reduced.isNull() ? 1 : m_factor;
+        // Codes with large modules show few edges in a cell: they are
+        // looked for on a copy reduced twice as much as well.
+        for (const CodeRegion& region : locateCodeRegions(first))
+            readLocated(first, scale, region.area);
+        for (const CodeRegion& region : locateCodeRegions(reduce(first, 2))) {
+            const QRect area =
+                QRect(region.area.topLeft() * 2, region.area.size() * 2) & first.rect();
+            if (!wasRead(QRect(area.topLeft() * scale, area.size() * scale).center()))
+                readLocated(first, scale, area);
         }
-        readWhole(m_full, 1);
-        if (m_reduced.isNull())
-            sweepRows(m_full, 1);
+        readRegion(first, scale, first.rect());
+        if (!m_reduced.isNull()) {
+            // What is left: regions at full size, largest first, up to half
+            // the picture in all.
+            qint64 budget = qint64(m_full.width()) * m_full.height() / 2;
+            for (const CodeRegion& region : locateCodeRegions(m_reduced)) {
+                const QRect area =
+                    QRect(region.area.topLeft() * m_factor, region.area.size() * m_factor) &
+                    m_full.rect();
+                budget -= qint64(area.width()) * area.height();
+                if (budget < 0)
+                    break;
+                readLocated(m_full, 1, area);
+            }
+        }
         QList<FoundCode> codes;
         for (const Found& f : std::as_const(m_found))
             codes << f.code;
@@ -257,49 +288,53 @@ public:
     }
 
 private:
-    // Reads image whole, one code at a time, until a read finds nothing.
-    void readWhole(const QImage& image, int scale) {
-        // At full size after a reduced copy, ZXing need not reduce again.
-        const bool tryDownscale = scale > 1 || m_reduced.isNull();
-        while (m_findsLeft > 0) {
-            const ZXing::Result result = readOne(image, tryDownscale);
-            if (!result.isValid() || !take(result, scale, 0))
-                return;
+    // Reads area of image, one code at a time, until a read finds nothing
+    // or the codes found cover most of it; how many it found.
+    int readRegion(const QImage& image, int scale, const QRect& area,
+                   ZXing::BarcodeFormats formats = {}) {
+        int found = 0;
+        qreal covered = 0;
+        const QRectF full(area.left() * scale, area.top() * scale, area.width() * scale,
+                          area.height() * scale);
+        while (m_findsLeft > 0 && covered < 0.5 * full.width() * full.height()) {
+            const ZXing::Result result = readOne(image, area, formats);
+            QRectF blanked;
+            if (!result.isValid() || !take(result, scale, area.topLeft(), &blanked))
+                break;
+            const QRectF inside = blanked & full;
+            covered += inside.width() * inside.height();
+            ++found;
         }
+        return found;
     }
 
-    // Reads bands of rows centred on rows spread over image, for the codes
-    // that are found only where the middle row crosses them: any such code
-    // at least two steps tall, and not taller than a quarter of the
-    // picture, lies across the middle row of one band and inside it.
-    void sweepRows(const QImage& image, int scale) {
-        const int height = image.height();
-        const int step = std::max(8, height / 24);
-        for (int middle = step / 2; middle < height && m_findsLeft > 0; middle += step) {
-            const int half = std::min({height / 4, middle, height - middle});
-            if (half < 8)
-                continue;
-            while (m_findsLeft > 0) {
-                const ZXing::Result result =
-                    readOne(image, true, kFoundFromTheMiddle, middle - half, 2 * half);
-                if (!result.isValid() || !take(result, scale, middle - half))
-                    break;
-            }
-        }
+    // Reads area; when that finds nothing, squares over it for the codes
+    // found only where the middle lines of what is read cross them: in a
+    // region that holds a line of text beside such a code, they may miss it.
+    void readLocated(const QImage& image, int scale, const QRect& area) {
+        m_read << QRect(area.topLeft() * scale, area.size() * scale);
+        if (readRegion(image, scale, area) > 0)
+            return;
+        const int side = std::max(48, std::min(area.width(), area.height()) * 2 / 3);
+        const int step = side / 2;
+        for (int y = area.top(); y + step < area.bottom() || y == area.top(); y += step)
+            for (int x = area.left(); x + step < area.right() || x == area.left(); x += step)
+                readRegion(image, scale, QRect(x, y, side, side) & area, kFoundFromTheMiddle);
     }
 
     // Records a result and paints over it; false when there was nothing to
     // paint over, so that reading again would only find it again.
-    bool take(const ZXing::Result& result, int scale, int top) {
+    bool take(const ZXing::Result& result, int scale, QPoint origin, QRectF* blanked) {
         --m_findsLeft;
         FoundCode code;
         code.format = ZXing::ToString(result.format());
         code.text = QByteArray::fromStdString(result.text());
         code.text.replace('\0', QByteArray());
-        const SymbolArea area =
-            symbolArea(corners(result.position(), scale, top), isLinear(result.format()), m_full);
+        const SymbolArea area = symbolArea(corners(result.position(), scale, origin),
+                                           isLinear(result.format()), m_full);
         code.where = area.outline;
         const QRectF bounds = area.blank.boundingRect();
+        *blanked = bounds;
         if (bounds.width() * bounds.height() < 4)
             return false;
         paintWhite(m_full, area.blank);
@@ -313,6 +348,16 @@ private:
         return true;
     }
 
+    // Whether a region read before (on either copy) holds point, in
+    // full-size pixels.
+    bool wasRead(QPoint point) const {
+        for (const QRect& area : m_read)
+            if (area.contains(point))
+                return true;
+        return false;
+    }
+
+    QList<QRect> m_read; // the regions read, in full-size pixels
     QImage m_full;
     QImage m_reduced; // null when not used
     int m_factor = 1;

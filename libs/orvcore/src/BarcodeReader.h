@@ -6,16 +6,19 @@
 // ZXing 1.4 (Debian 12) can abort the process when asked for several symbols
 // in one read: it compares two reads of the same 1-D code and trips an
 // assertion. So the reader never asks for more than one symbol: each read
-// finds one code, whose area is then painted white, and the picture is read
-// again, until a read finds nothing or the number of finds runs out. Large
-// pictures are read on a reduced copy first (fast for the codes big enough
-// to be seen there), then once more at full size for the small ones.
+// finds one code, whose area is then painted white, and the same part is
+// read again until a read finds nothing or the number of finds runs out.
+//
+// Reads are kept small. Large pictures are read on a reduced copy (about
+// 1.3 MP for a 5 MP frame): first the regions where a cheap locator sees
+// code-like blocks (BarcodeLocator.h), then the whole copy once for what it
+// missed. Only the regions the locator still sees code in afterwards (codes
+// too small or too soft for the copy) are read again at full size; the full
+// picture is never read whole.
 //
 // ZXing 1.4 looks for Data Matrix and Aztec codes only along the middle row
-// and column of a picture, so bands of rows across the whole picture are
-// read for those as well (on the reduced copy when there is one: a Data
-// Matrix code too small to be read there, and off the middle lines, is
-// missed).
+// and column of what it reads, so each region is also read in squares for
+// those.
 //
 // Thread-safe: no shared state.
 

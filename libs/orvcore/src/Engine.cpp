@@ -7,6 +7,8 @@
 #include "VirtualSource.h"
 
 #include <QApplication>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QThread>
 
 namespace orv {
@@ -14,6 +16,9 @@ namespace orv {
 namespace {
 
 Engine* g_engine = nullptr;
+// Held while the engine or its list of cameras changes, and by readers of a
+// frame on other threads.
+QMutex g_listLock;
 
 void shutdownAtExit() {
     Engine::shutdown();
@@ -35,7 +40,10 @@ bool Engine::initialize() {
         return false;
     if (g_engine)
         return true;
-    g_engine = new Engine;
+    {
+        QMutexLocker lock(&g_listLock);
+        g_engine = new Engine;
+    }
     g_engine->m_pagesFolder = qEnvironmentVariable("ORVANTA_VIRTUAL_PAGES");
     // Real cameras lead the list.
     const bool watchDevices = qEnvironmentVariable("ORVANTA_REAL_CAMERAS") != QLatin1String("0");
@@ -48,8 +56,11 @@ bool Engine::initialize() {
     bool ok = false;
     const int count = qEnvironmentVariableIntValue("ORVANTA_VIRTUAL_CAMERAS", &ok);
     const int cameras = ok ? qBound(0, count, kMaxVirtualCameras) : 0;
-    for (int i = 0; i < cameras; ++i)
-        g_engine->m_cameras.push_back(g_engine->makeVirtualCamera(i));
+    for (int i = 0; i < cameras; ++i) {
+        std::unique_ptr<Camera> camera = g_engine->makeVirtualCamera(i);
+        QMutexLocker lock(&g_listLock);
+        g_engine->m_cameras.push_back(std::move(camera));
+    }
     Recorder::preload();
     // Stop every stream before the application object goes away.
     qRemovePostRoutine(shutdownAtExit);
@@ -66,9 +77,17 @@ Engine::~Engine() {
 }
 
 void Engine::shutdown() {
+    QMutexLocker lock(&g_listLock);
     Engine* engine = g_engine;
     g_engine = nullptr;
+    lock.unlock(); // no other thread can reach it now
     delete engine; // cameras close on destruction
+}
+
+QImage Engine::latestFrameOf(int index) {
+    QMutexLocker lock(&g_listLock);
+    const Camera* cam = g_engine ? g_engine->camera(index) : nullptr;
+    return cam ? cam->latestFrame() : QImage(); // cleared when the camera closes
 }
 
 Camera* Engine::camera(int index) const {
@@ -104,11 +123,18 @@ void Engine::setVirtualCameraCount(int count) {
     count = qBound(0, count, kMaxVirtualCameras);
     while (cameraCount() - deviceCameraCount() > count) {
         m_cameras.back()->close();
-        m_cameras.pop_back();
+        {
+            QMutexLocker lock(&g_listLock);
+            m_cameras.pop_back();
+        }
         notify(ORV_DEVICE_REMOVE_COMPLETE);
     }
     while (cameraCount() - deviceCameraCount() < count) {
-        m_cameras.push_back(makeVirtualCamera(cameraCount() - deviceCameraCount()));
+        std::unique_ptr<Camera> camera = makeVirtualCamera(cameraCount() - deviceCameraCount());
+        {
+            QMutexLocker lock(&g_listLock);
+            m_cameras.push_back(std::move(camera));
+        }
         notify(ORV_DEVICE_ARRIVAL);
     }
 }
@@ -127,7 +153,10 @@ bool Engine::deviceRemoved(const QString& id) {
             continue;
         (*it)->close();
         m_devices.erase(device);
-        m_cameras.erase(it);
+        {
+            QMutexLocker lock(&g_listLock);
+            m_cameras.erase(it);
+        }
         notify(ORV_DEVICE_REMOVE_COMPLETE);
         return true;
     }
@@ -168,6 +197,7 @@ bool Engine::addDeviceCamera(const DeviceInfo& device) {
     });
     auto camera = std::make_unique<Camera>(device.name, std::move(source));
     m_devices[camera.get()] = Device{device.id, gst};
+    QMutexLocker lock(&g_listLock);
     m_cameras.insert(m_cameras.begin() + (deviceCameraCount() - 1), std::move(camera));
     return true;
 }

@@ -2,7 +2,8 @@
 
 // The camera engine: the cameras by index, the windows they draw into and the
 // device-change callback. One per process, created by OrvInit. Used on the
-// GUI thread only (the C functions refuse other threads).
+// GUI thread only (the C functions refuse other threads), except for
+// latestFrameOf(), which barcode reading calls from any thread.
 //
 // The list holds the real cameras first, in the order they were found (the
 // device monitor's order at start, then arrival order), and the virtual
@@ -52,6 +53,11 @@ public:
     static bool onGuiThread();
 
     static constexpr int kMaxVirtualCameras = 16;
+
+    // Any thread: the newest frame of the camera at index; null without an
+    // engine, for a bad index or a closed camera. The list of cameras
+    // changes under a lock that this takes too.
+    static QImage latestFrameOf(int index);
 
     int cameraCount() const { return int(m_cameras.size()); }
     Camera* camera(int index) const;

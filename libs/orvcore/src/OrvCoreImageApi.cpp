@@ -49,10 +49,11 @@ int sizePart(const char* path, bool width) {
 
 extern "C" {
 
+// Any thread: reading takes a while, and the application reads off its GUI
+// thread. The text is kept per thread.
 const char* OrvReadBarcode(int cameraIndex) {
-    static QByteArray text;
-    const orv::Camera* cam = orv::api::openCameraAt(cameraIndex);
-    const QImage frame = cam ? cam->latestFrame() : QImage();
+    thread_local QByteArray text;
+    const QImage frame = orv::Engine::latestFrameOf(cameraIndex);
     return orv::api::keep(text, orv::barcodeElements(orv::readBarcodes(frame)));
 }
 

@@ -193,7 +193,10 @@ ORVCORE_API int OrvSetAudioDev(int audioIndex);
 /* ---- Barcode ------------------------------------------------------------------ */
 
 /* Every code in the current frame as "<barcode type=\"FORMAT\">text</barcode>"
- * elements in reading order; empty when none. */
+ * elements in reading order; empty when none (or the camera is closed). Unlike
+ * the other functions it may be called from any thread, so that the reading
+ * (tens of milliseconds on a 5 MP frame) can run off the GUI thread; the text
+ * stays valid until the next call on the same thread. */
 ORVCORE_API const char* OrvReadBarcode(int cameraIndex);
 
 /* ---- ID card ------------------------------------------------------------------ */

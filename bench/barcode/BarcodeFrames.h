@@ -1,0 +1,33 @@
+#pragma once
+
+// A set of photograph-like camera frames with barcodes, made the same way on
+// every run: codes of seven symbologies drawn by ZXing's writer on white
+// labels, laid on textured paper or cloth with printed text, at several sizes,
+// turned a little, seen in slight perspective, lit unevenly, blurred, noisy
+// and passed through JPEG at a low quality.
+
+#include <QByteArray>
+#include <QImage>
+#include <QList>
+
+namespace benchframes {
+
+struct ExpectedCode {
+    QByteArray format; // ZXing's name, as the reader reports it
+    QByteArray text;
+};
+
+struct Frame {
+    QImage image; // RGB32
+    QList<ExpectedCode> codes;
+    QByteArray description;
+};
+
+// count frames of size, frame i made from seed i only.
+QList<Frame> makeFrames(int count, QSize size);
+
+// How many of expected appear among found (format and text alike, each found
+// code matched once).
+int matched(const QList<ExpectedCode>& expected, const QList<ExpectedCode>& found);
+
+} // namespace benchframes
