@@ -10,6 +10,7 @@
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "recognition/OcrService.h"
+#include "recognition/IdCardRecogLibrary.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recording/RecordingSession.h"
 #include "ui_MainForm.h"
@@ -149,6 +150,7 @@ MainForm::MainForm() : QDialog(nullptr) {
     setSkin(cfg.UIIndex);
     applyLanguage(cfg.Language);
     show();
+    IdCardRecogLibrary::instance().init();
 
     deviceNotifier = new platform::DeviceNotifier(this);
     connect(deviceNotifier, &platform::DeviceNotifier::deviceChanged, this,
