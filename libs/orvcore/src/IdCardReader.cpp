@@ -86,7 +86,7 @@ IdCardData sampleCard() {
     card.sex = "男";
     card.nation = "汉";
     card.birth = "19900307";
-    card.address = "北京市东城区示例路八十八号院三号楼二单元五零一室";
+    card.address = "北京市东城区示例路88号院3号楼2单元501室";
     const QByteArray first17 = "11010119900307123";
     card.number = first17 + idNumberCheck(first17);
     card.authority = "北京市公安局东城分局";
