@@ -9,8 +9,9 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
-#include "recognition/OcrService.h"
 #include "recognition/BarcodeReadTask.h"
+#include "recognition/IdCardRecogLibrary.h"
+#include "recognition/OcrService.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recording/RecordingSession.h"
 #include "ui_MainForm.h"
@@ -152,6 +153,7 @@ MainForm::MainForm() : QDialog(nullptr) {
     setSkin(cfg.UIIndex);
     applyLanguage(cfg.Language);
     show();
+    IdCardRecogLibrary::instance().init();
 
     deviceNotifier = new platform::DeviceNotifier(this);
     connect(deviceNotifier, &platform::DeviceNotifier::deviceChanged, this,

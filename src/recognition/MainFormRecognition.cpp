@@ -1,16 +1,25 @@
-// Recognition commands: barcodes, OCR, ID cards, fingerprints. ID cards not
-// built yet.
+// Recognition commands: barcodes, OCR, ID cards, fingerprints.
 
 #include "app/MainForm.h"
+#include "capture/CaptureService.h"
+#include "platform/Messages.h"
 #include "recognition/BarcodeReadTask.h"
 #include "recognition/BarcodeText.h"
+#include "recognition/IdCardService.h"
 #include "recognition/OcrService.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recognition/QFingerShowDlg.h"
 #include "ui_MainForm.h"
 #include <orvcore/OrvCoreLib.h>
 
-void MainForm::onReadIDCard() {}
+#include <QFileInfo>
+
+void MainForm::onReadIDCard() {
+    IdCardService(
+        {[this](const QByteArray& path) { AddThumbItem(path); },
+         [](const QString& text) { platform::showMessage(text, QStringLiteral("提示")); }})
+        .read(cfg.workPath, imageFolder);
+}
 void MainForm::onReadBarcode() {
     // Off the GUI thread; a press while a read runs is ignored.
     barcodeReader->start(pair.main(), [this](const QByteArray& text) {
@@ -22,7 +31,18 @@ void MainForm::onReadBarcode() {
 void MainForm::onOCRVideo() {
     ocrService->start(pair.main(), ui->pushButtonOCR);
 }
-void MainForm::onRecogIDCard() {}
+void MainForm::onRecogIDCard() {
+    const QByteArray path = BuildCapturePath();
+    if (path.isEmpty())
+        return;
+    if (OrvCapture(pair.main(), path.constData()) <= 0 ||
+        !QFileInfo::exists(QString::fromLocal8Bit(path))) {
+        captures->reportFailure();
+        return;
+    }
+    AddThumbItem(path);
+    platform::showMessage(IdCardService::recognise(path), QStringLiteral("身份证识别结果"));
+}
 void MainForm::onFingerRecog() {
     if (!fingerDialog)
         fingerDialog = new QFingerShowDlg(

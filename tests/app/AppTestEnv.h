@@ -4,6 +4,7 @@
 // library: a private home folder (Documents, profile file), captured messages
 // and a process end that does not end the test.
 
+#include "FakeIdCardRecog.h"
 #include "FakeOrvCore.h"
 #include "app/MainForm.h"
 #include "app/Resources.h"
@@ -31,6 +32,7 @@ struct AppTestEnv {
         messages.clear();
         exitCodes.clear();
         fake::core().reset();
+        fake::idCardRecog().reset();
         platform::setMessageHandler([this](const QString& text, const QString& caption) {
             messages << qMakePair(text, caption);
         });

@@ -1,0 +1,187 @@
+// ID cards: the log rows and pictures of a reading (against the fake camera
+// library) and recognition of a captured card (against the fake recogniser).
+
+#include "AppTestEnv.h"
+#include "FakeIdCardRecog.h"
+#include "capture/ThumbnailStrip.h"
+#include "platform/Clock.h"
+#include "recognition/IdCardLog.h"
+#include "recognition/IdCardService.h"
+#include "ui_MainForm.h"
+
+#include <QtTest>
+
+using fake::core;
+
+namespace {
+
+const QByteArray kHeader =
+    QStringLiteral("姓名,性别,民族,出生,住址,号码,发证机关,有效期,操作日期,").toUtf8() + '\r';
+
+QList<QByteArray> card(const QByteArray& number = "110101199003071238",
+                       const QByteArray& address = "北京市东城区示例路88号") {
+    return {"林晓明",
+            "男",
+            "汉",
+            "1990-03-07",
+            address,
+            number,
+            "北京市公安局东城分局",
+            "2015.06.01-2035.06.01"};
+}
+
+QByteArray read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+} // namespace
+
+class TestIdCard : public QObject {
+    Q_OBJECT
+    AppTestEnv env;
+    std::unique_ptr<QTemporaryDir> dir;
+    QList<QByteArray> items;
+    QStringList told;
+
+    // A card on the reader whose two pictures the library wrote.
+    void presentCard(const QList<QByteArray>& fields) {
+        core().script.idCardPresent = true;
+        core().script.idFields = fields;
+        const QString head = dir->filePath(QStringLiteral("lib_head.jpg"));
+        const QString cardImage = dir->filePath(QStringLiteral("lib_card.jpg"));
+        QFile h(head), c(cardImage);
+        QVERIFY(h.open(QIODevice::WriteOnly) && h.write("head") == 4);
+        QVERIFY(c.open(QIODevice::WriteOnly) && c.write("card") == 4);
+        core().script.idHeadImagePath = QFile::encodeName(head);
+        core().script.idCardImagePath = QFile::encodeName(cardImage);
+    }
+    bool readCard() {
+        IdCardService service(
+            {[this](const QByteArray& p) { items << p; }, [this](const QString& t) { told << t; }});
+        return service.read(QFile::encodeName(work()), QFile::encodeName(work()));
+    }
+    QString work() const { return dir->filePath(QStringLiteral("work")); }
+    QString csv() const { return work() + QStringLiteral("/IDInfo.csv"); }
+
+private slots:
+    void init() {
+        env.setUp();
+        fake::idCardRecog().reset();
+        dir = std::make_unique<QTemporaryDir>();
+        QDir().mkpath(work());
+        items.clear();
+        told.clear();
+        platform::setClock([] { return QDateTime(QDate(2024, 1, 5), QTime(13, 45, 12)); });
+    }
+    void cleanup() { platform::setClock({}); }
+
+    void noCardWritesNothing() {
+        QVERIFY(!readCard());
+        QVERIFY(!QFile::exists(csv()));
+        QVERIFY(items.isEmpty() && told.isEmpty());
+    }
+
+    void logRowsAndPictures() {
+        presentCard(card());
+        QVERIFY(readCard());
+        const QByteArray row1 =
+            "林晓明,男,汉,1990-03-07,北京市东城区示例路88号,'110101199003071238',"
+            "北京市公安局东城分局,2015.06.01-2035.06.01,'2024-01-05 13:45:12',\r";
+        QCOMPARE(read(csv()), kHeader + row1);
+        // Both pictures named from the row's time, copied, listed; the
+        // library's files are gone.
+        const QByteArray folder = QFile::encodeName(work());
+        QCOMPARE(items, (QList<QByteArray>{folder + "/20240105134512_head.jpg",
+                                           folder + "/20240105134512_idcard.jpg"}));
+        QCOMPARE(read(work() + "/20240105134512_head.jpg"), QByteArray("head"));
+        QCOMPARE(read(work() + "/20240105134512_idcard.jpg"), QByteArray("card"));
+        QVERIFY(!QFile::exists(QString::fromLocal8Bit(core().script.idHeadImagePath)));
+        QVERIFY(told.isEmpty());
+
+        // A second reading in the same second: only a data row; the X-ending
+        // number is quoted like a numeric one; the first pictures stay.
+        presentCard(card("11010119900307123X"));
+        QVERIFY(readCard());
+        QCOMPARE(read(csv()), kHeader + row1 + QByteArray(row1).replace("1238'", "123X'"));
+        QCOMPARE(items.mid(2), (QList<QByteArray>{folder + "/20240105134512_head_2.jpg",
+                                                  folder + "/20240105134512_idcard_2.jpg"}));
+        QCOMPARE(read(work() + "/20240105134512_head.jpg"), QByteArray("head"));
+    }
+
+    void emptyLogGetsTheHeader() {
+        QFile(csv()).open(QIODevice::WriteOnly);
+        presentCard(card());
+        readCard();
+        QVERIFY(read(csv()).startsWith(kHeader + "林晓明,"));
+    }
+
+    void cellsStayCells() {
+        QCOMPARE(idcard::cell("=1+2"), QByteArray("'=1+2"));
+        QCOMPARE(idcard::cell("@SUM(A1)"), QByteArray("'@SUM(A1)"));
+        QCOMPARE(idcard::cell("-3"), QByteArray("'-3"));
+        QCOMPARE(idcard::cell("+86"), QByteArray("'+86"));
+        QCOMPARE(idcard::cell("a,b"), QByteArray("\"a,b\""));
+        QCOMPARE(idcard::cell("say \"hi\""), QByteArray("\"say \"\"hi\"\"\""));
+        QCOMPARE(idcard::cell("line1\nline2"), QByteArray("\"line1\nline2\""));
+        QCOMPARE(idcard::cell("=a,b"), QByteArray("\"'=a,b\""));
+        presentCard(card("110101199003071238", "甲路1号,乙楼"));
+        readCard();
+        const QByteArray row = read(csv()).mid(kHeader.size());
+        QVERIFY(row.contains(",\"甲路1号,乙楼\",'110101199003071238',"));
+        QCOMPARE(row.count('\r'), 1);
+    }
+
+    void failuresAreToldAndLoseNothing() {
+        // The log cannot be written (its name is a folder); a picture the
+        // library did not write is not listed; the other one is stored.
+        QDir().mkpath(csv());
+        presentCard(card());
+        QFile::remove(QString::fromLocal8Bit(core().script.idHeadImagePath));
+        QVERIFY(readCard());
+        QCOMPARE(items,
+                 QList<QByteArray>{QFile::encodeName(work()) + "/20240105134512_idcard.jpg"});
+        QCOMPARE(told.size(), 1);
+        QVERIFY(told[0].contains(QStringLiteral("IDInfo.csv")));
+        QVERIFY(told[0].contains(QStringLiteral("头像")));
+
+        // A copy that fails keeps the library's file.
+        QDir(work()).removeRecursively();
+        told.clear();
+        items.clear();
+        presentCard(card());
+        readCard();
+        QVERIFY(items.isEmpty());
+        QVERIFY(QFile::exists(QString::fromLocal8Bit(core().script.idCardImagePath)));
+        QCOMPARE(told.size(), 1);
+    }
+
+    void windowCommands() {
+        auto form = env.makeForm();
+        form->thumbStrip()->clear();
+        QCOMPARE(fake::idCardRecog().initCalls, 1);
+        presentCard(card());
+        form->widgets()->pushButtonReadIDCard->click();
+        QCOMPARE(form->thumbStrip()->count(), 2);
+        QVERIFY(QFile::exists(QString::fromLocal8Bit(form->imageFolderPath()) +
+                              "/20240105134512_idcard.jpg"));
+
+        fake::idCardRecog().text = QStringLiteral("姓名:林晓明\n性别:男").toLocal8Bit();
+        form->widgets()->pushButtonRecogID->click();
+        QCOMPARE(form->thumbStrip()->count(), 3);
+        QCOMPARE(fake::idCardRecog().paths.size(), 1);
+        QCOMPARE(form->thumbStrip()->pathAt(2), fake::idCardRecog().paths[0]);
+        QVERIFY(QFile::exists(QString::fromLocal8Bit(fake::idCardRecog().paths[0])));
+        QCOMPARE(env.messages.constLast(), qMakePair(QStringLiteral("姓名:林晓明\n性别:男"),
+                                                     QStringLiteral("身份证识别结果")));
+
+        // A capture that wrote nothing is not recognised.
+        core().script.captureResult = 0;
+        form->widgets()->pushButtonRecogID->click();
+        QCOMPARE(fake::idCardRecog().paths.size(), 1);
+        QCOMPARE(form->thumbStrip()->count(), 3);
+    }
+};
+
+QTEST_MAIN(TestIdCard)
+#include "tst_idcard.moc"

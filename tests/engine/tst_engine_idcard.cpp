@@ -1,0 +1,144 @@
+// ID cards through the real libraries: the virtual card reader, the card
+// image it renders, and recognition of that card photographed by the
+// folder-fed virtual camera.
+
+#include "EngineTestSupport.h"
+#include "IdCardRenderer.h"
+
+#include <idcardrecog/IDCardRecog.h>
+
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace enginetest;
+
+namespace {
+
+QString local(const char* text) {
+    return QString::fromLocal8Bit(text);
+}
+
+// The labelled lines recognition gives for the card's data.
+QString expectedLines(const QString& number) {
+    return QStringLiteral("姓名:林晓明\n性别:男\n民族:汉\n出生:1990年3月7日\n"
+                          "住址:北京市东城区示例路88号院3号楼2单元501室\n公民身份号码:") +
+           number;
+}
+
+} // namespace
+
+class TestEngineIdCard : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir;
+
+private slots:
+    void cleanup() {
+        qunsetenv("ORVANTA_VIRTUAL_IDCARD");
+        OrvTestShutdown();
+    }
+
+    void readerFindsTheCardPresented() {
+        // No setting: the sample card, with a valid number and a JPEG photo
+        // in the temporary folder.
+        qunsetenv("ORVANTA_VIRTUAL_IDCARD");
+        QVERIFY(OrvReadIDCard());
+        QCOMPARE(local(OrvGetIDName()), QStringLiteral("林晓明"));
+        QCOMPARE(QByteArray(OrvGetIDBirthFull()), QByteArray("1990-03-07"));
+        QCOMPARE(QByteArray(OrvGetIDNum()), QByteArray("110101199003071233"));
+        const QString head = local(OrvGetIDHeadImagePath());
+        QCOMPARE(QFileInfo(head).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+        QImageReader photo(head);
+        QCOMPARE(photo.format(), QByteArray("jpeg"));
+        QVERIFY(!photo.read().isNull());
+        QVERIFY(QFile::remove(head));
+        // A second call writes a new file, never an existing one.
+        const QString again = local(OrvGetIDHeadImagePath());
+        QVERIFY(again != head && QFile::remove(again));
+
+        // A card file (INI), "none", a missing file.
+        const QString ini = dir.filePath(QStringLiteral("card.ini"));
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral("[card]\nname=王芳\nsex=女\nnation=回\nbirth=19850412\n"
+                               "address=宁夏银川市兴庆区\nnumber=64010419850412002X\n"
+                               "authority=银川市公安局\nvalidity=2010.01.01-长期\n")
+                    .toUtf8());
+        f.close();
+        qputenv("ORVANTA_VIRTUAL_IDCARD", QFile::encodeName(ini));
+        QVERIFY(OrvReadIDCard());
+        QCOMPARE(local(OrvGetIDSex()), QStringLiteral("女"));
+        QCOMPARE(QByteArray(OrvGetIDNum()), QByteArray("64010419850412002X"));
+        QCOMPARE(local(OrvGetIDTermDay()), QStringLiteral("2010.01.01-长期"));
+        qputenv("ORVANTA_VIRTUAL_IDCARD", "none");
+        QVERIFY(!OrvReadIDCard());
+        QCOMPARE(QByteArray(OrvGetIDName()), QByteArray());
+        QCOMPARE(QByteArray(OrvMakeIDCard()), QByteArray());
+        qputenv("ORVANTA_VIRTUAL_IDCARD",
+                QFile::encodeName(dir.filePath(QStringLiteral("gone.json"))));
+        QVERIFY(!OrvReadIDCard());
+    }
+
+    void photographedCardIsRecognised() {
+        qunsetenv("ORVANTA_VIRTUAL_IDCARD");
+        QVERIFY(OrvReadIDCard());
+        const QString cardPath = local(OrvMakeIDCard());
+        QImage card(cardPath);
+        QVERIFY(QFile::remove(cardPath));
+        QCOMPARE(card.size(), QSize(orv::kCardWidth + 120, 2 * orv::kCardHeight + 180));
+        QCOMPARE(qRound(card.dotsPerMeterX() * 0.0254), 300);
+
+        // The card sheet lies slightly turned on a grey desk under camera 0.
+        QImage desk(2592, 1944, QImage::Format_RGB32);
+        desk.fill(QColor(120, 110, 100));
+        {
+            QPainter p(&desk);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.translate(900, 180);
+            p.rotate(2.5);
+            p.drawImage(0, 0, card);
+        }
+        QTemporaryDir pages;
+        QVERIFY(desk.save(pages.filePath(QStringLiteral("desk.png"))));
+        QVERIFY(restartEngine(1, QFile::encodeName(pages.path())));
+        auto w = makeSurface();
+        OrvSetDefaultResolution(0, 0);
+        OrvOpenCamera(0, w->winId());
+        QVERIFY(QTest::qWaitFor([] { return frameSizeOf(0) == QSize(2592, 1944); }, 10000));
+        const QByteArray shot = QFile::encodeName(dir.filePath(QStringLiteral("shot.jpg")));
+        QVERIFY(OrvCapture(0, shot.constData()) > 0);
+        OrvCloseCamera(0);
+
+        QCOMPARE(fnInit(), 0);
+        QCOMPARE(local(fnRecogIDCardEx(shot.constData())).split(QLatin1Char('\n')),
+                 expectedLines(QStringLiteral("110101199003071233")).split(QLatin1Char('\n')));
+    }
+
+    void wrongCheckDigitIsFlagged() {
+        const QString json = dir.filePath(QStringLiteral("card.json"));
+        QFile f(json);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QStringLiteral(
+                    "{\"name\":\"林晓明\",\"sex\":\"男\",\"nation\":\"汉\",\"birth\":\"19900307\","
+                    "\"address\":\"北京市东城区示例路88号院3号楼2单元501室\","
+                    "\"number\":\"110101199003071235\",\"authority\":\"北京市公安局东城分局\","
+                    "\"validity\":\"2015.06.01-2035.06.01\"}")
+                    .toUtf8());
+        f.close();
+        qputenv("ORVANTA_VIRTUAL_IDCARD", QFile::encodeName(json));
+        QVERIFY(OrvReadIDCard());
+        const QByteArray cardPath = OrvMakeIDCard();
+        QCOMPARE(local(fnRecogIDCardEx(cardPath.constData())),
+                 expectedLines(QStringLiteral("110101199003071235 (号码无效)")));
+        QFile::remove(QString::fromLocal8Bit(cardPath));
+
+        // Never a null pointer, whatever it is given.
+        QVERIFY(fnRecogIDCardEx(nullptr) != nullptr);
+        QVERIFY(fnRecogIDCardEx("/nonexistent.jpg") != nullptr);
+    }
+};
+
+QTEST_MAIN(TestEngineIdCard)
+#include "tst_engine_idcard.moc"
