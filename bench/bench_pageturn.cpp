@@ -3,6 +3,7 @@
 // noise (9000 frames at 15 frames a second, fed without waiting), and the
 // reports for 20 pages turned by a hand. The detector is compiled in.
 
+#include "CameraNoise.h"
 #include "PageTurnDetector.h"
 
 #include <benchmark/benchmark.h>
@@ -37,20 +38,6 @@ QImage page(int seed) {
     return image;
 }
 
-// Gray noise of +-spread on every pixel, as a camera sensor adds.
-QImage noisy(const QImage& clean, int spread, QRandomGenerator& rng) {
-    QImage out = clean.copy();
-    for (int y = 0; y < out.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
-            const int n = int(rng.bounded(2 * spread + 1)) - spread;
-            const QRgb c = line[x];
-            line[x] = qRgb(qBound(0, qRed(c) + n, 255), qBound(0, qGreen(c) + n, 255),
-                           qBound(0, qBlue(c) + n, 255));
-        }
-    }
-    return out;
-}
 
 QImage withHand(const QImage& frame, int x) {
     QImage out = frame.copy();

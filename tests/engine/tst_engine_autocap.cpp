@@ -3,6 +3,7 @@
 // live picture; the page-turn detector itself against noise and a hand.
 
 #include "EngineTestSupport.h"
+#include "CameraNoise.h"
 #include "PageTurnDetector.h"
 
 #include <QDir>
@@ -45,20 +46,6 @@ QImage page(int seed, QSize size = QSize(640, 480)) {
     return image;
 }
 
-// The frame with gray noise of the given spread added to every pixel.
-QImage noisy(const QImage& clean, int spread, QRandomGenerator& rng) {
-    QImage out = clean.copy();
-    for (int y = 0; y < out.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) {
-            const int n = int(rng.bounded(2 * spread + 1)) - spread;
-            const QRgb c = line[x];
-            line[x] = qRgb(qBound(0, qRed(c) + n, 255), qBound(0, qGreen(c) + n, 255),
-                           qBound(0, qBlue(c) + n, 255));
-        }
-    }
-    return out;
-}
 
 QImage withHand(const QImage& frame, QPoint at) {
     QImage out = frame.copy();
