@@ -15,6 +15,14 @@ QString resolutionText(int camera, int r) {
     return QStringLiteral("%1x%2").arg(OrvGetResWidth(camera, r)).arg(OrvGetResHeight(camera, r));
 }
 
+// Camera names are often longer than the list is wide: the whole name is
+// the item's tool tip as well.
+void addDeviceName(QComboBox* box, int camera) {
+    const QString name = platform::fromLocal(OrvGetDevName(camera));
+    box->addItem(name);
+    box->setItemData(box->count() - 1, name, Qt::ToolTipRole);
+}
+
 void fillResolutions(QComboBox* box, int camera, int selected) {
     const QSignalBlocker quiet(box);
     box->clear();
@@ -41,16 +49,18 @@ void MainForm::showCameraState() {
         const QSignalBlocker quiet(ui->comboBoxDev);
         ui->comboBoxDev->clear();
         for (int i = 0; i < n; ++i)
-            ui->comboBoxDev->addItem(platform::fromLocal(OrvGetDevName(i)));
+            addDeviceName(ui->comboBoxDev, i);
         ui->comboBoxDev->setCurrentIndex(n > 0 ? pair.main() : -1);
+        ui->comboBoxDev->setToolTip(ui->comboBoxDev->currentText());
     }
     {
         const QSignalBlocker quiet(ui->comboBoxDev_2);
         ui->comboBoxDev_2->clear();
         for (int c : pair.others())
-            ui->comboBoxDev_2->addItem(platform::fromLocal(OrvGetDevName(c)));
+            addDeviceName(ui->comboBoxDev_2, c);
         if (pair.viceOn())
             ui->comboBoxDev_2->setCurrentIndex(pair.positionOfVice());
+        ui->comboBoxDev_2->setToolTip(ui->comboBoxDev_2->currentText());
     }
     fillResolutions(ui->comboBoxRes, pair.main(), cfg.resolutionIndex);
     if (pair.viceOn())
