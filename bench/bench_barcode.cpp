@@ -4,8 +4,8 @@
 // the reader against the one it replaced, in the same run: the share of the
 // codes read, and the mean and 95th-percentile time per frame.
 // BENCH_BARCODE_FRAMES=folder also writes the set there as JPEG files;
-// BENCH_BARCODE_VERBOSE=1 lists the codes missed; BENCH_BARCODE_ONLY=n reads
-// frame n only.
+// BENCH_BARCODE_VERBOSE=1 lists the codes missed and misread;
+// BENCH_BARCODE_ONLY=n reads frame n only.
 //
 // The frames are the virtual cameras' scenes: camera 1's card (one QR code)
 // and camera 0's document page (a QR code and a Code 128). zbarimg is timed
@@ -166,6 +166,15 @@ struct SetResult {
         expected += int(frame.codes.size());
         found += hits;
         extra += int(read.size()) - hits;
+        if (read.size() > hits && qEnvironmentVariableIsSet("BENCH_BARCODE_VERBOSE")) {
+            for (const benchframes::ExpectedCode& c : read)
+                if (!benchframes::matched(frame.codes, {c}))
+                    std::fprintf(stderr, "%s read %s '%s' on %s, which holds:\n", who,
+                                 c.format.constData(), c.text.constData(),
+                                 frame.description.constData());
+            for (const benchframes::ExpectedCode& c : frame.codes)
+                std::fprintf(stderr, "  %s '%s'\n", c.format.constData(), c.text.constData());
+        }
         if (hits < frame.codes.size() && qEnvironmentVariableIsSet("BENCH_BARCODE_VERBOSE"))
             std::fprintf(stderr, "%s missed %d of %d: %s (%.0f ms)\n", who,
                          int(frame.codes.size()) - hits, int(frame.codes.size()),

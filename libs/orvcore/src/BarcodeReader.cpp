@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <vector>
 
@@ -47,10 +48,56 @@ ZXing::Result readOne(const QImage& gray, QRect area = {}, ZXing::BarcodeFormats
     }
 }
 
+// picture's luminance with ZXing's own weights. Qt converts to Grayscale8
+// through linear light, which costs several times as much on a 5 MP frame.
+QImage luminance(const QImage& picture) {
+    if (picture.format() == QImage::Format_Grayscale8)
+        return picture;
+    const bool rgb32 = picture.format() == QImage::Format_RGB32 ||
+                       picture.format() == QImage::Format_ARGB32 ||
+                       picture.format() == QImage::Format_ARGB32_Premultiplied;
+    const QImage colour = rgb32 ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    QImage gray(colour.size(), QImage::Format_Grayscale8);
+    if (colour.isNull() || gray.isNull()) // out of memory
+        return {};
+    // In runs of 16 pixels, so that the compiler makes vector code of it.
+    constexpr int kRun = 16;
+    constexpr bool kLittle = Q_BYTE_ORDER == Q_LITTLE_ENDIAN; // QRgb's bytes in memory
+    constexpr int kBlue = kLittle ? 0 : 3, kGreen = kLittle ? 1 : 2, kRed = kLittle ? 2 : 1;
+    const auto pixel = [](const uchar* p) {
+        return uchar((117u * p[kBlue] + 601u * p[kGreen] + 306u * p[kRed] + 512u) >> 10);
+    };
+    const int w = gray.width();
+    for (int y = 0; y < gray.height(); ++y) {
+        const uchar* in = colour.constScanLine(y);
+        uchar* out = gray.scanLine(y);
+        int x = 0;
+        for (; x + kRun <= w; x += kRun) {
+            uchar run[kRun];
+            for (int i = 0; i < kRun; ++i)
+                run[i] = pixel(in + 4 * (x + i));
+            std::memcpy(out + x, run, kRun);
+        }
+        for (; x < w; ++x)
+            out[x] = pixel(in + 4 * x);
+    }
+    return gray;
+}
+
 // gray reduced by a whole factor: each pixel the mean of a factor x factor block.
 QImage reduce(const QImage& gray, int factor) {
     const int w = gray.width() / factor, h = gray.height() / factor;
     QImage small(w, h, QImage::Format_Grayscale8);
+    if (factor == 2) { // the usual case, four times quicker on its own
+        for (int y = 0; y < h; ++y) {
+            const uchar* a = gray.constScanLine(2 * y);
+            const uchar* b = gray.constScanLine(2 * y + 1);
+            uchar* out = small.scanLine(y);
+            for (int x = 0; x < w; ++x)
+                out[x] = uchar((a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1] + 2) >> 2);
+        }
+        return small;
+    }
     std::vector<int> sums(size_t(w), 0);
     const int area = factor * factor;
     for (int y = 0; y < h; ++y) {
@@ -101,14 +148,12 @@ struct Reach {
     qreal shift = 0;    // along the line, where the bars lean
 };
 
-// How far the bars of a 1-D code read along a to b go on in direction (a
-// unit vector at right angles to a-b): the distance up to which lines
-// parallel to a-b still show the same pattern of bars. The lines may slide
-// along a-b by up to a pixel per step, to follow bars that lean.
-Reach barsReach(const QImage& gray, QPointF a, QPointF b, QPointF direction, qreal limit) {
+// Half way between the darkest and the lightest pixel on the segment a-b,
+// or -1 when they differ too little to tell bars from spaces.
+int barThreshold(const QImage& gray, QPointF a, QPointF b) {
     const qreal length = std::hypot(b.x() - a.x(), b.y() - a.y());
     if (length < 2)
-        return {};
+        return -1;
     const QPointF along = (b - a) / length;
     int low = 255, high = 0;
     for (int i = 0; i <= int(length); ++i) {
@@ -119,9 +164,18 @@ Reach barsReach(const QImage& gray, QPointF a, QPointF b, QPointF direction, qre
         low = std::min(low, value);
         high = std::max(high, value);
     }
-    if (high - low < 32)
+    return high - low < 32 ? -1 : (low + high) / 2;
+}
+
+// How far the bars of a 1-D code read along a to b go on in direction (a
+// unit vector at right angles to a-b): the distance up to which lines
+// parallel to a-b still show the same pattern of bars. The lines may slide
+// along a-b by up to a pixel per step, to follow bars that lean.
+Reach barsReach(const QImage& gray, QPointF a, QPointF b, QPointF direction, qreal limit) {
+    const int threshold = barThreshold(gray, a, b);
+    if (threshold < 0)
         return {};
-    const int threshold = (low + high) / 2;
+    const QPointF along = (b - a) / std::hypot(b.x() - a.x(), b.y() - a.y());
     const QList<bool> reference = darkPattern(gray, a, b, threshold);
     Reach reach;
     for (qreal d = 1; d <= limit; ++d) {
@@ -145,6 +199,28 @@ Reach barsReach(const QImage& gray, QPointF a, QPointF b, QPointF direction, qre
     return reach;
 }
 
+// How far bars go on past end, walking outward along a line across them: to
+// the last dark pixel that comes within gapLimit of the one before it; 0 when
+// fewer than two bars come. The walk starts a little past end, by more than
+// an end can be off (a pixel of the reduced copy).
+qreal barsGoOn(const QImage& gray, QPointF end, QPointF outward, int threshold, qreal gapLimit) {
+    qreal last = 3;
+    int bars = 0;
+    bool wasDark = false;
+    for (qreal d = last; d - last <= gapLimit; ++d) {
+        const QPoint p = (end + outward * d).toPoint();
+        if (p.x() < 0 || p.y() < 0 || p.x() >= gray.width() || p.y() >= gray.height())
+            break;
+        const bool dark = gray.constScanLine(p.y())[p.x()] < threshold;
+        if (dark) {
+            last = d;
+            bars += !wasDark;
+        }
+        wasDark = dark;
+    }
+    return bars >= 2 ? last : 0;
+}
+
 // A rectangle given by its centre, its two unit axes and its half extents
 // along them (behind and ahead on the second axis).
 QPolygonF box(QPointF centre, QPointF first, qreal half, QPointF second, qreal behind,
@@ -155,15 +231,18 @@ QPolygonF box(QPointF centre, QPointF first, qreal half, QPointF second, qreal b
 }
 
 struct SymbolArea {
-    QPolygonF outline; // the symbol itself
-    QPolygonF blank;   // what to paint over: the symbol and its quiet zone
+    QPolygonF outline;    // the symbol itself
+    QPolygonF blank;      // what to paint over: the symbol and its quiet zone
+    bool partial = false; // a 1-D code whose bars go on past the ends read
 };
 
 // Where a found symbol lies: its quad squared up along the symbol's own axes,
 // and grown by a quiet zone to be painted over. A 1-D code's quad spans only
 // the few scan lines that read it, so its area follows its bars across in
 // gray (the picture read, at full size).
-SymbolArea symbolArea(const QPolygonF& quad, bool linear, const QImage& gray) {
+SymbolArea symbolArea(const QPolygonF& quad, ZXing::BarcodeFormat format, qsizetype characters,
+                      const QImage& gray) {
+    const bool linear = isLinear(format);
     QPointF along = quad.value(1) - quad.value(0);
     if (linear && std::hypot(along.x(), along.y()) < 1)
         along = quad.value(2) - quad.value(3);
@@ -201,8 +280,28 @@ SymbolArea symbolArea(const QPolygonF& quad, bool linear, const QImage& gray) {
     const qreal slack = 0.15 * sizeU * std::abs(lean) / norm;
     const qreal growU = 0.1 * sizeU + 4; // the quiet zone, ten modules or so
     const qreal growV = 0.02 * sizeU + 4 + slack;
+    // A read line may leave a turned code through its side. For ITF, which
+    // has no check digit and whose end patterns occur inside it, that can
+    // give a part of the code as a shorter one: when its bars go on past the
+    // ends read, along the middle of the bars, the read is dropped and the
+    // whole code painted over, so that no other part of it is read either.
+    // Other symbologies have a check digit or unique end characters, and text
+    // printed close beside them must not cost a read.
+    qreal past = 0, before = 0;
+    const QPointF mid = centre + bars * ((upTo - downTo) / 2);
+    const int threshold = barThreshold(gray, mid - across * half, mid + across * half);
+    if (format == ZXing::BarcodeFormat::ITF && threshold >= 0) {
+        // An ITF code of n digits is 9 n + 9 modules long (wide bars three
+        // modules); a wide space and what an end can be off are less than six.
+        const qreal module = 2 * half / qreal(9 * characters + 9);
+        const qreal gapLimit = std::max<qreal>(12, 6 * module);
+        past = barsGoOn(gray, mid + across * half, across, threshold, gapLimit);
+        before = barsGoOn(gray, mid - across * half, -across, threshold, gapLimit);
+    }
     return {box(centre, across, half, bars, downTo, upTo),
-            box(centre, across, half + growU, bars, downTo + growV, upTo + growV)};
+            box(centre + across * ((past - before) / 2), across, half + (past + before) / 2 + growU,
+                bars, downTo + growV, upTo + growV),
+            past > 0 || before > 0};
 }
 
 void paintWhite(QImage& image, const QPolygonF& area) {
@@ -242,7 +341,7 @@ class PassReader {
 public:
     PassReader(const QImage& picture, const BarcodeReadOptions& options)
         : m_findsLeft(std::max(0, options.maxFinds)) {
-        m_full = picture.convertToFormat(QImage::Format_Grayscale8); // painted over below
+        m_full = luminance(picture); // painted over below
         const int longer = std::max(m_full.width(), m_full.height());
         if (options.reducedSide > 0 && longer > options.reducedSide) {
             m_factor = (longer + options.reducedSide - 1) / options.reducedSide;
@@ -268,7 +367,10 @@ public:
         readRegion(first, scale, first.rect());
         if (!m_reduced.isNull()) {
             // What is left: regions at full size, largest first, up to half
-            // the picture in all.
+            // the picture in all. They were read in squares on the reduced
+            // copy already; a Data Matrix too small for that copy and beside
+            // text in one region is rare, and squares at full size would
+            // cost a quarter of the whole read.
             qint64 budget = qint64(m_full.width()) * m_full.height() / 2;
             for (const CodeRegion& region : locateCodeRegions(m_reduced)) {
                 const QRect area =
@@ -277,7 +379,7 @@ public:
                 budget -= qint64(area.width()) * area.height();
                 if (budget < 0)
                     break;
-                readLocated(m_full, 1, area);
+                readRegion(m_full, 1, area);
             }
         }
         QList<FoundCode> codes;
@@ -331,7 +433,7 @@ private:
         code.text = QByteArray::fromStdString(result.text());
         code.text.replace('\0', QByteArray());
         const SymbolArea area = symbolArea(corners(result.position(), scale, origin),
-                                           isLinear(result.format()), m_full);
+                                           result.format(), code.text.size(), m_full);
         code.where = area.outline;
         const QRectF bounds = area.blank.boundingRect();
         *blanked = bounds;
@@ -343,7 +445,7 @@ private:
             toReduced.scale(1.0 / m_factor, 1.0 / m_factor);
             paintWhite(m_reduced, toReduced.map(area.blank));
         }
-        if (!isRepeat(m_found, code))
+        if (!area.partial && !isRepeat(m_found, code))
             m_found.append({code, bounds});
         return true;
     }

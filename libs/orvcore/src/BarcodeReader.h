@@ -20,6 +20,10 @@
 // and column of what it reads, so each region is also read in squares for
 // those.
 //
+// A read of an ITF code (no check digit) whose bars go on past the ends read
+// is a part of a longer code, and is dropped: no code is better than a wrong
+// one.
+//
 // Thread-safe: no shared state.
 
 #include <QByteArray>
