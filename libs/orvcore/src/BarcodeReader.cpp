@@ -289,8 +289,10 @@ SymbolArea symbolArea(const QPolygonF& quad, ZXing::BarcodeFormat format, qsizet
     // printed close beside them must not cost a read.
     qreal past = 0, before = 0;
     const QPointF mid = centre + bars * ((upTo - downTo) / 2);
-    const int threshold = barThreshold(gray, mid - across * half, mid + across * half);
-    if (format == ZXing::BarcodeFormat::ITF && threshold >= 0) {
+    const int threshold = format == ZXing::BarcodeFormat::ITF
+                              ? barThreshold(gray, mid - across * half, mid + across * half)
+                              : -1;
+    if (threshold >= 0) {
         // An ITF code of n digits is 9 n + 9 modules long (wide bars three
         // modules); a wide space and what an end can be off are less than six.
         const qreal module = 2 * half / qreal(9 * characters + 9);
