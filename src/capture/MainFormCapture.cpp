@@ -112,10 +112,11 @@ void MainForm::onAutoScan() {
     multiCapDialog->raise();
 }
 
+// Page-turn detection follows the main camera (a swap or another camera
+// chosen in the device list carries a smart run over to it).
 void MainForm::SetAutoCapture(bool on) {
-    if (on)
-        OrvSetAutoCapCB(pair.main(), &MainForm::OnAutoCapture);
-    OrvSetAutoCap(pair.main(), on);
+    pair.setAutoCapCallback(&MainForm::OnAutoCapture);
+    pair.setAutoCapture(on);
 }
 
 // The library reports a page turn, possibly on a thread of its own: the
@@ -142,7 +143,7 @@ void MainForm::onWaterMark() {
     if (ui->checkBoxWaterMark->isChecked())
         ApplyWatermark();
     else
-        OrvClearWatermark(pair.main());
+        pair.setWatermark({});
 }
 
 void MainForm::onWaterMarkSet() {
@@ -151,10 +152,15 @@ void MainForm::onWaterMarkSet() {
     waterDialog->raise();
 }
 
+// The library holds a watermark only while the check box is checked: with
+// it unchecked, the dialog's OK keeps the settings and stamps nothing. The
+// record is made from the dialog for whichever camera is main, now and
+// after every change of the main camera.
 void MainForm::ApplyWatermark() {
-    if (!waterDialog)
+    if (!waterDialog || !ui->checkBoxWaterMark->isChecked())
         return;
-    const _WATERMARKPARAM param = waterDialog->record(videoWidth, videoHeight);
-    OrvClearWatermark(pair.main());
-    OrvAddWaterMark(pair.main(), watermarkMode(waterDialog->withTime()), &param);
+    pair.setWatermark([dialog = waterDialog](int width, int height) {
+        return camera::WatermarkStamp{dialog->record(width, height),
+                                      watermarkMode(dialog->withTime())};
+    });
 }

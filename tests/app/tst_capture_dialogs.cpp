@@ -15,8 +15,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTextEdit>
@@ -63,6 +65,26 @@ bool zeroOutside(const QByteArray& r, const QList<QPair<int, int>>& fields) {
             return false;
     }
     return true;
+}
+
+// Whether page-turn detection was last switched on, per camera.
+QMap<int, bool> detection() {
+    QMap<int, bool> on;
+    for (const fake::Call& c : core().callsOf("OrvSetAutoCap"))
+        on[c.args.at(0).toInt()] = c.args.at(1).toBool();
+    return on;
+}
+
+// The cameras that hold a watermark after the calls so far.
+QSet<int> stamping() {
+    QSet<int> on;
+    for (const fake::Call& c : core().calls) {
+        if (c.name == "OrvAddWaterMark")
+            on.insert(c.args.at(0).toInt());
+        else if (c.name == "OrvClearWatermark")
+            on.remove(c.args.at(0).toInt());
+    }
+    return on;
 }
 
 } // namespace
@@ -237,6 +259,63 @@ private slots:
         form.widgets()->checkBoxWaterMark->click();
         QCOMPARE(core().names({"OrvClearWatermark", "OrvAddWaterMark"}),
                  QStringList({"OrvClearWatermark"}));
+    }
+
+    void okWithTheBoxUncheckedOnlyKeepsTheSettings() {
+        MainForm form;
+        auto* dialog = form.findChild<ProfileName*>();
+        form.widgets()->pushBtnWaterMark->click();
+        child<QSlider>(dialog, "horizontalSlider_AN")->setValue(20);
+        child<QPushButton>(dialog, "pushButtonOK")->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(core().count("OrvAddWaterMark"), 0);
+        QVERIFY(stamping().isEmpty());
+        form.widgets()->checkBoxWaterMark->click(); // checking stamps the kept settings
+        QCOMPARE(stamping(), QSet<int>{0});
+        QCOMPARE(intAt(core().callsOf("OrvAddWaterMark").last().args.at(2).toByteArray(), 408), 20);
+    }
+
+    // Whichever way a camera becomes main, it stamps (with offsets for its own
+    // resolution) and the camera it replaced stops stamping.
+    void watermarkFollowsTheMainCamera() {
+        env.writeProfile("ShowWater=1\nHRatio=50\n");
+        core().script.cameraCount = 3;
+        core().script.cameraResolutions[2] = {QSize(1000, 800)};
+        MainForm form;
+        QCOMPARE(stamping(), QSet<int>{0});
+        form.widgets()->checkBoxPIP->click();
+        form.widgets()->comboBoxDev->setCurrentIndex(2); // not the vice camera: reopened
+        QCOMPARE(form.settings().mainCameraIndex, 2);
+        QCOMPARE(stamping(), QSet<int>{2});
+        QCOMPARE(intAt(core().callsOf("OrvAddWaterMark").last().args.at(2).toByteArray(), 680),
+                 500);
+        form.widgets()->pushButtonSwitchMainSub->click();
+        QCOMPARE(stamping(), QSet<int>{form.settings().mainCameraIndex});
+        QVERIFY(form.settings().mainCameraIndex != 2);
+        form.widgets()->checkBoxWaterMark->click();
+        QVERIFY(stamping().isEmpty());
+    }
+
+    // A swap carries a smart run to the new main camera; stopping leaves no
+    // camera detecting page turns.
+    void smartRunMovesWithTheMainCamera() {
+        env.writeProfile("MultiCapMode=1\n");
+        core().script.cameraCount = 2;
+        MainForm form;
+        form.widgets()->checkBoxPIP->click();
+        form.widgets()->pushButtonAutoScan->click();
+        auto* dialog = form.findChild<QMultiCapDialog*>();
+        child<QPushButton>(dialog, "pushButtonStart")->click();
+        QCOMPARE(detection(), (QMap<int, bool>{{0, true}}));
+        form.widgets()->pushButtonSwitchMainSub->click();
+        QCOMPARE(detection(), (QMap<int, bool>{{0, false}, {1, true}}));
+        QCOMPARE(core().callsOf("OrvSetAutoCapCB").last().args.at(0).toInt(), 1);
+        core().autoCapCallback(1);
+        QCOMPARE(core().callsOf("OrvCapture").last().args.at(0).toInt(), 1);
+        child<QPushButton>(dialog, "pushButtonStart")->click();
+        QCOMPARE(detection(), (QMap<int, bool>{{0, false}, {1, false}}));
+        form.widgets()->pushButtonSwitchMainSub->click();
+        QCOMPARE(detection(), (QMap<int, bool>{{0, false}, {1, false}}));
     }
 
     void watermarkSettingsSurviveARestart() {
