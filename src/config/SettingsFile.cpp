@@ -46,11 +46,8 @@ constexpr Range kAny{};
 constexpr Range kColour{0, 255};
 constexpr Range kPercent{0, 100};
 constexpr Range kAtLeastOne{1, std::numeric_limits<int>::max()};
-// Seconds between timer captures: the timer counts milliseconds in an int.
-constexpr Range kIntervalSeconds{1, std::numeric_limits<int>::max() / 1000};
-// Scaling of captured pictures: the camera library takes up to 10; below 1/20
-// a page is no longer readable.
-constexpr Range kResizeRatio{0.05, 10};
+constexpr Range kIntervalSeconds{1, kMaxCaptureInterval};
+constexpr Range kResizeRatio{kMinResizeRatio, kMaxResizeRatio};
 
 struct Key {
     const char* name;

@@ -397,13 +397,25 @@ private slots:
         child<QCheckBox>(&d, "checkBoxResize")->click();
         QVERIFY(ratio->isEnabled());
         QCOMPARE(core().callsOf("OrvSetResize").last().args, QVariantList({0, true, 1.0f}));
-        ratio->clear();
-        QCOMPARE(core().callsOf("OrvSetResize").last().args, QVariantList({0, true, 0.0f}));
+        // An empty field, or a ratio captures don't take, is marked and
+        // passes nothing: the last good ratio stays.
         core().calls.clear();
+        ratio->clear();
+        QCOMPARE(core().count("OrvSetResize"), 0);
+        QVERIFY(!ratio->styleSheet().isEmpty());
         QTest::keyClicks(ratio, QStringLiteral("1.5"));
         QCOMPARE(core().count("OrvSetResize"), 3);
         QCOMPARE(core().callsOf("OrvSetResize").last().args.at(2).toFloat(), 1.5f);
         QCOMPARE(values.ratio, 1.5f);
+        QVERIFY(ratio->styleSheet().isEmpty());
+        for (const char* refused : {"100", "0.01", "x"}) {
+            ratio->clear();
+            QTest::keyClicks(ratio, QLatin1String(refused));
+            QVERIFY2(!ratio->styleSheet().isEmpty(), refused);
+            QVERIFY(!ratio->toolTip().isEmpty());
+        }
+        QCOMPARE(values.ratio, 10.0f); // the "10" of "100"
+        QCOMPARE(core().callsOf("OrvSetResize").last().args.at(2).toFloat(), 10.0f);
     }
 
     void menuEntryOpensTheSettingsDialog() {
