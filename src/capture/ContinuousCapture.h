@@ -17,7 +17,8 @@ public:
 
     // A field's text read as a decimal integer (not a number reads as 0).
     // Below 1 the field is corrected: replacement holds the text to put into
-    // it and value the value that text stands for.
+    // it and value the value that text stands for. An interval longer than
+    // the timer can count is corrected to the longest it can.
     struct Field {
         int value = 0;
         QString replacement; // empty: the text stands

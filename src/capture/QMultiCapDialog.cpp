@@ -13,6 +13,9 @@
 #include <QTimerEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 const QString kStart = QStringLiteral("启动");
 const QString kStop = QStringLiteral("停止");
@@ -26,6 +29,8 @@ QLabel* namedLabel(const char* name, const QString& text, QWidget* parent) {
 
 QMultiCapDialog::QMultiCapDialog(const MultiCapValues& values, QWidget* parent)
     : QDialog(parent), m_values(values) {
+    if (m_values.mode != ContinuousCaptureRun::Smart)
+        m_values.mode = ContinuousCaptureRun::Timer;
     setObjectName(QStringLiteral("QMultiCapDialog"));
     setWindowTitle(QStringLiteral("连拍"));
     setFixedSize(258, 255);
@@ -114,7 +119,8 @@ void QMultiCapDialog::onStartCap() {
         labelCapCount->setText(m_run.start(mode, m_values.limit));
         lockModes(true);
         if (mode == ContinuousCaptureRun::Timer) {
-            captureTimer = startTimer(m_values.interval * m_secondMs);
+            const qint64 ms = qint64(m_values.interval) * m_secondMs;
+            captureTimer = startTimer(int(std::min<qint64>(ms, std::numeric_limits<int>::max())));
             groupBoxTimerSetting->setEnabled(false);
         } else {
             emit autoCaptureSwitched(true);

@@ -106,7 +106,7 @@ const Key kKeys[] = {
     {"Language", Reader::Int, "0", &Settings::Language, {0, 2}},
     {"ResizeImage", Reader::Int, "0", &Settings::ResizeImage},
     {"ResizeImageRatio", Reader::Ratio, "1.0", &Settings::ResizeImageRatio, kResizeRatio},
-    {"MultiCapMode", Reader::Int, "0", &Settings::multiCapMode},
+    {"MultiCapMode", Reader::Int, "0", &Settings::multiCapMode, {0, 1}},
     {"CapCount", Reader::Int, "9999", &Settings::captureLimit, kAtLeastOne},
     {"Interval", Reader::Int, "3", &Settings::captureInterval, kIntervalSeconds},
 };

@@ -157,6 +157,29 @@ private slots:
         pages->setText(QStringLiteral("0"));
         QCOMPARE(pages->text(), QStringLiteral("9999"));
         QCOMPARE(d.values().limit, 9999);
+        // The longest interval the timer can count, also for longer numbers.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("[Tt]imer")));
+        for (const char* text : {"2147484", "99999999999999999999"}) {
+            time->setText(QLatin1String(text));
+            QCOMPARE(time->text(), QStringLiteral("2147483"));
+            QCOMPARE(d.values().interval, 2147483);
+        }
+        child<QPushButton>(&d, "pushButtonStart")->click();
+        QCOMPARE(buttonOf(d), QStringLiteral("停止"));
+        child<QPushButton>(&d, "pushButtonStart")->click();
+    }
+
+    void unknownModeIsTimerCapture() {
+        QMultiCapDialog d(MultiCapValues{2, 3, 9999});
+        QSignalSpy switched(&d, &QMultiCapDialog::autoCaptureSwitched);
+        QCOMPARE(d.values().mode, 0);
+        QVERIFY(child<QRadioButton>(&d, "radioButtonTimer")->isChecked());
+        child<QPushButton>(&d, "pushButtonStart")->click();
+        child<QPushButton>(&d, "pushButtonStart")->click();
+        QCOMPARE(switched.count(), 0);
+        env.writeProfile("MultiCapMode=2\n");
+        MainForm form;
+        QCOMPARE(form.settings().multiCapMode, 0);
     }
 
     void smartRunCountsTheReportsAndEnds() {

@@ -156,6 +156,7 @@ const QList<Bound>& bounds() {
         {"CapCount", 1, INT_MAX},
         {"Interval", 1, INT_MAX / 1000},
         {"ResizeImageRatio", 0.05, 10},
+        {"MultiCapMode", 0, 1},
     };
     return list;
 }
