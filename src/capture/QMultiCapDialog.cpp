@@ -178,3 +178,7 @@ void QMultiCapDialog::closeEvent(QCloseEvent* event) {
     }
     event->accept();
 }
+
+void QMultiCapDialog::reject() {
+    close();
+}

@@ -53,8 +53,12 @@ public slots:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Esc acts as the close button: refused while a run is active.
+    void reject() override;
 
 private:
+    // captureRequested(), one at a time; false when the picture failed.
+    bool requestPicture();
     void finishRun();
     // The mode choice is locked while a run is active, so a run can always
     // be stopped in the mode it was started in.

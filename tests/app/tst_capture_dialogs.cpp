@@ -130,6 +130,10 @@ private slots:
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages.first().first, QStringLiteral("请先停止连拍!"));
         QCOMPARE(env.messages.first().second, QStringLiteral("提示"));
+        QTest::keyClick(&d, Qt::Key_Escape); // Esc is the close button
+        QVERIFY(d.isVisible());
+        QCOMPARE(env.messages.size(), 2);
+        QCOMPARE(env.messages.last().first, QStringLiteral("请先停止连拍!"));
         const int before = captures.count();
         QTRY_VERIFY(captures.count() > before); // the run goes on
         child<QPushButton>(&d, "pushButtonStart")->click();
@@ -137,7 +141,8 @@ private slots:
         QCOMPARE(labelOf(d), QStringLiteral("已拍照 %1 张").arg(taken));
         QTest::qWait(100);
         QCOMPARE(captures.count(), taken);
-        QVERIFY(d.close());
+        QTest::keyClick(&d, Qt::Key_Escape);
+        QVERIFY(!d.isVisible());
     }
 
     void fieldsCorrectThemselvesWhileTyping() {
