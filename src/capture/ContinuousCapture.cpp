@@ -68,6 +68,15 @@ QString ContinuousCaptureRun::pictureTaken() {
     return countText(m_count);
 }
 
+QString ContinuousCaptureRun::fail() {
+    if (!m_running)
+        return {};
+    m_running = false;
+    if (m_mode == Timer && m_count > 0)
+        --m_count; // the tick counted the picture before it was taken
+    return endText(m_count);
+}
+
 QString ContinuousCaptureRun::stop() {
     if (!m_running)
         return {};

@@ -49,6 +49,10 @@ public:
     // label's text.
     QString pictureTaken();
 
+    // A picture of the run failed: the run ends. The label's text, with the
+    // count of the pictures taken.
+    QString fail();
+
     // Stops by hand. The label's new text, or empty to keep the last one (a
     // timer run keeps its count; a smart run ends with the end text).
     QString stop();

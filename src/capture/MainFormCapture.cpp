@@ -86,8 +86,10 @@ void MainForm::createCaptureDialogs() {
     multiCapDialog = new QMultiCapDialog(
         MultiCapValues{cfg.multiCapMode, cfg.captureInterval, cfg.captureLimit}, this);
     multiCapDialog->hide();
-    connect(multiCapDialog, &QMultiCapDialog::captureRequested, this,
-            [this] { CaptureImage(pair.main()); });
+    connect(multiCapDialog, &QMultiCapDialog::captureRequested, this, [this] {
+        if (!CaptureImage(pair.main()))
+            multiCapDialog->captureFailed();
+    });
     connect(multiCapDialog, &QMultiCapDialog::autoCaptureSwitched, this, &MainForm::SetAutoCapture);
     waterDialog = new ProfileName(WatermarkSettings::from(cfg), this);
     waterDialog->hide();
@@ -107,6 +109,11 @@ void MainForm::storeCaptureDialogs() {
         waterDialog->settings().storeInto(cfg);
 }
 
+void MainForm::stopContinuousCapture() {
+    if (multiCapDialog)
+        multiCapDialog->stopRun();
+}
+
 void MainForm::onAutoScan() {
     multiCapDialog->show();
     multiCapDialog->raise();
@@ -121,17 +128,16 @@ void MainForm::SetAutoCapture(bool on) {
 
 // The library reports a page turn, possibly on a thread of its own: the
 // picture is taken on the GUI thread, and only while a smart run still
-// waits for it (a report that crossed the stop is dropped).
+// waits for it (a report that crossed the stop, or came while a picture was
+// being taken, is dropped).
 void MainForm::OnAutoCapture(int) {
     MainForm* form = theMainForm;
     if (!form)
         return;
     auto work = [] {
         MainForm* f = theMainForm;
-        if (!f || !f->multiCapDialog || !f->multiCapDialog->acceptsAutoCapture())
-            return;
-        f->CaptureImage(f->pair.main());
-        f->multiCapDialog->ShowCapturedCount();
+        if (f && f->multiCapDialog)
+            f->multiCapDialog->pageTurned();
     };
     if (QThread::currentThread() == form->thread())
         work();

@@ -126,20 +126,48 @@ void QMultiCapDialog::onStartCap() {
             emit autoCaptureSwitched(true);
         }
     } else if (pushButtonStart->text() == kStop) {
-        pushButtonStart->setText(kStart);
         const bool smart = m_run.mode() == ContinuousCaptureRun::Smart;
         const QString label = m_run.stop();
-        if (smart) {
+        if (smart)
             emit autoCaptureSwitched(false);
-        } else {
-            killTimer(captureTimer);
-            captureTimer = 0;
-            groupBoxTimerSetting->setEnabled(true);
-        }
+        finishRun();
         if (!label.isEmpty())
             labelCapCount->setText(label);
-        lockModes(false);
     }
+}
+
+void QMultiCapDialog::stopRun() {
+    if (m_run.running())
+        onStartCap();
+}
+
+bool QMultiCapDialog::requestPicture() {
+    if (m_taking)
+        return false;
+    m_taking = true;
+    m_failed = false;
+    emit captureRequested();
+    m_taking = false;
+    return !m_failed;
+}
+
+void QMultiCapDialog::captureFailed() {
+    m_failed = true;
+    const bool smart = m_run.mode() == ContinuousCaptureRun::Smart;
+    const QString label = m_run.fail();
+    if (label.isEmpty())
+        return; // no run
+    if (smart)
+        emit autoCaptureSwitched(false);
+    finishRun();
+    labelCapCount->setText(label);
+}
+
+void QMultiCapDialog::pageTurned() {
+    if (!acceptsAutoCapture() || m_taking)
+        return;
+    if (requestPicture())
+        ShowCapturedCount();
 }
 
 void QMultiCapDialog::ShowCapturedCount() {
@@ -147,21 +175,22 @@ void QMultiCapDialog::ShowCapturedCount() {
 }
 
 void QMultiCapDialog::timerEvent(QTimerEvent* event) {
-    if (captureTimer == 0 || event->timerId() != captureTimer)
+    if (captureTimer == 0 || event->timerId() != captureTimer || m_taking)
         return;
     const ContinuousCaptureRun::Tick t = m_run.tick();
     if (t.finished)
         finishRun();
     labelCapCount->setText(t.label);
     if (t.capture)
-        emit captureRequested();
+        requestPicture();
 }
 
 void QMultiCapDialog::finishRun() {
-    killTimer(captureTimer);
+    if (captureTimer != 0)
+        killTimer(captureTimer);
     captureTimer = 0;
     pushButtonStart->setText(kStart);
-    groupBoxTimerSetting->setEnabled(true);
+    groupBoxTimerSetting->setEnabled(m_values.mode == ContinuousCaptureRun::Timer);
     lockModes(false);
 }
 

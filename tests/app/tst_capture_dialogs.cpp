@@ -394,6 +394,61 @@ private slots:
         QVERIFY(env.readProfile().contains("\nMultiCapMode=1\n"));
     }
 
+    // A failed picture ends the run with one message, also when more page
+    // turns or ticks come while the message is open.
+    void failureEndsTheRunWithOneMessage_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("timer") << 0;
+        QTest::newRow("smart") << 1;
+    }
+    void failureEndsTheRunWithOneMessage() {
+        QFETCH(int, mode);
+        env.writeProfile("MultiCapMode=" + QByteArray::number(mode) + "\n");
+        core().script.captureResult = 0;
+        MainForm form;
+        form.widgets()->pushButtonAutoScan->click();
+        auto* dialog = form.findChild<QMultiCapDialog*>();
+        dialog->setSecondLength(5);
+        int boxes = 0, open = 0, mostOpen = 0;
+        platform::setMessageHandler([&](const QString&, const QString&) {
+            ++boxes;
+            mostOpen = std::max(mostOpen, ++open);
+            if (boxes < 5) { // the box's own event loop
+                if (mode == 1)
+                    core().autoCapCallback(0);
+                QTest::qWait(40);
+            }
+            --open;
+        });
+        child<QPushButton>(dialog, "pushButtonStart")->click();
+        if (mode == 1)
+            core().autoCapCallback(0);
+        QTRY_VERIFY(boxes > 0);
+        QTest::qWait(60);
+        QCOMPARE(boxes, 1);
+        QCOMPARE(mostOpen, 1);
+        QCOMPARE(buttonOf(*dialog), QStringLiteral("启动"));
+        QCOMPARE(labelOf(*dialog), QStringLiteral("已拍照 0 张, 拍照结束"));
+        QCOMPARE(detection().value(0), false);
+    }
+
+    // Closing the main window ends a run: nothing is captured behind it.
+    void closingTheWindowEndsTheRun() {
+        auto form = env.makeForm();
+        form->widgets()->pushButtonAutoScan->click();
+        auto* dialog = form->findChild<QMultiCapDialog*>();
+        dialog->setSecondLength(10);
+        child<QPushButton>(dialog, "pushButtonStart")->click();
+        QTRY_VERIFY(core().count("OrvCapture") > 0);
+        QVERIFY(form->close());
+        QVERIFY(!form->isVisible());
+        QCOMPARE(buttonOf(*dialog), QStringLiteral("启动"));
+        const int taken = core().count("OrvCapture");
+        QTest::qWait(60);
+        QCOMPARE(core().count("OrvCapture"), taken);
+        QVERIFY(env.messages.isEmpty());
+    }
+
     // ---- The settings dialog ----
 
     void settingsDialogFilledAndClosedCallsNothing() {
