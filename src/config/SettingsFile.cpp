@@ -22,6 +22,7 @@ enum class Reader {
     Int,   // ProfileFile::readInt
     Text,  // text of at most 259 bytes
     Ratio, // text of at most 259 bytes, then atof in the C locale
+    Lines, // text of at most 259 bytes; line breaks and backslashes escaped
 };
 
 constexpr int kShortBuffer = 10;
@@ -82,7 +83,7 @@ const Key kKeys[] = {
     {"FileNameNum", Reader::Short, "5", &Settings::fileNameDigits, {1, 20}},
     {"FileNameStep", Reader::Short, "1", &Settings::fileNameStep, {1, 100}},
     {"PrefixName", Reader::Text, "Image", &Settings::prefixName},
-    {"WaterText", Reader::Text, "水印", &Settings::waterText},
+    {"WaterText", Reader::Lines, "水印", &Settings::waterText},
     {"WaterRed", Reader::Int, "255", &Settings::waterRed, kColour},
     {"WaterGreen", Reader::Int, "0", &Settings::waterGreen, kColour},
     {"WaterBlue", Reader::Int, "0", &Settings::waterBlue, kColour},
@@ -198,6 +199,40 @@ std::optional<qint64> wholeNumber(const QByteArray& text, bool hex) {
     return negative ? -value : value;
 }
 
+// A profile value holds one line: a text of several lines is kept with its
+// line breaks as "\n" (and "\r"), and a backslash as "\\". Any other
+// backslash reads as itself, as values written before the escapes do.
+QByteArray escapeLines(const QByteArray& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
+}
+
+QByteArray unescapeLines(const QByteArray& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (text[i] == '\\' && (next == 'n' || next == 'r' || next == '\\')) {
+            out += next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 void readKey(const ProfileFile& file, const Key& key, Settings& s) {
     const QByteArray name(key.name);
     QByteArray text;
@@ -220,6 +255,9 @@ void readKey(const ProfileFile& file, const Key& key, Settings& s) {
     case Reader::Ratio:
         text = file.readString(kSection, name, key.missing, kTextBuffer);
         break;
+    case Reader::Lines:
+        text = unescapeLines(file.readString(kSection, name, key.missing, kTextBuffer));
+        break;
     }
     std::visit(Overloaded{
                    [&](int Settings::*f) {
@@ -241,7 +279,9 @@ QByteArray keyText(const Key& key, const Settings& s) {
         Overloaded{
             [&](int Settings::*f) { return QByteArray::number(s.*f); },
             [&](bool Settings::*f) { return QByteArray::number(s.*f ? 1 : 0); },
-            [&](QByteArray Settings::*f) { return s.*f; },
+            [&](QByteArray Settings::*f) {
+                return key.reader == Reader::Lines ? escapeLines(s.*f) : s.*f;
+            },
             [&](float Settings::*f) { return QByteArray::number(double(s.*f), 'f', 4); },
         },
         key.field);
