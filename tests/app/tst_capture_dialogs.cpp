@@ -7,6 +7,7 @@
 #include "capture/ProfileName.h"
 #include "capture/QMultiCapDialog.h"
 #include "dialogs/QSettingDlg.h"
+#include "shell/Contrast.h"
 #include "ui_MainForm.h"
 
 #include <QApplication>
@@ -258,6 +259,31 @@ private slots:
         QCOMPARE(QString::fromUtf8(r.constData()), QString(99, QChar(0x6C34)));
         QCOMPARE(qstrlen(r.constData() + 300), 97u); // "a" and 32 characters
         QCOMPARE(localBytesWithin(QStringLiteral("ab"), 1), QByteArray("a"));
+    }
+
+    // The colour button's text stays readable on the colour it shows, under
+    // every skin.
+    void colourButtonTextReadsOnItsColour() {
+        MainForm form;
+        for (int skin = 1; skin <= 6; ++skin) {
+            form.setSkin(skin);
+            for (const QColor& c : {QColor(255, 255, 0), QColor(0, 255, 0), QColor(255, 255, 255),
+                                    QColor(0, 0, 0), QColor(0, 0, 255), QColor(255, 0, 0)}) {
+                WatermarkSettings colour;
+                colour.red = c.red();
+                colour.green = c.green();
+                colour.blue = c.blue();
+                ProfileName d(colour);
+                d.show();
+                auto* button = child<QPushButton>(&d, "pushButtonColor");
+                button->ensurePolished();
+                const QColor text = button->palette().color(QPalette::ButtonText);
+                QVERIFY2(
+                    contrast::ratio(text, c) >= contrast::kText,
+                    qPrintable(
+                        QStringLiteral("skin %1, %2 on %3").arg(skin).arg(text.name(), c.name())));
+            }
+        }
     }
 
     // ---- In the main window ----
