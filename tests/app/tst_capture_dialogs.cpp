@@ -466,8 +466,16 @@ private slots:
         dialog->setSecondLength(10);
         child<QPushButton>(dialog, "pushButtonStart")->click();
         QTRY_VERIFY(core().count("OrvCapture") > 0);
-        QVERIFY(form->close());
+        // As the program runs: closing the last window ends the event loop,
+        // which closes every other window.
+        QTimer::singleShot(0, form.get(), [&form] { QVERIFY(form->close()); });
+        QTimer hang; // never hangs, and gone with the test
+        hang.setSingleShot(true);
+        connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        hang.start(3000);
+        QCOMPARE(QCoreApplication::exec(), 0);
         QVERIFY(!form->isVisible());
+        QVERIFY(!dialog->isVisible());
         QCOMPARE(buttonOf(*dialog), QStringLiteral("启动"));
         const int taken = core().count("OrvCapture");
         QTest::qWait(60);
