@@ -295,6 +295,8 @@ private:
     // Continuous capture and the watermark: dialogs created once.
     void createCaptureDialogs();
     void storeCaptureDialogs();
+    // A continuous-capture run ends with the window.
+    void stopContinuousCapture();
     void SetAutoCapture(bool on);
     static void OnAutoCapture(int cameraIndex);
     QMultiCapDialog* multiCapDialog = nullptr;
@@ -311,7 +313,7 @@ private:
     QActionGroup* languageGroup = nullptr;
     QAction* actionChinese = nullptr;
     QAction* actionEnglish = nullptr;
-    OcrService* ocrService = nullptr; // OCR of the page and its result window
+    OcrService* ocrService = nullptr;         // OCR of the page and its result window
     BarcodeReadTask* barcodeReader = nullptr; // reads off the GUI thread
 };
 

@@ -60,6 +60,56 @@ void CameraPair::applyMainSettings() {
     readZoomRange();
     if (zoomCallback_)
         OrvSetZoomCB(m, zoomCallback_);
+    applyWatermark();
+    applyAutoCapture();
+}
+
+void CameraPair::setWatermark(WatermarkSource source) {
+    watermark_ = std::move(source);
+    if (watermark_)
+        applyWatermark();
+    else
+        OrvClearWatermark(main());
+}
+
+void CameraPair::applyWatermark() {
+    if (!watermark_)
+        return;
+    const int m = main();
+    const WatermarkStamp stamp = watermark_(OrvGetResWidth(m, settings_.resolutionIndex),
+                                            OrvGetResHeight(m, settings_.resolutionIndex));
+    OrvClearWatermark(m);
+    OrvAddWaterMark(m, stamp.mode, &stamp.record);
+}
+
+void CameraPair::setAutoCapture(bool on) {
+    autoCapture_ = on;
+    if (on) {
+        applyAutoCapture();
+    } else if (detecting_ >= 0) {
+        OrvSetAutoCap(detecting_, false);
+        detecting_ = -1;
+    }
+}
+
+void CameraPair::applyAutoCapture() {
+    if (!autoCapture_)
+        return;
+    const int m = main();
+    if (detecting_ >= 0 && detecting_ != m)
+        OrvSetAutoCap(detecting_, false);
+    OrvSetAutoCapCB(m, autoCapCallback_);
+    OrvSetAutoCap(m, true);
+    detecting_ = m;
+}
+
+void CameraPair::leaveMain(int camera) {
+    if (watermark_)
+        OrvClearWatermark(camera);
+    if (detecting_ == camera) {
+        OrvSetAutoCap(camera, false);
+        detecting_ = -1;
+    }
 }
 
 void CameraPair::readZoomRange() {
@@ -81,6 +131,7 @@ bool CameraPair::selectMain(int camera) {
     const int oldMain = main();
     if (camera < 0 || camera == oldMain || camera >= OrvGetCameraCount())
         return false;
+    leaveMain(oldMain);
     if (viceOn() && camera == vice_) {
         // The two change windows; neither is reopened.
         OrvSetHwnd(camera, surfaces_.preview);
@@ -164,6 +215,7 @@ bool CameraPair::swap() {
     if (!viceOn())
         return false;
     const int oldMain = main();
+    leaveMain(oldMain);
     OrvSetHwnd(oldMain, viceSurface());
     OrvSetHwnd(vice_, surfaces_.preview);
     settings_.mainCameraIndex = vice_;

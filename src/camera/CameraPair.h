@@ -6,6 +6,8 @@
 
 #include <QList>
 
+#include <functional>
+
 namespace camera {
 
 // Where the vice camera's picture goes.
@@ -22,6 +24,14 @@ struct Surfaces {
     WId viceArea = 0;
 };
 
+// The watermark the main camera stamps: the record for the main camera's
+// resolution and the library's watermark mode.
+struct WatermarkStamp {
+    _WATERMARKPARAM record{};
+    int mode = 2;
+};
+using WatermarkSource = std::function<WatermarkStamp(int width, int height)>;
+
 // The DPI list's values; the value for a list position (0 when outside).
 const QList<int>& dpiValues();
 int dpiAt(int index);
@@ -29,8 +39,10 @@ int dpiAt(int index);
 // The main camera, the vice camera and where the vice picture goes. Every
 // transition calls the engine and leaves the pair consistent: the camera that
 // becomes main gets every per-camera setting (quality, DPI, background
-// removal, auto crop, resize, zoom-rate display, zoom callback), and the
-// persisted camera index and vice-preview flag follow. No widgets: the main
+// removal, auto crop, resize, zoom-rate display, zoom callback, and, while
+// they are on, the watermark and page-turn detection, which the camera that
+// stops being main loses), and the persisted camera index and vice-preview
+// flag follow. No widgets: the main
 // window reads its controls, calls a transition and refreshes its controls.
 class CameraPair {
 public:
@@ -39,6 +51,7 @@ public:
     void setSurfaces(const Surfaces& surfaces) { surfaces_ = surfaces; }
     const Surfaces& surfaces() const { return surfaces_; }
     void setZoomCallback(OrvZoomCallback callback) { zoomCallback_ = callback; }
+    void setAutoCapCallback(OrvAutoCapCallback callback) { autoCapCallback_ = callback; }
 
     int main() const { return settings_.mainCameraIndex; }
     int vice() const { return vice_; }
@@ -90,7 +103,22 @@ public:
     // Applies every per-camera setting to the main camera.
     void applyMainSettings();
 
+    // The watermark on (the main camera gets the source's record now and
+    // whenever another camera becomes main) or off (an empty source: the
+    // main camera's watermark is cleared).
+    void setWatermark(WatermarkSource source);
+    bool watermarkOn() const { return bool(watermark_); }
+    // Page-turn detection with the auto-capture callback, on the main
+    // camera; it moves with the main camera and is switched off wherever it
+    // was switched on.
+    void setAutoCapture(bool on);
+    bool autoCaptureOn() const { return autoCapture_; }
+
 private:
+    // The camera that stops being main keeps neither watermark nor detection.
+    void leaveMain(int camera);
+    void applyWatermark();
+    void applyAutoCapture();
     WId viceSurface() const;
     void readZoomRange();
     void runAtFirstResolution(int currentResolution);
@@ -98,6 +126,10 @@ private:
     Settings& settings_;
     Surfaces surfaces_;
     OrvZoomCallback zoomCallback_ = nullptr;
+    OrvAutoCapCallback autoCapCallback_ = nullptr;
+    WatermarkSource watermark_;
+    bool autoCapture_ = false;
+    int detecting_ = -1; // the camera whose detection is on
     int vice_ = 1;
     int viceResolution_ = 0;
     ViceMode viceMode_ = ViceMode::Off;

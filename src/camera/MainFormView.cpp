@@ -187,10 +187,6 @@ void MainForm::onSwitchMainSub() {
         platform::showMessage(QStringLiteral("副头未开启"), QStringLiteral("提示"));
         return;
     }
-    if (ui->checkBoxWaterMark->isChecked()) {
-        OrvClearWatermark(pair.vice());
-        ApplyWatermark();
-    }
     videoWidth = OrvGetResWidth(pair.main(), cfg.resolutionIndex);
     videoHeight = OrvGetResHeight(pair.main(), cfg.resolutionIndex);
     showCameraState();

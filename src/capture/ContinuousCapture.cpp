@@ -1,5 +1,10 @@
 #include "capture/ContinuousCapture.h"
 
+#include "config/Settings.h"
+
+#include <algorithm>
+#include <limits>
+
 QString ContinuousCaptureRun::startText() {
     return QStringLiteral("开始拍照");
 }
@@ -13,21 +18,28 @@ QString ContinuousCaptureRun::endText(int n) {
 }
 
 namespace {
-ContinuousCaptureRun::Field fieldOf(const QString& text, int fallback) {
+ContinuousCaptureRun::Field fieldOf(const QString& text, int fallback, int largest) {
+    const QString digits = text.trimmed();
     bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
+    const qint64 value = digits.toLongLong(&ok, 10);
+    const bool tooLong =
+        !ok && !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) {
+            return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        });
+    if (tooLong || (ok && value > largest))
+        return {largest, QString::number(largest)};
     if (ok && value >= 1)
-        return {value, {}};
+        return {int(value), {}};
     return {fallback, QString::number(fallback)};
 }
 } // namespace
 
 ContinuousCaptureRun::Field ContinuousCaptureRun::intervalField(const QString& text) {
-    return fieldOf(text, kDefaultInterval);
+    return fieldOf(text, kDefaultInterval, config::kMaxCaptureInterval);
 }
 
 ContinuousCaptureRun::Field ContinuousCaptureRun::limitField(const QString& text) {
-    return fieldOf(text, kDefaultLimit);
+    return fieldOf(text, kDefaultLimit, std::numeric_limits<int>::max());
 }
 
 QString ContinuousCaptureRun::start(Mode mode, int limit) {
@@ -54,6 +66,15 @@ ContinuousCaptureRun::Tick ContinuousCaptureRun::tick() {
 QString ContinuousCaptureRun::pictureTaken() {
     ++m_count;
     return countText(m_count);
+}
+
+QString ContinuousCaptureRun::fail() {
+    if (!m_running)
+        return {};
+    m_running = false;
+    if (m_mode == Timer && m_count > 0)
+        --m_count; // the tick counted the picture before it was taken
+    return endText(m_count);
 }
 
 QString ContinuousCaptureRun::stop() {

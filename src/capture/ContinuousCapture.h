@@ -17,7 +17,8 @@ public:
 
     // A field's text read as a decimal integer (not a number reads as 0).
     // Below 1 the field is corrected: replacement holds the text to put into
-    // it and value the value that text stands for.
+    // it and value the value that text stands for. An interval longer than
+    // the timer can count is corrected to the longest it can.
     struct Field {
         int value = 0;
         QString replacement; // empty: the text stands
@@ -47,6 +48,10 @@ public:
     // A picture taken for the library's page-turn report in a smart run; the
     // label's text.
     QString pictureTaken();
+
+    // A picture of the run failed: the run ends. The label's text, with the
+    // count of the pictures taken.
+    QString fail();
 
     // Stops by hand. The label's new text, or empty to keep the last one (a
     // timer run keeps its count; a smart run ends with the end text).

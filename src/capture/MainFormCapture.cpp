@@ -86,8 +86,10 @@ void MainForm::createCaptureDialogs() {
     multiCapDialog = new QMultiCapDialog(
         MultiCapValues{cfg.multiCapMode, cfg.captureInterval, cfg.captureLimit}, this);
     multiCapDialog->hide();
-    connect(multiCapDialog, &QMultiCapDialog::captureRequested, this,
-            [this] { CaptureImage(pair.main()); });
+    connect(multiCapDialog, &QMultiCapDialog::captureRequested, this, [this] {
+        if (!CaptureImage(pair.main()))
+            multiCapDialog->captureFailed();
+    });
     connect(multiCapDialog, &QMultiCapDialog::autoCaptureSwitched, this, &MainForm::SetAutoCapture);
     waterDialog = new ProfileName(WatermarkSettings::from(cfg), this);
     waterDialog->hide();
@@ -107,30 +109,35 @@ void MainForm::storeCaptureDialogs() {
         waterDialog->settings().storeInto(cfg);
 }
 
+void MainForm::stopContinuousCapture() {
+    if (multiCapDialog)
+        multiCapDialog->stopRun();
+}
+
 void MainForm::onAutoScan() {
     multiCapDialog->show();
     multiCapDialog->raise();
 }
 
+// Page-turn detection follows the main camera (a swap or another camera
+// chosen in the device list carries a smart run over to it).
 void MainForm::SetAutoCapture(bool on) {
-    if (on)
-        OrvSetAutoCapCB(pair.main(), &MainForm::OnAutoCapture);
-    OrvSetAutoCap(pair.main(), on);
+    pair.setAutoCapCallback(&MainForm::OnAutoCapture);
+    pair.setAutoCapture(on);
 }
 
 // The library reports a page turn, possibly on a thread of its own: the
 // picture is taken on the GUI thread, and only while a smart run still
-// waits for it (a report that crossed the stop is dropped).
+// waits for it (a report that crossed the stop, or came while a picture was
+// being taken, is dropped).
 void MainForm::OnAutoCapture(int) {
     MainForm* form = theMainForm;
     if (!form)
         return;
     auto work = [] {
         MainForm* f = theMainForm;
-        if (!f || !f->multiCapDialog || !f->multiCapDialog->acceptsAutoCapture())
-            return;
-        f->CaptureImage(f->pair.main());
-        f->multiCapDialog->ShowCapturedCount();
+        if (f && f->multiCapDialog)
+            f->multiCapDialog->pageTurned();
     };
     if (QThread::currentThread() == form->thread())
         work();
@@ -142,7 +149,7 @@ void MainForm::onWaterMark() {
     if (ui->checkBoxWaterMark->isChecked())
         ApplyWatermark();
     else
-        OrvClearWatermark(pair.main());
+        pair.setWatermark({});
 }
 
 void MainForm::onWaterMarkSet() {
@@ -151,10 +158,15 @@ void MainForm::onWaterMarkSet() {
     waterDialog->raise();
 }
 
+// The library holds a watermark only while the check box is checked: with
+// it unchecked, the dialog's OK keeps the settings and stamps nothing. The
+// record is made from the dialog for whichever camera is main, now and
+// after every change of the main camera.
 void MainForm::ApplyWatermark() {
-    if (!waterDialog)
+    if (!waterDialog || !ui->checkBoxWaterMark->isChecked())
         return;
-    const _WATERMARKPARAM param = waterDialog->record(videoWidth, videoHeight);
-    OrvClearWatermark(pair.main());
-    OrvAddWaterMark(pair.main(), watermarkMode(waterDialog->withTime()), &param);
+    pair.setWatermark([dialog = waterDialog](int width, int height) {
+        return camera::WatermarkStamp{dialog->record(width, height),
+                                      watermarkMode(dialog->withTime())};
+    });
 }

@@ -56,6 +56,10 @@ bool MainForm::onCommit() {
 void MainForm::closeEvent(QCloseEvent* event) {
     // Runs on a real close and each time the event posted on hiding arrives;
     // it never closes or hides the window itself.
+    // A real close (not the event posted on hiding or minimising) ends a
+    // continuous-capture run: no picture is taken behind a closed window.
+    if (isVisible() && !isMinimized())
+        stopContinuousCapture();
     const platform::DriverWindow driver = platform::DriverWindow::find(driverWindowTitle());
     if (driver.exists()) {
         onCommit();

@@ -1,5 +1,7 @@
 #include "capture/ProfileName.h"
 
+#include "shell/Contrast.h"
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QColorDialog>
@@ -28,11 +30,16 @@ QSlider* slider(const char* name, int low, int high, QWidget* parent) {
     return s;
 }
 
+// The colour button shows the chosen colour, its text in black or white,
+// whichever reads better on it.
 QString colourSheet(const QColor& c) {
-    return QStringLiteral("background-color: rgb(%1, %2, %3);")
+    const QColor black(Qt::black), white(Qt::white);
+    const QColor text = contrast::ratio(c, black) >= contrast::ratio(c, white) ? black : white;
+    return QStringLiteral("background-color: rgb(%1, %2, %3); color: %4;")
         .arg(c.red())
         .arg(c.green())
-        .arg(c.blue());
+        .arg(c.blue())
+        .arg(text.name());
 }
 
 struct Text {

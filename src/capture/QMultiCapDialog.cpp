@@ -13,6 +13,9 @@
 #include <QTimerEvent>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 const QString kStart = QStringLiteral("启动");
 const QString kStop = QStringLiteral("停止");
@@ -26,6 +29,8 @@ QLabel* namedLabel(const char* name, const QString& text, QWidget* parent) {
 
 QMultiCapDialog::QMultiCapDialog(const MultiCapValues& values, QWidget* parent)
     : QDialog(parent), m_values(values) {
+    if (m_values.mode != ContinuousCaptureRun::Smart)
+        m_values.mode = ContinuousCaptureRun::Timer;
     setObjectName(QStringLiteral("QMultiCapDialog"));
     setWindowTitle(QStringLiteral("连拍"));
     setFixedSize(258, 255);
@@ -114,26 +119,55 @@ void QMultiCapDialog::onStartCap() {
         labelCapCount->setText(m_run.start(mode, m_values.limit));
         lockModes(true);
         if (mode == ContinuousCaptureRun::Timer) {
-            captureTimer = startTimer(m_values.interval * m_secondMs);
+            const qint64 ms = qint64(m_values.interval) * m_secondMs;
+            captureTimer = startTimer(int(std::min<qint64>(ms, std::numeric_limits<int>::max())));
             groupBoxTimerSetting->setEnabled(false);
         } else {
             emit autoCaptureSwitched(true);
         }
     } else if (pushButtonStart->text() == kStop) {
-        pushButtonStart->setText(kStart);
         const bool smart = m_run.mode() == ContinuousCaptureRun::Smart;
         const QString label = m_run.stop();
-        if (smart) {
+        if (smart)
             emit autoCaptureSwitched(false);
-        } else {
-            killTimer(captureTimer);
-            captureTimer = 0;
-            groupBoxTimerSetting->setEnabled(true);
-        }
+        finishRun();
         if (!label.isEmpty())
             labelCapCount->setText(label);
-        lockModes(false);
     }
+}
+
+void QMultiCapDialog::stopRun() {
+    if (m_run.running())
+        onStartCap();
+}
+
+bool QMultiCapDialog::requestPicture() {
+    if (m_taking)
+        return false;
+    m_taking = true;
+    m_failed = false;
+    emit captureRequested();
+    m_taking = false;
+    return !m_failed;
+}
+
+void QMultiCapDialog::captureFailed() {
+    m_failed = true;
+    const bool smart = m_run.mode() == ContinuousCaptureRun::Smart;
+    const QString label = m_run.fail();
+    if (label.isEmpty())
+        return; // no run
+    if (smart)
+        emit autoCaptureSwitched(false);
+    finishRun();
+    labelCapCount->setText(label);
+}
+
+void QMultiCapDialog::pageTurned() {
+    if (!acceptsAutoCapture() || m_taking)
+        return;
+    if (requestPicture())
+        ShowCapturedCount();
 }
 
 void QMultiCapDialog::ShowCapturedCount() {
@@ -141,21 +175,22 @@ void QMultiCapDialog::ShowCapturedCount() {
 }
 
 void QMultiCapDialog::timerEvent(QTimerEvent* event) {
-    if (captureTimer == 0 || event->timerId() != captureTimer)
+    if (captureTimer == 0 || event->timerId() != captureTimer || m_taking)
         return;
     const ContinuousCaptureRun::Tick t = m_run.tick();
     if (t.finished)
         finishRun();
     labelCapCount->setText(t.label);
     if (t.capture)
-        emit captureRequested();
+        requestPicture();
 }
 
 void QMultiCapDialog::finishRun() {
-    killTimer(captureTimer);
+    if (captureTimer != 0)
+        killTimer(captureTimer);
     captureTimer = 0;
     pushButtonStart->setText(kStart);
-    groupBoxTimerSetting->setEnabled(true);
+    groupBoxTimerSetting->setEnabled(m_values.mode == ContinuousCaptureRun::Timer);
     lockModes(false);
 }
 
@@ -171,4 +206,8 @@ void QMultiCapDialog::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
+}
+
+void QMultiCapDialog::reject() {
+    close();
 }

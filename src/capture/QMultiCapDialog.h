@@ -4,7 +4,10 @@
 // limit) or smart capture (a picture for every page turn the camera library
 // reports). Modeless, created once; its texts are Chinese in both languages.
 // It takes no picture itself: it asks for one by captureRequested() and
-// switches the library's page-turn reports by autoCaptureSwitched().
+// switches the library's page-turn reports by autoCaptureSwitched(). One
+// picture is taken at a time: a tick or a page turn that comes while a
+// picture is being taken (a failure's message is open) is dropped, and a
+// failed picture ends the run.
 
 #include "capture/ContinuousCapture.h"
 
@@ -34,8 +37,16 @@ public:
     bool acceptsAutoCapture() const {
         return m_run.running() && m_run.mode() == ContinuousCaptureRun::Smart;
     }
+    // The library reported a page turn: in a smart run, a picture and the
+    // count.
+    void pageTurned();
     // A picture was taken for a page-turn report.
     void ShowCapturedCount();
+    // The picture asked for by captureRequested() failed (the user has been
+    // told): the run ends.
+    void captureFailed();
+    // Ends a run as the stop button does (nothing when idle).
+    void stopRun();
     // The length of one second of the interval, in milliseconds (tests).
     void setSecondLength(int ms) { m_secondMs = ms; }
 
@@ -53,8 +64,12 @@ public slots:
 protected:
     void timerEvent(QTimerEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // Esc acts as the close button: refused while a run is active.
+    void reject() override;
 
 private:
+    // captureRequested(), one at a time; false when the picture failed.
+    bool requestPicture();
     void finishRun();
     // The mode choice is locked while a run is active, so a run can always
     // be stopped in the mode it was started in.
@@ -73,4 +88,6 @@ private:
     QPushButton* pushButtonStart = nullptr;
     QLabel* labelCapCount = nullptr;
     int captureTimer = 0;
+    bool m_taking = false; // a picture is being taken
+    bool m_failed = false; // the picture being taken failed
 };

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 
+#include <limits>
+
 // Every setting that survives a restart. MainForm holds one of these; the
 // profile file (orvconf.ini) is read into it once at start and written from it
 // once at exit. Text values are 8-bit strings in the local encoding.
@@ -56,3 +58,13 @@ struct Settings {
     int captureLimit = 9999;             // CapCount
     int captureInterval = 3;             // Interval
 };
+
+namespace config {
+// Bounds a setting keeps wherever it is entered (the profile file, a dialog).
+// Seconds between timer captures: the timer counts milliseconds in an int.
+constexpr int kMaxCaptureInterval = std::numeric_limits<int>::max() / 1000;
+// Scaling of captured pictures: the camera library takes up to 10; below
+// 1/20 a page is no longer readable.
+constexpr double kMinResizeRatio = 0.05;
+constexpr double kMaxResizeRatio = 10.0;
+} // namespace config

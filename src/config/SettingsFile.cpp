@@ -22,6 +22,7 @@ enum class Reader {
     Int,   // ProfileFile::readInt
     Text,  // text of at most 259 bytes
     Ratio, // text of at most 259 bytes, then atof in the C locale
+    Lines, // text of at most 259 bytes; line breaks and backslashes escaped
 };
 
 constexpr int kShortBuffer = 10;
@@ -46,11 +47,8 @@ constexpr Range kAny{};
 constexpr Range kColour{0, 255};
 constexpr Range kPercent{0, 100};
 constexpr Range kAtLeastOne{1, std::numeric_limits<int>::max()};
-// Seconds between timer captures: the timer counts milliseconds in an int.
-constexpr Range kIntervalSeconds{1, std::numeric_limits<int>::max() / 1000};
-// Scaling of captured pictures: the camera library takes up to 10; below 1/20
-// a page is no longer readable.
-constexpr Range kResizeRatio{0.05, 10};
+constexpr Range kIntervalSeconds{1, kMaxCaptureInterval};
+constexpr Range kResizeRatio{kMinResizeRatio, kMaxResizeRatio};
 
 struct Key {
     const char* name;
@@ -85,7 +83,7 @@ const Key kKeys[] = {
     {"FileNameNum", Reader::Short, "5", &Settings::fileNameDigits, {1, 20}},
     {"FileNameStep", Reader::Short, "1", &Settings::fileNameStep, {1, 100}},
     {"PrefixName", Reader::Text, "Image", &Settings::prefixName},
-    {"WaterText", Reader::Text, "水印", &Settings::waterText},
+    {"WaterText", Reader::Lines, "水印", &Settings::waterText},
     {"WaterRed", Reader::Int, "255", &Settings::waterRed, kColour},
     {"WaterGreen", Reader::Int, "0", &Settings::waterGreen, kColour},
     {"WaterBlue", Reader::Int, "0", &Settings::waterBlue, kColour},
@@ -109,7 +107,7 @@ const Key kKeys[] = {
     {"Language", Reader::Int, "0", &Settings::Language, {0, 2}},
     {"ResizeImage", Reader::Int, "0", &Settings::ResizeImage},
     {"ResizeImageRatio", Reader::Ratio, "1.0", &Settings::ResizeImageRatio, kResizeRatio},
-    {"MultiCapMode", Reader::Int, "0", &Settings::multiCapMode},
+    {"MultiCapMode", Reader::Int, "0", &Settings::multiCapMode, {0, 1}},
     {"CapCount", Reader::Int, "9999", &Settings::captureLimit, kAtLeastOne},
     {"Interval", Reader::Int, "3", &Settings::captureInterval, kIntervalSeconds},
 };
@@ -201,6 +199,40 @@ std::optional<qint64> wholeNumber(const QByteArray& text, bool hex) {
     return negative ? -value : value;
 }
 
+// A profile value holds one line: a text of several lines is kept with its
+// line breaks as "\n" (and "\r"), and a backslash as "\\". Any other
+// backslash reads as itself, as values written before the escapes do.
+QByteArray escapeLines(const QByteArray& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else
+            out += c;
+    }
+    return out;
+}
+
+QByteArray unescapeLines(const QByteArray& text) {
+    QByteArray out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (text[i] == '\\' && (next == 'n' || next == 'r' || next == '\\')) {
+            out += next == 'n' ? '\n' : next == 'r' ? '\r' : '\\';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 void readKey(const ProfileFile& file, const Key& key, Settings& s) {
     const QByteArray name(key.name);
     QByteArray text;
@@ -223,6 +255,9 @@ void readKey(const ProfileFile& file, const Key& key, Settings& s) {
     case Reader::Ratio:
         text = file.readString(kSection, name, key.missing, kTextBuffer);
         break;
+    case Reader::Lines:
+        text = unescapeLines(file.readString(kSection, name, key.missing, kTextBuffer));
+        break;
     }
     std::visit(Overloaded{
                    [&](int Settings::*f) {
@@ -244,7 +279,9 @@ QByteArray keyText(const Key& key, const Settings& s) {
         Overloaded{
             [&](int Settings::*f) { return QByteArray::number(s.*f); },
             [&](bool Settings::*f) { return QByteArray::number(s.*f ? 1 : 0); },
-            [&](QByteArray Settings::*f) { return s.*f; },
+            [&](QByteArray Settings::*f) {
+                return key.reader == Reader::Lines ? escapeLines(s.*f) : s.*f;
+            },
             [&](float Settings::*f) { return QByteArray::number(double(s.*f), 'f', 4); },
         },
         key.field);

@@ -1,5 +1,6 @@
 #include "dialogs/QSettingDlg.h"
 
+#include "config/Settings.h"
 #include "platform/Messages.h"
 #include "ui_QSettingDlg.h"
 
@@ -71,12 +72,33 @@ void QSettingDlg::onResize() {
         m_applyResize(m_values->resize, m_values->ratio);
 }
 
+// A ratio outside what captures take (or no number) is refused as it is
+// typed: the field is marked and the last good ratio stays, here and in the
+// camera library.
 void QSettingDlg::onRatioChange() {
     if (!m_values)
         return;
-    m_values->ratio = ui->lineEditResizeRatio->text().toFloat(); // not a number: 0
+    bool number = false;
+    const float ratio = ui->lineEditResizeRatio->text().toFloat(&number);
+    const bool good = number && double(ratio) >= config::kMinResizeRatio &&
+                      double(ratio) <= config::kMaxResizeRatio;
+    markRatio(!good);
+    if (!good)
+        return;
+    m_values->ratio = ratio;
     if (m_applyResize)
         m_applyResize(m_values->resize, m_values->ratio);
+}
+
+void QSettingDlg::markRatio(bool refused) {
+    QLineEdit* field = ui->lineEditResizeRatio;
+    field->setStyleSheet(refused ? QStringLiteral("QLineEdit{border: 2px solid #d00000;}")
+                                 : QString());
+    const QString range =
+        QStringLiteral("%1 - %2").arg(config::kMinResizeRatio).arg(config::kMaxResizeRatio);
+    field->setToolTip(!refused          ? QString()
+                      : m_language == 1 ? QStringLiteral("The scaling must lie in %1.").arg(range)
+                                        : QStringLiteral("缩放比率须在 %1 之间").arg(range));
 }
 
 void QSettingDlg::onOCRExtChange() {
@@ -88,6 +110,7 @@ void QSettingDlg::onOCRExtChange() {
 void QSettingDlg::applyLanguage(int language) {
     if (language != 0 && language != 1)
         return;
+    m_language = language;
     const bool zh = language == 0;
     auto pick = [zh](const char* c, const char* e) { return QString::fromUtf8(zh ? c : e); };
     setWindowTitle(pick("设置", "Settings"));

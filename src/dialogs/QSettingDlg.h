@@ -42,7 +42,11 @@ public slots:
     void onOCRExtChange();
 
 private:
+    // The ratio field shows whether its text was refused.
+    void markRatio(bool refused);
+
     Ui::QSettingDlg* ui;
+    int m_language = 0;
     SettingDlgValues* m_values;
     ResizeApplier m_applyResize;
 };

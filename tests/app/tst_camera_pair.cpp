@@ -82,6 +82,27 @@ private slots:
         QVERIFY(!pair.deviceArrived());
         QCOMPARE(core().count("OrvOpenCamera"), 1);
     }
+
+    // A camera that arrives after a start without one stamps and detects
+    // page turns as the main camera would have.
+    void arrivedCameraGetsWatermarkAndDetection() {
+        core().script.cameraCount = 0;
+        CameraPair pair(cfg);
+        pair.start();
+        pair.setWatermark([](int width, int) {
+            camera::WatermarkStamp stamp;
+            stamp.record.x = width;
+            return stamp;
+        });
+        pair.setAutoCapture(true);
+        core().calls.clear();
+        core().script.cameraCount = 1;
+        QVERIFY(pair.deviceArrived());
+        QCOMPARE(core().count("OrvAddWaterMark"), 1);
+        QCOMPARE(lastArgs("OrvSetAutoCap"), (QVariantList{0, true}));
+        pair.setAutoCapture(false);
+        QCOMPARE(lastArgs("OrvSetAutoCap"), (QVariantList{0, false}));
+    }
 };
 
 QTEST_MAIN(TestCameraPair)

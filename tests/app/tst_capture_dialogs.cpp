@@ -7,6 +7,7 @@
 #include "capture/ProfileName.h"
 #include "capture/QMultiCapDialog.h"
 #include "dialogs/QSettingDlg.h"
+#include "shell/Contrast.h"
 #include "ui_MainForm.h"
 
 #include <QApplication>
@@ -15,8 +16,10 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTextEdit>
@@ -65,6 +68,26 @@ bool zeroOutside(const QByteArray& r, const QList<QPair<int, int>>& fields) {
     return true;
 }
 
+// Whether page-turn detection was last switched on, per camera.
+QMap<int, bool> detection() {
+    QMap<int, bool> on;
+    for (const fake::Call& c : core().callsOf("OrvSetAutoCap"))
+        on[c.args.at(0).toInt()] = c.args.at(1).toBool();
+    return on;
+}
+
+// The cameras that hold a watermark after the calls so far.
+QSet<int> stamping() {
+    QSet<int> on;
+    for (const fake::Call& c : core().calls) {
+        if (c.name == "OrvAddWaterMark")
+            on.insert(c.args.at(0).toInt());
+        else if (c.name == "OrvClearWatermark")
+            on.remove(c.args.at(0).toInt());
+    }
+    return on;
+}
+
 } // namespace
 
 class TestCaptureDialogs : public QObject {
@@ -108,6 +131,10 @@ private slots:
         QCOMPARE(env.messages.size(), 1);
         QCOMPARE(env.messages.first().first, QStringLiteral("请先停止连拍!"));
         QCOMPARE(env.messages.first().second, QStringLiteral("提示"));
+        QTest::keyClick(&d, Qt::Key_Escape); // Esc is the close button
+        QVERIFY(d.isVisible());
+        QCOMPARE(env.messages.size(), 2);
+        QCOMPARE(env.messages.last().first, QStringLiteral("请先停止连拍!"));
         const int before = captures.count();
         QTRY_VERIFY(captures.count() > before); // the run goes on
         child<QPushButton>(&d, "pushButtonStart")->click();
@@ -115,7 +142,8 @@ private slots:
         QCOMPARE(labelOf(d), QStringLiteral("已拍照 %1 张").arg(taken));
         QTest::qWait(100);
         QCOMPARE(captures.count(), taken);
-        QVERIFY(d.close());
+        QTest::keyClick(&d, Qt::Key_Escape);
+        QVERIFY(!d.isVisible());
     }
 
     void fieldsCorrectThemselvesWhileTyping() {
@@ -135,6 +163,29 @@ private slots:
         pages->setText(QStringLiteral("0"));
         QCOMPARE(pages->text(), QStringLiteral("9999"));
         QCOMPARE(d.values().limit, 9999);
+        // The longest interval the timer can count, also for longer numbers.
+        QTest::failOnWarning(QRegularExpression(QStringLiteral("[Tt]imer")));
+        for (const char* text : {"2147484", "99999999999999999999"}) {
+            time->setText(QLatin1String(text));
+            QCOMPARE(time->text(), QStringLiteral("2147483"));
+            QCOMPARE(d.values().interval, 2147483);
+        }
+        child<QPushButton>(&d, "pushButtonStart")->click();
+        QCOMPARE(buttonOf(d), QStringLiteral("停止"));
+        child<QPushButton>(&d, "pushButtonStart")->click();
+    }
+
+    void unknownModeIsTimerCapture() {
+        QMultiCapDialog d(MultiCapValues{2, 3, 9999});
+        QSignalSpy switched(&d, &QMultiCapDialog::autoCaptureSwitched);
+        QCOMPARE(d.values().mode, 0);
+        QVERIFY(child<QRadioButton>(&d, "radioButtonTimer")->isChecked());
+        child<QPushButton>(&d, "pushButtonStart")->click();
+        child<QPushButton>(&d, "pushButtonStart")->click();
+        QCOMPARE(switched.count(), 0);
+        env.writeProfile("MultiCapMode=2\n");
+        MainForm form;
+        QCOMPARE(form.settings().multiCapMode, 0);
     }
 
     void smartRunCountsTheReportsAndEnds() {
@@ -210,6 +261,31 @@ private slots:
         QCOMPARE(localBytesWithin(QStringLiteral("ab"), 1), QByteArray("a"));
     }
 
+    // The colour button's text stays readable on the colour it shows, under
+    // every skin.
+    void colourButtonTextReadsOnItsColour() {
+        MainForm form;
+        for (int skin = 1; skin <= 6; ++skin) {
+            form.setSkin(skin);
+            for (const QColor& c : {QColor(255, 255, 0), QColor(0, 255, 0), QColor(255, 255, 255),
+                                    QColor(0, 0, 0), QColor(0, 0, 255), QColor(255, 0, 0)}) {
+                WatermarkSettings colour;
+                colour.red = c.red();
+                colour.green = c.green();
+                colour.blue = c.blue();
+                ProfileName d(colour);
+                d.show();
+                auto* button = child<QPushButton>(&d, "pushButtonColor");
+                button->ensurePolished();
+                const QColor text = button->palette().color(QPalette::ButtonText);
+                QVERIFY2(
+                    contrast::ratio(text, c) >= contrast::kText,
+                    qPrintable(
+                        QStringLiteral("skin %1, %2 on %3").arg(skin).arg(text.name(), c.name())));
+            }
+        }
+    }
+
     // ---- In the main window ----
 
     void watermarkCheckBoxAndDialogReachTheLibrary() {
@@ -237,6 +313,63 @@ private slots:
         form.widgets()->checkBoxWaterMark->click();
         QCOMPARE(core().names({"OrvClearWatermark", "OrvAddWaterMark"}),
                  QStringList({"OrvClearWatermark"}));
+    }
+
+    void okWithTheBoxUncheckedOnlyKeepsTheSettings() {
+        MainForm form;
+        auto* dialog = form.findChild<ProfileName*>();
+        form.widgets()->pushBtnWaterMark->click();
+        child<QSlider>(dialog, "horizontalSlider_AN")->setValue(20);
+        child<QPushButton>(dialog, "pushButtonOK")->click();
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(core().count("OrvAddWaterMark"), 0);
+        QVERIFY(stamping().isEmpty());
+        form.widgets()->checkBoxWaterMark->click(); // checking stamps the kept settings
+        QCOMPARE(stamping(), QSet<int>{0});
+        QCOMPARE(intAt(core().callsOf("OrvAddWaterMark").last().args.at(2).toByteArray(), 408), 20);
+    }
+
+    // Whichever way a camera becomes main, it stamps (with offsets for its own
+    // resolution) and the camera it replaced stops stamping.
+    void watermarkFollowsTheMainCamera() {
+        env.writeProfile("ShowWater=1\nHRatio=50\n");
+        core().script.cameraCount = 3;
+        core().script.cameraResolutions[2] = {QSize(1000, 800)};
+        MainForm form;
+        QCOMPARE(stamping(), QSet<int>{0});
+        form.widgets()->checkBoxPIP->click();
+        form.widgets()->comboBoxDev->setCurrentIndex(2); // not the vice camera: reopened
+        QCOMPARE(form.settings().mainCameraIndex, 2);
+        QCOMPARE(stamping(), QSet<int>{2});
+        QCOMPARE(intAt(core().callsOf("OrvAddWaterMark").last().args.at(2).toByteArray(), 680),
+                 500);
+        form.widgets()->pushButtonSwitchMainSub->click();
+        QCOMPARE(stamping(), QSet<int>{form.settings().mainCameraIndex});
+        QVERIFY(form.settings().mainCameraIndex != 2);
+        form.widgets()->checkBoxWaterMark->click();
+        QVERIFY(stamping().isEmpty());
+    }
+
+    // A swap carries a smart run to the new main camera; stopping leaves no
+    // camera detecting page turns.
+    void smartRunMovesWithTheMainCamera() {
+        env.writeProfile("MultiCapMode=1\n");
+        core().script.cameraCount = 2;
+        MainForm form;
+        form.widgets()->checkBoxPIP->click();
+        form.widgets()->pushButtonAutoScan->click();
+        auto* dialog = form.findChild<QMultiCapDialog*>();
+        child<QPushButton>(dialog, "pushButtonStart")->click();
+        QCOMPARE(detection(), (QMap<int, bool>{{0, true}}));
+        form.widgets()->pushButtonSwitchMainSub->click();
+        QCOMPARE(detection(), (QMap<int, bool>{{0, false}, {1, true}}));
+        QCOMPARE(core().callsOf("OrvSetAutoCapCB").last().args.at(0).toInt(), 1);
+        core().autoCapCallback(1);
+        QCOMPARE(core().callsOf("OrvCapture").last().args.at(0).toInt(), 1);
+        child<QPushButton>(dialog, "pushButtonStart")->click();
+        QCOMPARE(detection(), (QMap<int, bool>{{0, false}, {1, false}}));
+        form.widgets()->pushButtonSwitchMainSub->click();
+        QCOMPARE(detection(), (QMap<int, bool>{{0, false}, {1, false}}));
     }
 
     void watermarkSettingsSurviveARestart() {
@@ -287,6 +420,69 @@ private slots:
         QVERIFY(env.readProfile().contains("\nMultiCapMode=1\n"));
     }
 
+    // A failed picture ends the run with one message, also when more page
+    // turns or ticks come while the message is open.
+    void failureEndsTheRunWithOneMessage_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("timer") << 0;
+        QTest::newRow("smart") << 1;
+    }
+    void failureEndsTheRunWithOneMessage() {
+        QFETCH(int, mode);
+        env.writeProfile("MultiCapMode=" + QByteArray::number(mode) + "\n");
+        core().script.captureResult = 0;
+        MainForm form;
+        form.widgets()->pushButtonAutoScan->click();
+        auto* dialog = form.findChild<QMultiCapDialog*>();
+        dialog->setSecondLength(5);
+        int boxes = 0, open = 0, mostOpen = 0;
+        platform::setMessageHandler([&](const QString&, const QString&) {
+            ++boxes;
+            mostOpen = std::max(mostOpen, ++open);
+            if (boxes < 5) { // the box's own event loop
+                if (mode == 1)
+                    core().autoCapCallback(0);
+                QTest::qWait(40);
+            }
+            --open;
+        });
+        child<QPushButton>(dialog, "pushButtonStart")->click();
+        if (mode == 1)
+            core().autoCapCallback(0);
+        QTRY_VERIFY(boxes > 0);
+        QTest::qWait(60);
+        QCOMPARE(boxes, 1);
+        QCOMPARE(mostOpen, 1);
+        QCOMPARE(buttonOf(*dialog), QStringLiteral("启动"));
+        QCOMPARE(labelOf(*dialog), QStringLiteral("已拍照 0 张, 拍照结束"));
+        QCOMPARE(detection().value(0), false);
+    }
+
+    // Closing the main window ends a run: nothing is captured behind it.
+    void closingTheWindowEndsTheRun() {
+        auto form = env.makeForm();
+        form->widgets()->pushButtonAutoScan->click();
+        auto* dialog = form->findChild<QMultiCapDialog*>();
+        dialog->setSecondLength(10);
+        child<QPushButton>(dialog, "pushButtonStart")->click();
+        QTRY_VERIFY(core().count("OrvCapture") > 0);
+        // As the program runs: closing the last window ends the event loop,
+        // which closes every other window.
+        QTimer::singleShot(0, form.get(), [&form] { QVERIFY(form->close()); });
+        QTimer hang; // never hangs, and gone with the test
+        hang.setSingleShot(true);
+        connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        hang.start(3000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        QVERIFY(!form->isVisible());
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(buttonOf(*dialog), QStringLiteral("启动"));
+        const int taken = core().count("OrvCapture");
+        QTest::qWait(60);
+        QCOMPARE(core().count("OrvCapture"), taken);
+        QVERIFY(env.messages.isEmpty());
+    }
+
     // ---- The settings dialog ----
 
     void settingsDialogFilledAndClosedCallsNothing() {
@@ -318,13 +514,25 @@ private slots:
         child<QCheckBox>(&d, "checkBoxResize")->click();
         QVERIFY(ratio->isEnabled());
         QCOMPARE(core().callsOf("OrvSetResize").last().args, QVariantList({0, true, 1.0f}));
-        ratio->clear();
-        QCOMPARE(core().callsOf("OrvSetResize").last().args, QVariantList({0, true, 0.0f}));
+        // An empty field, or a ratio captures don't take, is marked and
+        // passes nothing: the last good ratio stays.
         core().calls.clear();
+        ratio->clear();
+        QCOMPARE(core().count("OrvSetResize"), 0);
+        QVERIFY(!ratio->styleSheet().isEmpty());
         QTest::keyClicks(ratio, QStringLiteral("1.5"));
         QCOMPARE(core().count("OrvSetResize"), 3);
         QCOMPARE(core().callsOf("OrvSetResize").last().args.at(2).toFloat(), 1.5f);
         QCOMPARE(values.ratio, 1.5f);
+        QVERIFY(ratio->styleSheet().isEmpty());
+        for (const char* refused : {"100", "0.01", "x"}) {
+            ratio->clear();
+            QTest::keyClicks(ratio, QLatin1String(refused));
+            QVERIFY2(!ratio->styleSheet().isEmpty(), refused);
+            QVERIFY(!ratio->toolTip().isEmpty());
+        }
+        QCOMPARE(values.ratio, 10.0f); // the "10" of "100"
+        QCOMPARE(core().callsOf("OrvSetResize").last().args.at(2).toFloat(), 10.0f);
     }
 
     void menuEntryOpensTheSettingsDialog() {

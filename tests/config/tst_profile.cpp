@@ -156,6 +156,7 @@ const QList<Bound>& bounds() {
         {"CapCount", 1, INT_MAX},
         {"Interval", 1, INT_MAX / 1000},
         {"ResizeImageRatio", 0.05, 10},
+        {"MultiCapMode", 0, 1},
     };
     return list;
 }
@@ -252,6 +253,7 @@ private slots:
     void valuesOutsideTheirRange_data();
     void valuesOutsideTheirRange();
     void ratioWrittenWithFourDecimals();
+    void watermarkTextKeepsItsLines();
     void showRatioIsKeptButNeverWritten();
     void roundTripKeepsEveryOtherByte();
     void createIfMissing();
@@ -670,6 +672,20 @@ void TestProfile::ratioWrittenWithFourDecimals() {
     s.ResizeImageRatio = 0.33333f;
     QVERIFY(config::writeSettings(path(), s));
     QVERIFY(readAll(path()).contains("\nResizeImageRatio=0.3333\n"));
+}
+
+void TestProfile::watermarkTextKeepsItsLines() {
+    Settings s;
+    s.waterText = "第一行\n第二行 C:\\n\r";
+    QVERIFY(config::writeSettings(path(), s));
+    QVERIFY(readAll(path()).contains("\nWaterText=第一行\\n第二行 C:\\\\n\\r\n"));
+    Settings back;
+    QVERIFY(config::readSettings(path(), back));
+    QCOMPARE(back.waterText, s.waterText);
+    // A backslash before anything else reads as itself.
+    writeFile(path(), kHeader + "WaterText=a\\b\\\n");
+    QVERIFY(config::readSettings(path(), back));
+    QCOMPARE(back.waterText, QByteArray("a\\b\\"));
 }
 
 void TestProfile::showRatioIsKeptButNeverWritten() {

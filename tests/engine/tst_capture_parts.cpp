@@ -209,7 +209,13 @@ private slots:
         QCOMPARE(cropFraction(image, QRectF()).size(), QSize(1000, 800));
         QCOMPARE(resizeBy(image, 0.25f).size(), QSize(250, 200));
         QCOMPARE(resizeBy(image, 1.5f).size(), QSize(1500, 1200));
-        QVERIFY(resizeBy(image, 1000.0f).isNull()); // past the largest picture
+        // Past the largest picture: as large as fits, in proportion.
+        const QSize largest = resizeBy(image, 1000.0f).size();
+        QVERIFY(qint64(largest.width()) * largest.height() <= kMaxPicturePixels);
+        QVERIFY(qint64(largest.width() + 1) * (largest.height() + 1) > kMaxPicturePixels);
+        QVERIFY(std::abs(largest.width() * 4 - largest.height() * 5) <= 5);
+        const QImage strip(4000, 2, QImage::Format_RGB32);
+        QCOMPARE(resizeBy(strip, 20.0f).width(), kMaxPictureSide);
     }
 
     void chainArrangesThePictures() {

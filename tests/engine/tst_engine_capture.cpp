@@ -6,9 +6,10 @@
 
 #include "../support/Unprivileged.h"
 #include "CaptureTestSupport.h"
+#include "capture/ImageChain.h"
 
-#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QDir>
 #include <QFile>
@@ -395,6 +396,25 @@ private slots:
         QCOMPARE(OrvSetResize(0, false, 0.5f), 0);
         QCOMPARE(capture(0, out("whole.jpg")), 1);
         QCOMPARE(readImage(out("whole.jpg")).size(), QSize(1600, 1200));
+    }
+
+    // An enlargement past the largest picture is made as large as fits, at
+    // the camera's largest resolution too.
+    void largeEnlargementStopsAtTheLargestPicture() {
+        QVERIFY(openCamera(0));
+        QCOMPARE(OrvSetResolution(0, 0), 0);
+        QVERIFY(QTest::qWaitFor(
+            [] {
+                int w = 0, h = 0;
+                return OrvTestGetFrameSize(0, &w, &h) == 0 && w == 2592 && h == 1944;
+            },
+            kTimeout));
+        QCOMPARE(OrvSetResize(0, true, 8.0f), 0);
+        QCOMPARE(capture(0, out("large.jpg")), 1);
+        const QSize size = QImageReader(out("large.jpg")).size();
+        QVERIFY(qint64(size.width()) * size.height() <= orv::capture::kMaxPicturePixels);
+        QVERIFY(size.width() > 2592 * 3);
+        QVERIFY(std::abs(size.width() * 3 - size.height() * 4) <= 4);
     }
 
     void backgroundRemovalWhitensThePaper() {

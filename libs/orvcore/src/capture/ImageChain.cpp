@@ -139,12 +139,24 @@ QImage removeBackground(const QImage& image) {
 }
 
 QImage resizeBy(const QImage& image, float ratio) {
-    if (!(ratio > 0) || ratio == 1.0f)
+    if (!(ratio > 0) || ratio == 1.0f || image.isNull())
         return image;
-    const int width = std::max(1, int(std::lround(image.width() * double(ratio))));
-    const int height = std::max(1, int(std::lround(image.height() * double(ratio))));
-    if (qint64(width) * height > kMaxPicturePixels)
-        return {};
+    // An enlargement stops at the limits (a picture already past them stays
+    // as it is); a reduction is always made.
+    double scale = ratio;
+    const double pixels = double(image.width()) * image.height();
+    scale = std::min(scale, std::sqrt(double(kMaxPicturePixels) / pixels));
+    scale = std::min(scale, double(kMaxPictureSide) / std::max(image.width(), image.height()));
+    scale = std::max(scale, std::min(1.0, double(ratio)));
+    const bool limited = scale < double(ratio);
+    const auto sideOf = [&](int n) {
+        const double v = n * scale; // rounded down where limited, so the limits hold
+        return std::max(1, int(limited ? std::floor(v) : std::lround(v)));
+    };
+    const int width = sideOf(image.width());
+    const int height = sideOf(image.height());
+    if (width == image.width() && height == image.height())
+        return image;
     QImage source = image;
     const int type = source.format() == QImage::Format_Grayscale8 ? CV_8UC1 : CV_8UC4;
     if (type == CV_8UC4)
@@ -154,7 +166,7 @@ QImage resizeBy(const QImage& image, float ratio) {
         return {};
     cv::Mat target = wrap(out, type);
     cv::resize(wrapInput(source, type), target, target.size(), 0, 0,
-               ratio < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
+               scale < 1 ? cv::INTER_AREA : cv::INTER_LINEAR);
     return out;
 }
 

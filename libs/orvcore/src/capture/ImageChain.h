@@ -43,10 +43,13 @@ struct ChainResult {
     QList<Picture> pictures;
 };
 
-// Largest picture a capture makes, in pixels (an enlargement past it fails).
-constexpr qint64 kMaxPicturePixels = 256LL * 1024 * 1024;
+// Largest picture an enlargement makes: 64 M pixels (256 MB in RGB32, an A4
+// page at about 1150 dpi) and JPEG's longest side. An enlargement past
+// either is made as large as fits, in the picture's proportions.
+constexpr qint64 kMaxPicturePixels = 64LL * 1024 * 1024;
+constexpr int kMaxPictureSide = 65500;
 
-// False when frame is null or a picture would be empty or too large.
+// False when frame is null or a picture would be empty.
 bool runChain(const QImage& frame, const ChainSettings& settings, ChainResult* result);
 
 // The steps, for tests and benchmarks.
@@ -54,6 +57,8 @@ QImage cropFraction(const QImage& image, const QRectF& fraction);
 // Paper to white: each channel divided by a smooth estimate of the
 // background (the picture with its dark print removed by a maximum filter).
 QImage removeBackground(const QImage& image);
+// The picture scaled by ratio, or by less where it would grow past the
+// limits above.
 QImage resizeBy(const QImage& image, float ratio);
 // Colour mode 1: Grayscale8; 2: Grayscale8 of 0 and 255 by a local mean
 // threshold; otherwise the picture as RGB32.
