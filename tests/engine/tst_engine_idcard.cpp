@@ -2,6 +2,7 @@
 // image it renders, and recognition of that card photographed by the
 // folder-fed virtual camera.
 
+#include "CardFinder.h"
 #include "EngineTestSupport.h"
 #include "IdCardRenderer.h"
 
@@ -114,6 +115,44 @@ private slots:
         QCOMPARE(fnInit(), 0);
         QCOMPARE(local(fnRecogIDCardEx(shot.constData())).split(QLatin1Char('\n')),
                  expectedLines(QStringLiteral("110101199003071233")).split(QLatin1Char('\n')));
+    }
+
+    // Only a card's shape (85.6 x 54 mm) counts as a card: a page, a picture
+    // of another shape or the desk scene with its A4 page is not one.
+    void onlyCardShapesAreCards_data() {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<int>("cards");
+        QTest::newRow("card") << 85.6 / 54.0 << 1;
+        QTest::newRow("A4") << 297.0 / 210.0 << 0;
+        QTest::newRow("Letter") << 11.0 / 8.5 << 0;
+        QTest::newRow("Legal") << 14.0 / 8.5 << 0;
+        QTest::newRow("4:3") << 4.0 / 3.0 << 0;
+        QTest::newRow("16:9") << 16.0 / 9.0 << 0;
+    }
+    void onlyCardShapesAreCards() {
+        QFETCH(double, ratio);
+        QFETCH(int, cards);
+        QImage desk(2000, 1500, QImage::Format_RGB32);
+        desk.fill(QColor(120, 110, 100));
+        {
+            QPainter p(&desk);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.translate(1000, 750);
+            p.rotate(3);
+            p.fillRect(QRectF(-550, -550 / ratio, 1100, 1100 / ratio), QColor(235, 235, 228));
+        }
+        QCOMPARE(int(idcardrecog::findCards(desk).size()), cards);
+    }
+
+    void deskSceneHasNoCard() {
+        QVERIFY(restartEngine(1));
+        auto w = makeSurface();
+        OrvOpenCamera(0, w->winId());
+        QVERIFY(QTest::qWaitFor([] { return !frameSizeOf(0).isEmpty(); }, 10000));
+        const QByteArray shot = QFile::encodeName(dir.filePath(QStringLiteral("scene.jpg")));
+        QVERIFY(OrvCapture(0, shot.constData()) > 0);
+        OrvCloseCamera(0);
+        QCOMPARE(local(fnRecogIDCardEx(shot.constData())), QStringLiteral("未找到身份证"));
     }
 
     void wrongCheckDigitIsFlagged() {

@@ -11,9 +11,12 @@ namespace {
 
 constexpr double kCardRatio = 85.6 / 54.0;
 
+// Width to height within about 3.5% of a card's: a camera looking down
+// keeps that much, while A4 and A5 (1.414), Letter (1.294), a 4:3 or 16:9
+// picture and a Legal page (1.647) stay out.
 bool cardShaped(double w, double h) {
     const double ratio = std::max(w, h) / std::max(1.0, std::min(w, h));
-    return std::abs(ratio - kCardRatio) < 0.18;
+    return std::abs(ratio - kCardRatio) < 0.055;
 }
 
 // The corners ordered top-left, top-right, bottom-right, bottom-left with the
