@@ -175,11 +175,23 @@ private slots:
         QCOMPARE(env.messages.constLast(), qMakePair(QStringLiteral("姓名:林晓明\n性别:男"),
                                                      QStringLiteral("身份证识别结果")));
 
+        // Whatever the format list says, the recogniser gets a JPEG capture.
+        for (int format = 1; format <= 5; ++format) {
+            form->widgets()->comboBoxFmt->setCurrentIndex(format);
+            form->widgets()->pushButtonRecogID->click();
+            const QByteArray shot = fake::idCardRecog().paths.constLast();
+            QVERIFY2(shot.endsWith(".jpg"), shot.constData());
+            QCOMPARE(core().callsOf("OrvCapture").constLast().args.value(1).toByteArray(), shot);
+        }
+        QCOMPARE(fake::idCardRecog().paths.size(), 6);
+        form->widgets()->comboBoxFmt->setCurrentIndex(0);
+
         // A capture that wrote nothing is not recognised.
         core().script.captureResult = 0;
+        const int listed = form->thumbStrip()->count();
         form->widgets()->pushButtonRecogID->click();
-        QCOMPARE(fake::idCardRecog().paths.size(), 1);
-        QCOMPARE(form->thumbStrip()->count(), 3);
+        QCOMPARE(fake::idCardRecog().paths.size(), 6);
+        QCOMPARE(form->thumbStrip()->count(), listed);
     }
 };
 
