@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <QRegularExpression>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -79,7 +81,69 @@ private slots:
         QCOMPARE(QByteArray(OrvMakeIDCard()), QByteArray());
         qputenv("ORVANTA_VIRTUAL_IDCARD",
                 QFile::encodeName(dir.filePath(QStringLiteral("gone.json"))));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("gone.json: cannot be read"));
         QVERIFY(!OrvReadIDCard());
+    }
+
+    // Card files are read by their format: a comma, a semicolon or GBK
+    // text stays in the field; a file that gives no card says why.
+    void cardFilesAreReadByTheirFormat_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("address"); // empty: no card
+        QTest::addColumn<QString>("warning");
+        const QString card = QStringLiteral("[card]\nname=王芳\nnumber=64010419850412002X\n");
+        const auto utf8 = [](const QString& text) { return text.toUtf8(); };
+        const auto gbk = [](const QString& text) {
+            return QByteArray(QStringEncoder("GB18030").encode(text));
+        };
+        const QString comma = QStringLiteral("宁夏银川市兴庆区, 解放西路1号");
+        const QString semicolon = QStringLiteral("甲路1号;乙楼 3单元");
+        const QString json = QStringLiteral(
+            "{\"name\":\"王芳\",\"number\":\"64010419850412002X\",\"address\":\"%1\"}");
+        QTest::newRow("ini comma")
+            << "card.ini" << utf8(card + "address=" + comma + "\n") << comma << QString();
+        QTest::newRow("ini semicolon")
+            << "card.ini" << utf8(card + "address=" + semicolon + "\n") << semicolon << QString();
+        QTest::newRow("ini quoted") << "card.ini" << utf8(card + "address=\" 甲路 \"\r\n")
+                                    << QStringLiteral(" 甲路 ") << QString();
+        QTest::newRow("ini GBK") << "card.ini" << gbk(card + "address=" + comma + "\n") << comma
+                                 << QString();
+        QTest::newRow("json GBK") << "card.json" << gbk(json.arg(comma)) << comma << QString();
+        QTest::newRow("json broken") << "card.json" << utf8(json.arg(comma).chopped(2)) << QString()
+                                     << "card.json: not valid JSON at byte";
+        QTest::newRow("json number")
+            << "card.json" << QByteArray("{\"name\":\"x\",\"number\":110101}") << QString()
+            << "card.json: \"number\" is not a text";
+        QTest::newRow("ini no number") << "card.ini" << utf8("[card]\nname=王芳\n") << QString()
+                                       << "card.ini: the card has no name or no number";
+        QTest::newRow("no section") << "card.txt" << utf8("name=王芳\n") << QString()
+                                    << "card.txt: neither a JSON object nor an INI file";
+        QTest::newRow("missing") << "gone.json" << QByteArray() << QString()
+                                 << "gone.json: cannot be read";
+    }
+    void cardFilesAreReadByTheirFormat() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, address);
+        QFETCH(QString, warning);
+        QTemporaryDir folder;
+        const QString path = folder.filePath(name);
+        if (!content.isEmpty()) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        }
+        qputenv("ORVANTA_VIRTUAL_IDCARD", QFile::encodeName(path));
+        if (!warning.isEmpty())
+            QTest::ignoreMessage(
+                QtWarningMsg, QRegularExpression(QRegularExpression::escape(
+                                                     QStringLiteral("virtual ID card reader: ")) +
+                                                 ".*" + QRegularExpression::escape(warning)));
+        QCOMPARE(bool(OrvReadIDCard()), !address.isEmpty());
+        if (address.isEmpty())
+            return;
+        QCOMPARE(local(OrvGetIDName()), QStringLiteral("王芳"));
+        QCOMPARE(local(OrvGetIDAddress()), address);
     }
 
     void photographedCardIsRecognised() {
