@@ -2,6 +2,7 @@
 // image it renders, and recognition of that card photographed by the
 // folder-fed virtual camera.
 
+#include "CardFields.h"
 #include "CardFinder.h"
 #include "EngineTestSupport.h"
 #include "IdCardRenderer.h"
@@ -217,6 +218,79 @@ private slots:
         QVERIFY(OrvCapture(0, shot.constData()) > 0);
         OrvCloseCamera(0);
         QCOMPARE(local(fnRecogIDCardEx(shot.constData())), QStringLiteral("未找到身份证"));
+    }
+
+    // A card as a real camera sees it: about 860 pixels across, turned 3
+    // degrees. Every field reads right, the short name too.
+    void cardAtCameraScaleIsRead_data() {
+        QTest::addColumn<QByteArray>("card"); // JSON, empty: the sample card
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("sample") << QByteArray()
+                                << expectedLines(QStringLiteral("110101199003071233"));
+        QTest::newRow("short name")
+            << QStringLiteral(
+                   "{\"name\":\"王五\",\"sex\":\"男\",\"nation\":\"汉\","
+                   "\"birth\":\"19781225\",\"address\":\"河北省石家庄市长安区建设北大街108号\","
+                   "\"number\":\"130102197812250013\",\"authority\":\"石家庄市公安局\","
+                   "\"validity\":\"2012.03.01-2032.03.01\"}")
+                   .toUtf8()
+            << QStringLiteral(
+                   "姓名:王五\n性别:男\n民族:汉\n出生:1978年12月25日\n"
+                   "住址:河北省石家庄市长安区建设北大街108号\n公民身份号码:130102197812250013");
+    }
+    void cardAtCameraScaleIsRead() {
+        QFETCH(QByteArray, card);
+        QFETCH(QString, expected);
+        const QString json = dir.filePath(QStringLiteral("camera-card.json"));
+        if (card.isEmpty()) {
+            qunsetenv("ORVANTA_VIRTUAL_IDCARD");
+        } else {
+            QFile f(json);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(card) == card.size());
+            f.close();
+            qputenv("ORVANTA_VIRTUAL_IDCARD", QFile::encodeName(json));
+        }
+        QVERIFY(OrvReadIDCard());
+        const QString sheetPath = local(OrvMakeIDCard());
+        const QImage sheet(sheetPath);
+        QVERIFY(QFile::remove(sheetPath));
+        QImage desk(2592, 1944, QImage::Format_RGB32);
+        desk.fill(QColor(120, 110, 100));
+        {
+            QPainter p(&desk);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.translate(800, 150);
+            p.rotate(3);
+            p.scale(860.0 / orv::kCardWidth, 860.0 / orv::kCardWidth);
+            p.drawImage(0, 0, sheet);
+        }
+        const QString shot = dir.filePath(QStringLiteral("camera-card.jpg"));
+        QVERIFY(desk.save(shot, "JPEG", 85));
+        QCOMPARE(
+            local(fnRecogIDCardEx(QFile::encodeName(shot).constData())).split(QLatin1Char('\n')),
+            expected.split(QLatin1Char('\n')));
+    }
+
+    // A field that fails its check against the number is marked, not shown
+    // as if it were read right.
+    void fieldsAreCheckedAgainstTheNumber() {
+        idcardrecog::CardFields f{QStringLiteral("林晓明"), QStringLiteral("男"),
+                                  QStringLiteral("汉"),     QStringLiteral("1990"),
+                                  QStringLiteral("3"),      QStringLiteral("7"),
+                                  QStringLiteral("北京"),   QStringLiteral("110101199003071233")};
+        QCOMPARE(idcardrecog::labelledLines(f).split(QLatin1Char('\n')).mid(1, 3),
+                 (QStringList{QStringLiteral("性别:男"), QStringLiteral("民族:汉"),
+                              QStringLiteral("出生:1990年3月7日")}));
+        f.sex = QStringLiteral("女");
+        f.day = QString();
+        f.nation = QStringLiteral("汊");
+        QCOMPARE(idcardrecog::labelledLines(f).split(QLatin1Char('\n')).mid(1, 3),
+                 (QStringList{QStringLiteral("性别:女 (与号码不符)"),
+                              QStringLiteral("民族:汊 (无法识别)"),
+                              QStringLiteral("出生:1990年3月日 (无法识别)")}));
+        f.day = QStringLiteral("8");
+        QCOMPARE(idcardrecog::labelledLines(f).split(QLatin1Char('\n')).value(3),
+                 QStringLiteral("出生:1990年3月8日 (与号码不符)"));
     }
 
     void wrongCheckDigitIsFlagged() {
