@@ -89,7 +89,8 @@ const std::string kNationCharacters = nationNames().join(QString()).toStdString(
 
 // Chinese fields are read at several sizes and the reading most sizes agree
 // on is kept: at one size the recogniser may split a character in two or
-// drop a stroke, rarely at most of them in the same way.
+// drop a stroke, rarely at most of them in the same way. The address, a
+// block of longer lines, reads right at one size and costs most to read.
 const CardReader::Field kName{
     16, 6.2, 54, 12.6, {0.5, 0.6, 0.7, 0.8, 0.9}, tesseract::PSM_SINGLE_LINE, ""};
 const CardReader::Field kSex{16, 13.8, 28, 20, {0.6, 0.8, 1.0}, tesseract::PSM_SINGLE_CHAR, ""};
@@ -98,8 +99,7 @@ const CardReader::Field kNation{
 const CardReader::Field kYear{16, 21.3, 27.2, 27.5, {1}, tesseract::PSM_SINGLE_LINE, "0123456789"};
 const CardReader::Field kMonth{31, 21.3, 36.8, 27.5, {1}, tesseract::PSM_SINGLE_LINE, "0123456789"};
 const CardReader::Field kDay{40, 21.3, 45.8, 27.5, {1}, tesseract::PSM_SINGLE_LINE, "0123456789"};
-const CardReader::Field kAddress{16, 28.8, 54.5, 44.6, {0.7, 0.8, 0.9}, tesseract::PSM_SINGLE_BLOCK,
-                                 ""};
+const CardReader::Field kAddress{16, 28.8, 54.5, 44.6, {0.8}, tesseract::PSM_SINGLE_BLOCK, ""};
 const CardReader::Field kNumber{27, 44.5, 84, 50.8, {1}, tesseract::PSM_SINGLE_LINE, "0123456789X"};
 
 } // namespace
