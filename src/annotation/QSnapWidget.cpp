@@ -57,11 +57,10 @@ void QSnapWidget::mouseClick() {
     holdTimer.stop();
     setCursor(Qt::ClosedHandCursor);
 
-    const QByteArray path = snapshot::snapshotPath(platform::tempFolder(), snapCounter);
+    const QByteArray path = snapshot::snapshotPath(platform::privateTempFolder(), snapCounter);
     ++snapCounter;
-    // The temporary folder is shared: whatever lies at the name (a link
-    // planted there included) goes first, and the camera library creates
-    // the file anew.
+    // Whatever lies at the name (an earlier snapshot, or a link) goes first,
+    // and the camera library creates the file anew.
     const QString file = platform::fromLocal(path);
     QFile::remove(file);
     emit captureRequested(path);

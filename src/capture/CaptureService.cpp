@@ -38,11 +38,11 @@ bool written(const QByteArray& path) {
     return QFileInfo(file(path)).isFile();
 }
 
-// A file in the shared temporary folder that the camera library is about to
-// write: whatever is at that name (possibly a link planted by another user)
-// is removed first; the library then creates the file anew.
+// A file in this run's temporary folder that the camera library is about to
+// write: whatever is at that name (an earlier picture) is removed first; the
+// library then creates the file anew.
 QByteArray freshTempPath(const QByteArray& name) {
-    const QByteArray path = platform::tempFolder() + name;
+    const QByteArray path = platform::privateTempFolder() + name;
     QFile::remove(file(path));
     return path;
 }

@@ -297,6 +297,22 @@ int ProfileFile::readInt(const QByteArray& section, const QByteArray& key, int d
     return text.isEmpty() ? defaultValue : parseProfileInt(view(text));
 }
 
+QList<QByteArray> ProfileFile::sections() const {
+    const QByteArray content = loadForReading(m_path);
+    const View all = view(content);
+    QList<QByteArray> names;
+    size_t pos = 0;
+    while (pos < all.size()) {
+        const size_t newline = all.find('\n', pos);
+        const size_t end = newline == View::npos ? all.size() : newline;
+        const Line line = classify(all.substr(pos, end - pos));
+        pos = end + 1;
+        if (line.kind == Line::Section)
+            names << QByteArray(line.name.data(), qsizetype(line.name.size()));
+    }
+    return names;
+}
+
 bool ProfileFile::write(const QByteArray& section, const QList<Entry>& entries) const {
     if (!isWritableName(view(section), true))
         return false;

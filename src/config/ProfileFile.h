@@ -49,6 +49,10 @@ public:
     // values beyond 32 bits wrap around.
     int readInt(const QByteArray& section, const QByteArray& key, int defaultValue) const;
 
+    // The names of the file's sections in file order, as reads see them
+    // (empty when the file is missing or has none).
+    QList<QByteArray> sections() const;
+
     // Sets all `entries` in `section` in one go. A key already in the section has
     // its line replaced where it is; other keys are added, in the given order,
     // after the last key line of the section; a missing section is added at the

@@ -4,7 +4,10 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -22,6 +25,60 @@ QByteArray tempFolder() {
     if (!temp.endsWith(QLatin1Char('/')))
         temp += QLatin1Char('/');
     return toLocal(temp);
+}
+
+namespace {
+
+// The one owner of the private folder: its path while it exists, removed with
+// the owner at a normal end or by removePrivateTempFolder() before a hard one.
+class PrivateTempFolder {
+public:
+    ~PrivateTempFolder() { remove(); }
+
+    QByteArray path() {
+        if (folder.isEmpty() || !isPrivate(folder))
+            folder = make();
+        return folder.isEmpty() ? tempFolder() : folder + '/';
+    }
+
+    void remove() {
+        if (!folder.isEmpty() && isPrivate(folder))
+            QDir(fromLocal(folder)).removeRecursively();
+        folder.clear();
+    }
+
+private:
+    // A folder (not a link) of this user that nobody else may enter.
+    static bool isPrivate(const QByteArray& path) {
+        struct stat st {};
+        return lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid() &&
+               (st.st_mode & 077) == 0;
+    }
+
+    static QByteArray make() {
+        QByteArray name = tempFolder() + "orvanta-XXXXXX";
+        // mkdtemp makes a new folder of a free name with mode 0700.
+        if (!mkdtemp(name.data()))
+            return QByteArray();
+        return name;
+    }
+
+    QByteArray folder; // without the trailing '/', so that lstat sees a link as one
+};
+
+PrivateTempFolder& privateFolder() {
+    static PrivateTempFolder owner;
+    return owner;
+}
+
+} // namespace
+
+QByteArray privateTempFolder() {
+    return privateFolder().path();
+}
+
+void removePrivateTempFolder() {
+    privateFolder().remove();
 }
 
 QByteArray programFolder() {

@@ -1,5 +1,7 @@
 #include "platform/Process.h"
 
+#include "platform/Paths.h"
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -18,6 +20,8 @@ void terminateProcess(int exitCode) {
         return;
     }
     std::fflush(nullptr);
+    // Nothing is torn down, so this run's temporary pictures go here.
+    removePrivateTempFolder();
     std::_Exit(exitCode);
 }
 

@@ -21,7 +21,9 @@ QByteArray headerRow() {
 
 QByteArray cell(const QByteArray& text) {
     QByteArray out = text;
-    if (!out.isEmpty() && (out[0] == '=' || out[0] == '+' || out[0] == '-' || out[0] == '@'))
+    // A spreadsheet skips a leading tab or carriage return before it looks
+    // for a formula, so those count as a formula's start too.
+    if (!out.isEmpty() && QByteArray("=+-@\t\r").contains(out[0]))
         out.prepend('\'');
     if (out.contains(',') || out.contains('"') || out.contains('\r') || out.contains('\n')) {
         out.replace("\"", "\"\"");

@@ -26,7 +26,8 @@ QByteArray headerRow();
 // Unlike a raw write, a cell stays one cell whatever it holds:
 // - a cell with a comma, a double quote, a carriage return or a line feed is
 //   put between double quotes, inner double quotes doubled;
-// - a cell that starts with '=', '+', '-' or '@' gets a leading apostrophe,
+// - a cell that starts with '=', '+', '-', '@', a tab or a carriage return
+//   gets a leading apostrophe,
 //   so a spreadsheet shows it as text instead of computing a formula (the
 //   same mark the log already uses to keep the number textual).
 QByteArray dataRow(const Reading& reading);

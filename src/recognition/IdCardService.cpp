@@ -20,6 +20,40 @@ QString file(const QByteArray& path) {
     return QString::fromLocal8Bit(path);
 }
 
+// Copies source to a new file at target, never replacing one. Unlike
+// QFile::copy, which would give the library's private temporary file's mode
+// (0600) to the copy, the new file has the user's normal mode, as captures
+// do. A copy that fails leaves no part of itself behind.
+bool copyToNewFile(const QString& source, const QString& target) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return false;
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    bool ok = true;
+    while (ok && !in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 16);
+        ok = !chunk.isEmpty() && out.write(chunk) == chunk.size();
+    }
+    ok = ok && in.error() == QFileDevice::NoError && out.flush();
+    out.close();
+    if (!ok || out.error() != QFileDevice::NoError) {
+        out.remove();
+        return false;
+    }
+    return true;
+}
+
+// What the user is told of a picture that was not stored: where it should
+// have gone and, when the library wrote it, where it still is.
+QString notStored(const QString& what, const QByteArray& folder, const QByteArray& source) {
+    QString text = QStringLiteral("%1未能保存到 %2").arg(what, file(folder));
+    if (!source.isEmpty() && QFileInfo(file(source)).isFile())
+        text += QStringLiteral("，原图保留在 %1").arg(file(source));
+    return text;
+}
+
 } // namespace
 
 bool IdCardService::read(const QByteArray& workPath, const QByteArray& imageFolder) {
@@ -39,10 +73,10 @@ bool IdCardService::read(const QByteArray& workPath, const QByteArray& imageFold
 
     const QByteArray head = copied(OrvGetIDHeadImagePath());
     if (!storePicture(head, idcard::picturePath(imageFolder, reading.when, "_head.jpg")))
-        problems << QStringLiteral("头像未能保存到 %1").arg(file(imageFolder));
+        problems << notStored(QStringLiteral("头像"), imageFolder, head);
     const QByteArray card = copied(OrvMakeIDCard());
     if (!storePicture(card, idcard::picturePath(imageFolder, reading.when, "_idcard.jpg")))
-        problems << QStringLiteral("身份证图像未能保存到 %1").arg(file(imageFolder));
+        problems << notStored(QStringLiteral("身份证图像"), imageFolder, card);
 
     if (!problems.isEmpty() && hooks.tell)
         hooks.tell(problems.join(QLatin1Char('\n')));
@@ -52,8 +86,7 @@ bool IdCardService::read(const QByteArray& workPath, const QByteArray& imageFold
 bool IdCardService::storePicture(const QByteArray& source, const QByteArray& target) {
     if (source.isEmpty() || target.isEmpty() || !QFileInfo(file(source)).isFile())
         return false;
-    // QFile::copy never replaces an existing target.
-    if (!QFile::copy(file(source), file(target)))
+    if (!copyToNewFile(file(source), file(target)))
         return false;
     if (hooks.addItem)
         hooks.addItem(target);

@@ -22,7 +22,9 @@ public:
     // and the card image copied under new names into imageFolder and listed;
     // the library's files are deleted once copied. A step that fails is
     // reported and loses nothing: no row is rewritten, no file replaced,
-    // a picture that was not copied is not listed and its source is kept.
+    // a picture that was not copied is not listed and its source is kept
+    // where the library wrote it, which the message names. The copies get
+    // the user's normal file mode.
     bool read(const QByteArray& workPath, const QByteArray& imageFolder);
 
     // The recognition library's text for the picture at path; a message

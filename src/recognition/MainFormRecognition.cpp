@@ -32,7 +32,9 @@ void MainForm::onOCRVideo() {
     ocrService->start(pair.main(), ui->pushButtonOCR);
 }
 void MainForm::onRecogIDCard() {
-    const QByteArray path = BuildCapturePath();
+    // The recogniser reads a picture: a JPEG, whatever the format list says
+    // (a PDF or TIFF capture would reach it as a file it cannot read).
+    const QByteArray path = captures->freePath({}, ".jpg");
     if (path.isEmpty())
         return;
     if (OrvCapture(pair.main(), path.constData()) <= 0 ||

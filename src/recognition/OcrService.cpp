@@ -58,7 +58,7 @@ void OcrService::setExportExtension(const QByteArray& extension) {
 }
 
 QByteArray OcrService::imagePath() {
-    return platform::tempFolder() + "13.jpg";
+    return platform::privateTempFolder() + "13.jpg";
 }
 
 bool OcrService::start(int cameraIndex, QAbstractButton* trigger) {

@@ -12,8 +12,8 @@ class QAbstractButton;
 class QOCRResultDlg;
 class QWidget;
 
-// OCR of the page under a camera: the camera's picture goes to "13.jpg" in the
-// temporary folder, the engine reads it on a worker thread, and the text
+// OCR of the page under a camera: the camera's picture goes to "13.jpg" in
+// this run's private temporary folder, the engine reads it on a worker thread, and the text
 // fills the result window. While a run goes on its trigger is disabled and
 // shows a short status, the cursor is busy and the rest of the window (the
 // live picture included) stays usable; a second start does nothing.

@@ -2,6 +2,7 @@
 
 #include "platform/Messages.h"
 #include "platform/Paths.h"
+#include "recognition/FingerprintFile.h"
 #include "ui_QFingerShowDlg.h"
 
 QFingerShowDlg::QFingerShowDlg(FingerprintService::FolderSource folders, QWidget* parent)
@@ -9,6 +10,19 @@ QFingerShowDlg::QFingerShowDlg(FingerprintService::FolderSource folders, QWidget
     ui->setupUi(this);
     connect(ui->pushButton, &QPushButton::clicked, this, &QFingerShowDlg::onFingerPrintGet);
     connect(ui->pushButton_2, &QPushButton::clicked, this, &QFingerShowDlg::onFingerPrintMatch);
+    connect(ui->lineEdit, &QLineEdit::textChanged, this, &QFingerShowDlg::showNameCut);
+    showNameCut();
+}
+
+void QFingerShowDlg::showNameCut() {
+    // The data file keeps 10 bytes of a name: the user sees what is kept
+    // before enrolling, not only when a match reports the shorter name.
+    const QByteArray full = platform::toLocal(ui->lineEdit->text());
+    const QByteArray kept = FingerprintFile::nameField(full);
+    ui->labelNameCut->setVisible(kept.size() < full.size());
+    ui->labelNameCut->setText(QStringLiteral("姓名只保存 %1 个字节, 将保存为: %2")
+                                  .arg(FingerprintFile::nameSize)
+                                  .arg(platform::fromLocal(kept)));
 }
 
 QFingerShowDlg::~QFingerShowDlg() {

@@ -9,7 +9,8 @@ class QFingerShowDlg;
 }
 
 // Enrolment of the finger on the reader under a name, and identification.
-// Its texts are Chinese in every language of the program.
+// Its texts are Chinese in every language of the program. A name longer than
+// the data file keeps is shown cut as it will be stored.
 class QFingerShowDlg : public QDialog {
     Q_OBJECT
 public:
@@ -23,6 +24,9 @@ public slots:
     void onFingerPrintMatch();
 
 private:
+    // Says under the name entry when the name is longer than a record keeps.
+    void showNameCut();
+
     Ui::QFingerShowDlg* ui;
     FingerprintService fingerprints;
 };

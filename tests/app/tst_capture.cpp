@@ -123,7 +123,7 @@ void TestCapture::pdfCaptureShowsTheTemporaryPicture() {
     form->widgets()->checkBoxSplitCap->click();
     form->widgets()->pushButtonScan->click();
     const QByteArray pdf = form->imageFolderPath() + "/Image00007.pdf";
-    const QByteArray picture = platform::tempFolder() + "OrvImage.jpg";
+    const QByteArray picture = platform::privateTempFolder() + "OrvImage.jpg";
     QCOMPARE(capturePaths(), (QList<QByteArray>{pdf, picture}));
     const int n = form->thumbStrip()->count();
     QVERIFY(n >= 1);

@@ -53,6 +53,9 @@ class TestIdCard : public QObject {
         QFile h(head), c(cardImage);
         QVERIFY(h.open(QIODevice::WriteOnly) && h.write("head") == 4);
         QVERIFY(c.open(QIODevice::WriteOnly) && c.write("card") == 4);
+        // The library's files are private temporary files.
+        QVERIFY(h.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(c.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
         core().script.idHeadImagePath = QFile::encodeName(head);
         core().script.idCardImagePath = QFile::encodeName(cardImage);
     }
@@ -98,6 +101,12 @@ private slots:
         QCOMPARE(read(work() + "/20240105134512_idcard.jpg"), QByteArray("card"));
         QVERIFY(!QFile::exists(QString::fromLocal8Bit(core().script.idHeadImagePath)));
         QVERIFY(told.isEmpty());
+        // The copies have the mode of any new file of the user, as captures.
+        QFile capture(work() + "/capture.jpg");
+        QVERIFY(capture.open(QIODevice::WriteOnly));
+        QCOMPARE(QFile::permissions(work() + "/20240105134512_head.jpg"), capture.permissions());
+        QCOMPARE(QFile::permissions(work() + "/20240105134512_idcard.jpg"), capture.permissions());
+        QVERIFY(capture.remove());
 
         // A second reading in the same second: only a data row; the X-ending
         // number is quoted like a numeric one; the first pictures stay.
@@ -125,6 +134,8 @@ private slots:
         QCOMPARE(idcard::cell("say \"hi\""), QByteArray("\"say \"\"hi\"\"\""));
         QCOMPARE(idcard::cell("line1\nline2"), QByteArray("\"line1\nline2\""));
         QCOMPARE(idcard::cell("=a,b"), QByteArray("\"'=a,b\""));
+        QCOMPARE(idcard::cell("\t=1+2"), QByteArray("'\t=1+2"));
+        QCOMPARE(idcard::cell("\r=1+2"), QByteArray("\"'\r=1+2\""));
         presentCard(card("110101199003071238", "甲路1号,乙楼"));
         readCard();
         const QByteArray row = read(csv()).mid(kHeader.size());
@@ -145,15 +156,18 @@ private slots:
         QVERIFY(told[0].contains(QStringLiteral("IDInfo.csv")));
         QVERIFY(told[0].contains(QStringLiteral("头像")));
 
-        // A copy that fails keeps the library's file.
+        // A copy that fails keeps the library's file, and says where it is.
         QDir(work()).removeRecursively();
         told.clear();
         items.clear();
         presentCard(card());
         readCard();
         QVERIFY(items.isEmpty());
-        QVERIFY(QFile::exists(QString::fromLocal8Bit(core().script.idCardImagePath)));
+        const QString kept = QString::fromLocal8Bit(core().script.idCardImagePath);
+        QVERIFY(QFile::exists(kept));
         QCOMPARE(told.size(), 1);
+        QVERIFY2(told[0].contains(kept), qPrintable(told[0]));
+        QVERIFY(told[0].contains(QString::fromLocal8Bit(core().script.idHeadImagePath)));
     }
 
     void windowCommands() {
@@ -175,11 +189,23 @@ private slots:
         QCOMPARE(env.messages.constLast(), qMakePair(QStringLiteral("姓名:林晓明\n性别:男"),
                                                      QStringLiteral("身份证识别结果")));
 
+        // Whatever the format list says, the recogniser gets a JPEG capture.
+        for (int format = 1; format <= 5; ++format) {
+            form->widgets()->comboBoxFmt->setCurrentIndex(format);
+            form->widgets()->pushButtonRecogID->click();
+            const QByteArray shot = fake::idCardRecog().paths.constLast();
+            QVERIFY2(shot.endsWith(".jpg"), shot.constData());
+            QCOMPARE(core().callsOf("OrvCapture").constLast().args.value(1).toByteArray(), shot);
+        }
+        QCOMPARE(fake::idCardRecog().paths.size(), 6);
+        form->widgets()->comboBoxFmt->setCurrentIndex(0);
+
         // A capture that wrote nothing is not recognised.
         core().script.captureResult = 0;
+        const int listed = form->thumbStrip()->count();
         form->widgets()->pushButtonRecogID->click();
-        QCOMPARE(fake::idCardRecog().paths.size(), 1);
-        QCOMPARE(form->thumbStrip()->count(), 3);
+        QCOMPARE(fake::idCardRecog().paths.size(), 6);
+        QCOMPARE(form->thumbStrip()->count(), listed);
     }
 };
 

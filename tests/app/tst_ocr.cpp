@@ -5,6 +5,7 @@
 
 #include "AppTestEnv.h"
 #include "FakeModaOcr.h"
+#include "platform/Paths.h"
 #include "recognition/OcrExport.h"
 #include "recognition/OcrService.h"
 #include "recognition/QOCRResultDlg.h"
@@ -57,7 +58,7 @@ class TestOcr : public QObject {
     bool captureWrites = true;
     int language = 0;
 
-    QString picturePath() const { return temp->filePath(QStringLiteral("13.jpg")); }
+    QString picturePath() const { return QString::fromLocal8Bit(OcrService::imagePath()); }
 
     void runOnce(const QByteArray& text) {
         modaOcr().text = text;
@@ -120,6 +121,29 @@ private slots:
         QCOMPARE(window->findChildren<QOCRResultDlg*>().size(), 1);
         QCOMPARE(dialog->ocrText(), QStringLiteral("第二页 <b>second</b> page"));
         QVERIFY(env.messages.isEmpty());
+    }
+
+    // The shared temporary folder holds another account's "13.jpg" that
+    // nobody here can remove: the run's pictures live in a folder of this
+    // run's own (mode 0700, in the temporary folder), so OCR still reads.
+    void otherAccountsPictureIsNoObstacle() {
+        QVERIFY(QDir(temp->path()).mkpath(QStringLiteral("13.jpg/kept")));
+        runOnce("第一页");
+        QVERIFY(env.messages.isEmpty());
+        QCOMPARE(service->dialog()->ocrText(), QStringLiteral("第一页"));
+        const QFileInfo folder(QFileInfo(picturePath()).absolutePath());
+        QCOMPARE(folder.absolutePath(), QFileInfo(temp->path()).absoluteFilePath());
+        const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup |
+                                          QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(folder.permissions() & others, QFile::Permissions());
+        QVERIFY(folder.isDir() && !folder.isSymLink() && folder.isWritable());
+        QVERIFY(QFileInfo(temp->filePath(QStringLiteral("13.jpg/kept"))).isDir());
+        // The same folder for the whole run; made again when it has gone.
+        QCOMPARE(platform::privateTempFolder(), OcrService::imagePath().chopped(6));
+        QVERIFY(QDir(folder.absoluteFilePath()).removeRecursively());
+        runOnce("第二页");
+        QCOMPARE(service->dialog()->ocrText(), QStringLiteral("第二页"));
+        QVERIFY(QFileInfo(picturePath()).isFile());
     }
 
     // While the engine reads, the button is disabled and says so, the cursor

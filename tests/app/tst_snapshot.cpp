@@ -69,7 +69,8 @@ class TestSnapshot : public QObject {
         QVERIFY(form->smallWindow()->isVisible());
     }
     QString snapFile(int n) const {
-        return tmp->path() + QStringLiteral("/Image%1.jpg").arg(n, 5, 10, QLatin1Char('0'));
+        return QString::fromLocal8Bit(platform::privateTempFolder()) +
+               QStringLiteral("Image%1.jpg").arg(n, 5, 10, QLatin1Char('0'));
     }
 
 private slots:

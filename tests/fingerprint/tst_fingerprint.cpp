@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -303,10 +304,21 @@ private slots:
         dlg.findChild<QPushButton*>(QStringLiteral("pushButton"))->click();
         QCOMPARE(messages, QStringList{QStringLiteral("提示|请输入姓名!")});
         QVERIFY(lines.isEmpty());
-        dlg.findChild<QLineEdit*>(QStringLiteral("lineEdit"))->setText(QStringLiteral("李四"));
+        auto* name = dlg.findChild<QLineEdit*>(QStringLiteral("lineEdit"));
+        auto* cut = dlg.findChild<QLabel*>(QStringLiteral("labelNameCut"));
+        QVERIFY(name->toolTip().contains(QStringLiteral("10 个字节")));
+        name->setText(QStringLiteral("李四"));
+        QVERIFY(cut->isHidden());
         dlg.findChild<QPushButton*>(QStringLiteral("pushButton"))->click();
         dlg.findChild<QPushButton*>(QStringLiteral("pushButton_2"))->click();
         QCOMPARE(messages.last(), QStringLiteral("提示|比对成功, 输入指纹者为: 李四"));
+
+        // A name longer than a record keeps is shown cut before enrolment.
+        name->setText(QStringLiteral("欧阳娜娜娜"));
+        QVERIFY(!cut->isHidden());
+        QVERIFY2(cut->text().endsWith(QStringLiteral(": 欧阳娜")), qPrintable(cut->text()));
+        name->setText(QStringLiteral("abcdefghij"));
+        QVERIFY(cut->isHidden());
     }
 };
 

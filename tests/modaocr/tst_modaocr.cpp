@@ -1,5 +1,5 @@
 // The OCR engine: a rendered page of Chinese and English lines read back,
-// and files it cannot read.
+// a page with codes on it, and files it cannot read.
 
 #include <modaocr/ModaOCR.h>
 
@@ -9,10 +9,15 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <ZXing/BitMatrix.h>
+#include <ZXing/MultiFormatWriter.h>
+
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -42,6 +47,19 @@ int editDistance(const QString& a, const QString& b) {
         }
     }
     return row[size_t(b.size())];
+}
+
+// A code drawn in black modules on white into target.
+void paintCode(QPainter& painter, ZXing::BarcodeFormat format, const std::string& text,
+               const QRect& target) {
+    const ZXing::BitMatrix modules =
+        ZXing::MultiFormatWriter(format).setMargin(0).encode(text, 0, 0);
+    const double w = double(target.width()) / modules.width();
+    const double h = double(target.height()) / modules.height();
+    for (int y = 0; y < modules.height(); ++y)
+        for (int x = 0; x < modules.width(); ++x)
+            if (modules.get(x, y))
+                painter.fillRect(QRectF(target.x() + x * w, target.y() + y * h, w, h), Qt::black);
 }
 
 } // namespace
@@ -80,6 +98,46 @@ private slots:
         // Chinese is written without spaces between characters.
         QVERIFY(!text.contains(QRegularExpression(QStringLiteral("\\p{Han} +\\p{Han}"))));
         QVERIFY(text.contains(QStringLiteral("The quick brown fox")));
+    }
+
+    // A page with a QR code and a barcode below its text: the codes are
+    // pictures, not text, and give no lines of stray characters.
+    void codesGiveNoStrayLines() {
+        const QStringList lines = {
+            QStringLiteral("扫描下面的二维码可以查看这份文件的电子版本。"),
+            QStringLiteral("Scan the code below to open this document online."),
+            QStringLiteral("条码下方的编号与档案登记表中的编号一致。"),
+        };
+        QImage page = textpage::render(lines, textpage::kA4Height / 2);
+        {
+            QPainter painter(&page);
+            paintCode(painter, ZXing::BarcodeFormat::QRCode,
+                      "https://example.org/archive/2024/0815?doc=ORV-7731",
+                      QRect(300, 700, 600, 600));
+            paintCode(painter, ZXing::BarcodeFormat::Code128, "ORV-2024-0815-7731",
+                      QRect(1100, 900, 1000, 260));
+        }
+        const QString path = dir.filePath(QStringLiteral("codes.jpg"));
+        QVERIFY(page.save(path, "JPEG", 90));
+
+        const QString text = QString::fromUtf8(read(path));
+        const QString expected = withoutSpaces(lines.join(QString()));
+        const double rate =
+            double(editDistance(expected, withoutSpaces(text))) / double(expected.size());
+        QStringList stray;
+        for (const QString& line : text.split(QLatin1Char('\n'))) {
+            const QString got = withoutSpaces(line);
+            if (got.isEmpty())
+                continue;
+            int best = int(got.size());
+            for (const QString& want : lines)
+                best = std::min(best, editDistance(withoutSpaces(want), got));
+            if (best * 3 > got.size())
+                stray << line;
+        }
+        QVERIFY2(stray.isEmpty(), qPrintable(stray.join(QStringLiteral(" | "))));
+        QVERIFY2(rate < 0.02,
+                 qPrintable(QStringLiteral("character error rate %1 in:\n%2").arg(rate).arg(text)));
     }
 
     void unreadableFilesGiveEmptyText() {

@@ -11,9 +11,12 @@ namespace {
 
 constexpr double kCardRatio = 85.6 / 54.0;
 
+// Width to height within about 3.5% of a card's: a camera looking down
+// keeps that much, while A4 and A5 (1.414), Letter (1.294), a 4:3 or 16:9
+// picture and a Legal page (1.647) stay out.
 bool cardShaped(double w, double h) {
     const double ratio = std::max(w, h) / std::max(1.0, std::min(w, h));
-    return std::abs(ratio - kCardRatio) < 0.18;
+    return std::abs(ratio - kCardRatio) < 0.055;
 }
 
 // The corners ordered top-left, top-right, bottom-right, bottom-left with the
@@ -37,6 +40,20 @@ std::vector<cv::Point2f> ordered(const cv::RotatedRect& r) {
     return pts;
 }
 
+// Each pixel's brightest channel: black print stays dark, coloured print
+// (blue, red) and the pale background become light.
+QImage blackPrint(const QImage& picture) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    QImage out(rgb.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* line = out.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x)
+            line[x] = uchar(std::max({qRed(in[x]), qGreen(in[x]), qBlue(in[x])}));
+    }
+    return out;
+}
+
 } // namespace
 
 QList<QImage> findCards(const QImage& picture) {
@@ -46,6 +63,9 @@ QList<QImage> findCards(const QImage& picture) {
     const QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
     const cv::Mat src(grey.height(), grey.width(), CV_8UC1, const_cast<uchar*>(grey.constBits()),
                       size_t(grey.bytesPerLine()));
+    const QImage print = blackPrint(picture);
+    const cv::Mat printMat(print.height(), print.width(), CV_8UC1,
+                           const_cast<uchar*>(print.constBits()), size_t(print.bytesPerLine()));
 
     cv::Mat edges;
     cv::GaussianBlur(src, edges, cv::Size(5, 5), 0);
@@ -83,12 +103,12 @@ QList<QImage> findCards(const QImage& picture) {
         const cv::Mat m = cv::getPerspectiveTransform(ordered(r), target);
         QImage card(kCardWidth, kCardHeight, QImage::Format_Grayscale8);
         cv::Mat out(kCardHeight, kCardWidth, CV_8UC1, card.bits(), size_t(card.bytesPerLine()));
-        cv::warpPerspective(src, out, m, out.size(), cv::INTER_CUBIC, cv::BORDER_REPLICATE);
+        cv::warpPerspective(printMat, out, m, out.size(), cv::INTER_CUBIC, cv::BORDER_REPLICATE);
         cards << card;
     }
     if (cards.isEmpty() && cardShaped(grey.width(), grey.height()))
-        cards << grey.scaled(kCardWidth, kCardHeight, Qt::IgnoreAspectRatio,
-                             Qt::SmoothTransformation);
+        cards << print.scaled(kCardWidth, kCardHeight, Qt::IgnoreAspectRatio,
+                              Qt::SmoothTransformation);
     return cards;
 }
 

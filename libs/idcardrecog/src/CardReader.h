@@ -27,9 +27,11 @@ public:
     // Only the citizen number: enough to tell the front from the back.
     QString number(const QImage& card);
 
+    // Where and how the card prints one field.
+    struct Field;
+
 private:
-    QString text(tesseract::TessBaseAPI& api, const QImage& card, double x0, double y0, double x1,
-                 double y1, int mode);
+    QString text(tesseract::TessBaseAPI& api, const QImage& card, const Field& field);
 
     std::unique_ptr<tesseract::TessBaseAPI> chinese;
     std::unique_ptr<tesseract::TessBaseAPI> digits;

@@ -77,6 +77,11 @@ bool OcrEngine::startLocked() {
             break;
         // Resolution is always given; no estimate lines on the console.
         api->SetVariable("debug_file", "/dev/null");
+        // The page's layout found as the tesseract command finds it: blocks
+        // of text apart from pictures, so a QR code or a barcode is left out
+        // as a picture instead of being read as lines of stray characters
+        // (the library's own default takes the whole page as one text block).
+        api->SetPageSegMode(tesseract::PSM_AUTO);
         readers[i] = std::move(api);
     }
     started = readers[0] != nullptr;

@@ -1,5 +1,7 @@
 #include "PagePicture.h"
 
+#include "CodeMask.h"
+
 #include <leptonica/allheaders.h>
 
 #include <sys/stat.h>
@@ -32,6 +34,7 @@ PagePicture loadPagePicture(const char* path) {
     if (!gray)
         return page;
     page.dpi = usableDpi(pixGetXRes(source.get()));
+    maskCodes(gray.get());
     page.gray = std::move(gray);
     return page;
 }

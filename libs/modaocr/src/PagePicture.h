@@ -11,8 +11,9 @@ struct PixDeleter {
 };
 using PixPtr = std::unique_ptr<Pix, PixDeleter>;
 
-// A page picture made ready for recognition: 8-bit gray, with the
-// resolution the recogniser should assume.
+// A page picture made ready for recognition: 8-bit gray, its barcodes
+// painted over (they are no text), with the resolution the recogniser
+// should assume.
 struct PagePicture {
     PixPtr gray;
     int dpi = 0;

@@ -1,13 +1,16 @@
 #include "IdCardReader.h"
 
+#include "config/ProfileFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QJsonValue>
 #include <QPainter>
 #include <QPainterPath>
-#include <QSettings>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 
 namespace orv {
@@ -23,35 +26,95 @@ QByteArray* fieldOf(IdCardData& card, int index) {
     return fields[index];
 }
 
+// Says why a card file gives no card: the virtual reader has no window,
+// and a card that silently is not there looks like a reader fault.
+bool refuse(const QString& path, const QString& why) {
+    qWarning("virtual ID card reader: %s: %s", qPrintable(QDir::toNativeSeparators(path)),
+             qPrintable(why));
+    return false;
+}
+
+// Text of a card file as UTF-8: UTF-8 stays as it is; other bytes are taken
+// as GB18030 (which GBK is part of), the code page such files are written in
+// on Chinese systems. False when they are neither.
+bool toUtf8(QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString asUtf8 = utf8.decode(bytes);
+    if (!utf8.hasError())
+        return true;
+    QStringDecoder gbk("GB18030");
+    const QString asGbk = gbk.decode(bytes);
+    if (!gbk.isValid() || gbk.hasError())
+        return false;
+    bytes = asGbk.toUtf8();
+    return true;
+}
+
+bool readJsonCard(const QString& path, const QByteArray& raw, IdCardData& card, QString& photo) {
+    QByteArray bytes = raw;
+    if (!toUtf8(bytes))
+        return refuse(path, QStringLiteral("neither UTF-8 nor GBK text"));
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError)
+        return refuse(path, QStringLiteral("not valid JSON at byte %1: %2")
+                                .arg(error.offset)
+                                .arg(error.errorString()));
+    if (!doc.isObject())
+        return refuse(path, QStringLiteral("the JSON text is not an object"));
+    const QJsonObject o = doc.object();
+    for (int i = 0; i < 8; ++i) {
+        const QJsonValue v = o.value(QLatin1String(kKeys[i]));
+        if (!v.isUndefined() && !v.isString())
+            return refuse(path, QStringLiteral("\"%1\" is not a text").arg(kKeys[i]));
+        *fieldOf(card, i) = v.toString().toUtf8();
+    }
+    photo = o.value(QLatin1String("photo")).toString();
+    return true;
+}
+
+// An INI card file: the keys of its first section, read by the rules of the
+// program's profile files (a value runs to the end of its line, commas and
+// semicolons included; a quoted value loses its quotes).
+bool readIniCard(const QString& path, IdCardData& card, QString& photo) {
+    const ProfileFile ini(path);
+    const QList<QByteArray> sections = ini.sections();
+    if (sections.isEmpty())
+        return refuse(path, QStringLiteral("neither a JSON object nor an INI file with a section"));
+    constexpr int kLongest = 4096;
+    for (int i = 0; i <= 8; ++i) {
+        QByteArray value =
+            ini.readString(sections.first(), i < 8 ? kKeys[i] : "photo", QByteArray(), kLongest);
+        if (!toUtf8(value))
+            return refuse(path, QStringLiteral("\"%1\" is neither UTF-8 nor GBK text")
+                                    .arg(i < 8 ? kKeys[i] : "photo"));
+        if (i < 8)
+            *fieldOf(card, i) = value;
+        else
+            photo = QString::fromUtf8(value);
+    }
+    return true;
+}
+
 bool readCardFile(const QString& path, IdCardData& card) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = f.read(1 << 20);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+        return refuse(path, QStringLiteral("cannot be read"));
+    const QByteArray bytes = f.read(ProfileFile::kMaxFileBytes + 1);
+    if (bytes.size() > ProfileFile::kMaxFileBytes)
+        return refuse(path, QStringLiteral("larger than a card file can be"));
     QString photo;
-    if (bytes.trimmed().startsWith('{')) {
-        const QJsonDocument doc = QJsonDocument::fromJson(bytes);
-        if (!doc.isObject())
-            return false;
-        const QJsonObject o = doc.object();
-        for (int i = 0; i < 8; ++i)
-            *fieldOf(card, i) = o.value(QLatin1String(kKeys[i])).toString().toUtf8();
-        photo = o.value(QLatin1String("photo")).toString();
-    } else {
-        QSettings ini(path, QSettings::IniFormat);
-        if (ini.status() != QSettings::NoError)
-            return false;
-        const QString group = ini.childGroups().value(0);
-        if (!group.isEmpty())
-            ini.beginGroup(group);
-        for (int i = 0; i < 8; ++i)
-            *fieldOf(card, i) = ini.value(QLatin1String(kKeys[i])).toString().toUtf8();
-        photo = ini.value(QStringLiteral("photo")).toString();
-    }
-    if (card.name.isEmpty() || card.number.isEmpty())
+    const bool json = bytes.trimmed().startsWith('{');
+    if (!(json ? readJsonCard(path, bytes, card, photo) : readIniCard(path, card, photo)))
         return false;
-    if (!photo.isEmpty())
+    if (card.name.isEmpty() || card.number.isEmpty())
+        return refuse(path, QStringLiteral("the card has no name or no number"));
+    if (!photo.isEmpty()) {
         card.photo = QImage(QFileInfo(path).dir().filePath(photo));
+        if (card.photo.isNull())
+            qWarning("virtual ID card reader: %s: the photo %s cannot be read; a drawn one is used",
+                     qPrintable(QDir::toNativeSeparators(path)), qPrintable(photo));
+    }
     if (card.photo.isNull())
         card.photo = drawnPhoto();
     return true;

@@ -25,7 +25,10 @@ struct IdCardData {
 // the keys name, sex, nation, birth, address, number, authority, validity
 // and photo, a picture path relative to the card file); without the variable
 // a built-in sample card of a made-up person lies on the reader; "none" or a
-// file that cannot be read means no card. False when there is no card.
+// file that cannot be read means no card. JSON is read as JSON, any other
+// file by the program's INI rules (its first section); texts may be UTF-8 or
+// GBK. A card file that gives no card says why in a warning (standard
+// error). False when there is no card.
 bool readVirtualCard(IdCardData& card);
 
 // The built-in sample card (with a drawn photograph).
