@@ -3,9 +3,11 @@
 
 #include "app/MainForm.h"
 #include "capture/ThumbnailStrip.h"
+#include "platform/QtTranslations.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recording/RecordingSession.h"
 #include "shell/IconHelper.h"
+#include "shell/KeyboardAccess.h"
 #include "shell/QOrvAbout.h"
 #include "shell/QSetUIDlg.h"
 #include "ui_MainForm.h"
@@ -186,6 +188,7 @@ void MainForm::setSkin(int index) {
 
 void MainForm::applyLanguage(int language) {
     cfg.Language = language;
+    platform::useQtTranslations(language);
     applyTexts(language);
     recording->showCaptions(language);
     InitPixtype();
@@ -194,6 +197,8 @@ void MainForm::applyLanguage(int language) {
     layoutButtonRow();
     barcodeDialog->applyLanguage(cfg.Language);
     strip->setLanguage(cfg.Language);
+    if (keyboard)
+        keyboard->applyLanguage(language);
 }
 
 void MainForm::onChinese() {
