@@ -6,6 +6,7 @@
 #include "platform/Log.h"
 #include "platform/Signals.h"
 #include "platform/SingleInstance.h"
+#include "platform/WindowSystem.h"
 
 #include <QApplication>
 #include <QFile>
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
     // --help and --version need no display.
     if (const int status = app::answerCommandLine(argc, argv); status >= 0)
         return status;
+    platform::preferX11();
     QApplication app(argc, argv);
 
     platform::SingleInstance instance;
@@ -34,6 +36,7 @@ int main(int argc, char* argv[]) {
             << "Orvanta is running already but does not answer at" << instance.socketPath();
         return 1;
     }
+    qCInfo(lcApp).noquote() << "Orvanta " ORVANTA_VERSION " on" << QGuiApplication::platformName();
     QObject::connect(&instance, &platform::SingleInstance::activationRequested, [] {
         // A message still open at start-up comes first, then the window.
         QWidget* w = QApplication::activeModalWidget();

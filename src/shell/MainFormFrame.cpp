@@ -4,6 +4,7 @@
 #include "app/MainForm.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/QtTranslations.h"
+#include "platform/WindowSystem.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recording/RecordingSession.h"
 #include "shell/IconHelper.h"
@@ -92,6 +93,11 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
 void MainForm::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
+    // Where the window may not place itself, the compositor moves it.
+    if (platform::moveByWindowSystem(this)) {
+        event->accept();
+        return;
+    }
     dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
     mousePressed = true;
     event->accept();

@@ -1,9 +1,11 @@
 // The built program as a user starts it: its command line answers without a
-// display, and a second start hands over to the first and ends.
+// display, a second start hands over to the first and ends, and the window
+// comes up under a Wayland compositor (weston's headless backend).
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,13 +17,18 @@ class TestProgram : public QObject {
 
     // A private home and runtime folder, virtual cameras, no display at all
     // unless a platform is asked for.
+    QString waylandDisplay; // set: the program runs on this Wayland display
     QProcessEnvironment environment(bool display) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        if (display)
+        if (display && waylandDisplay.isEmpty())
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (display && !waylandDisplay.isEmpty()) {
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("wayland"));
+            env.insert(QStringLiteral("WAYLAND_DISPLAY"), waylandDisplay);
+        }
         env.insert(QStringLiteral("HOME"), home.path());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
         env.insert(QStringLiteral("ORVANTA_VIRTUAL_CAMERAS"), QStringLiteral("1"));
@@ -73,6 +80,7 @@ private slots:
     void commandLineAnswersWithoutADisplay_data();
     void commandLineAnswersWithoutADisplay();
     void secondStartRaisesTheFirstAndEnds();
+    void runsUnderAWaylandCompositor();
 };
 
 void TestProgram::commandLineAnswersWithoutADisplay_data() {
@@ -125,6 +133,39 @@ void TestProgram::secondStartRaisesTheFirstAndEnds() {
     QVERIFY2(startFirst(next), next.readAllStandardError());
     ::kill(pid_t(next.processId()), SIGTERM);
     QVERIFY(next.waitForFinished(30000));
+}
+
+void TestProgram::runsUnderAWaylandCompositor() {
+    const QString weston = QStandardPaths::findExecutable(QStringLiteral("weston"));
+    if (weston.isEmpty())
+        QSKIP("weston is not installed (scripts/install-deps)");
+    QProcess compositor;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
+    compositor.setProcessEnvironment(env);
+    compositor.start(weston, {"--backend=headless-backend.so", "--socket=orvanta-test",
+                              "--idle-time=0", "--width=1400", "--height=900"});
+    QVERIFY(compositor.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(runtime() + QStringLiteral("/orvanta-test")), 10000);
+    waylandDisplay = QStringLiteral("orvanta-test");
+
+    QProcess first;
+    const bool started = startFirst(first);
+    QTest::qWait(3000); // the window is built and shown; the preview runs
+    const bool running = first.state() == QProcess::Running;
+    const Result second = run({}, true);
+    ::kill(pid_t(first.processId()), SIGTERM);
+    first.waitForFinished(30000);
+    waylandDisplay.clear();
+    compositor.terminate();
+    compositor.waitForFinished(10000);
+
+    const QByteArray log = first.readAllStandardError();
+    QVERIFY2(started && running, log);
+    QCOMPARE(second.status, 0);
+    QCOMPARE(first.exitCode(), 0);
+    QVERIFY2(log.contains("Orvanta " ORVANTA_VERSION " on wayland"), log);
+    QVERIFY2(!log.contains("Could not") && !log.contains("failed"), log);
 }
 
 QTEST_GUILESS_MAIN(TestProgram)
