@@ -24,12 +24,15 @@ languages=(zh en)
 shoot() { # skin-number language-number file
   local home
   home=$(mktemp -d)
-  mkdir -p "$home/Documents/Orvanta"
+  mkdir -p "$home/Documents/Orvanta" "$home/run"
+  chmod 700 "$home/run"
   printf '[Orv twain driver param]\nUIIndex=%s\nLanguage=%s\n' "$1" "$2" \
     >"$home/Documents/Orvanta/orvconf.ini"
   # The program runs in the background of the server's session; after the
   # window has settled the root window is captured and the program ended.
-  HOME=$home XDG_CONFIG_HOME=$home/.config ORVANTA_VIRTUAL_CAMERAS=2 QT_QPA_PLATFORM=xcb \
+  # Its own runtime folder: a program the user has open is left alone.
+  HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home/run ORVANTA_VIRTUAL_CAMERAS=2 \
+    QT_QPA_PLATFORM=xcb \
     xvfb-run -a -s '-screen 0 1280x800x24' bash -c '
       "$1" >/dev/null 2>&1 &
       pid=$!

@@ -6,14 +6,17 @@
 #include "capture/CaptureService.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/DeviceNotifier.h"
+#include "platform/Log.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
+#include "platform/QtTranslations.h"
 #include "recognition/BarcodeReadTask.h"
 #include "recognition/IdCardRecogLibrary.h"
 #include "recognition/OcrService.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recording/RecordingSession.h"
+#include "shell/KeyboardAccess.h"
 #include "ui_MainForm.h"
 #include <modaocr/ModaOCR.h>
 #include <orvcore/OrvCoreLib.h>
@@ -84,6 +87,8 @@ MainForm::MainForm() : QDialog(nullptr) {
     OrvInit();
     InitParam();
     ReadConfig();
+    // Qt's own buttons (the start-up message's) in the chosen language.
+    platform::useQtTranslations(cfg.Language);
 
     capture::CaptureService::Hooks hooks;
     // Named by barcode: the window keeps painting while the read runs.
@@ -151,6 +156,7 @@ MainForm::MainForm() : QDialog(nullptr) {
 
     createMenu();
     setSkin(cfg.UIIndex);
+    keyboard = new KeyboardAccess(this, ui);
     applyLanguage(cfg.Language);
     show();
     IdCardRecogLibrary::instance().init();
@@ -222,12 +228,14 @@ void MainForm::onDeviceChange(int event) {
     if (event == ORV_DEVICE_ARRIVAL) {
         // A camera after a start without one: the lists, the resolution and
         // the zoom range are those of the camera that opened.
+        qCInfo(lcCamera) << "a camera was attached";
         if (pair.deviceArrived()) {
             videoWidth = OrvGetResWidth(pair.main(), cfg.resolutionIndex);
             videoHeight = OrvGetResHeight(pair.main(), cfg.resolutionIndex);
             showCameraState();
         }
     } else if (event == ORV_DEVICE_REMOVE_COMPLETE) {
+        qCWarning(lcCamera) << "a camera was removed";
         pair.deviceRemoved();
     }
 }

@@ -28,6 +28,7 @@ class OcrService;
 class BarcodeReadTask;
 class QSnapWidget;
 class QVisualizer;
+class KeyboardAccess;
 namespace capture {
 class CaptureService;
 }
@@ -315,6 +316,9 @@ private:
     QAction* actionEnglish = nullptr;
     OcrService* ocrService = nullptr;         // OCR of the page and its result window
     BarcodeReadTask* barcodeReader = nullptr; // reads off the GUI thread
+
+    // Shortcuts and accessible names.
+    KeyboardAccess* keyboard = nullptr;
 };
 
 // The one main window of the process; set at the start of its construction.

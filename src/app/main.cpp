@@ -1,8 +1,12 @@
 // Program entry: application, default skin, palette, the main window.
 
+#include "app/CommandLine.h"
 #include "app/MainForm.h"
 #include "app/Resources.h"
+#include "platform/Log.h"
 #include "platform/Signals.h"
+#include "platform/SingleInstance.h"
+#include "platform/WindowSystem.h"
 
 #include <QApplication>
 #include <QFile>
@@ -16,7 +20,37 @@ int main(int argc, char* argv[]) {
     // size wanders by a frame or two over a long session. One arena keeps
     // it flat at this program's allocation rate.
     mallopt(M_ARENA_MAX, 1);
+    // --help and --version need no display.
+    if (const int status = app::answerCommandLine(argc, argv); status >= 0)
+        return status;
+    platform::preferX11();
     QApplication app(argc, argv);
+
+    platform::SingleInstance instance;
+    if (!instance.acquire()) {
+        if (instance.notifyFirst()) {
+            qCInfo(lcApp) << "Orvanta is running already; its window was brought to the front";
+            return 0;
+        }
+        qCCritical(lcApp).noquote()
+            << "Orvanta is running already but does not answer at" << instance.socketPath();
+        return 1;
+    }
+    qCInfo(lcApp).noquote() << "Orvanta " ORVANTA_VERSION " on" << QGuiApplication::platformName();
+    QObject::connect(&instance, &platform::SingleInstance::activationRequested, [] {
+        // A message still open at start-up comes first, then the window.
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w)
+            w = theMainForm;
+        if (!w)
+            return;
+        qCInfo(lcApp) << "a second start brings the window to the front";
+        if (w->isMinimized())
+            w->showNormal();
+        w->show();
+        w->raise();
+        w->activateWindow();
+    });
     initResources();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/image/orv.png")));
     platform::quitOnTerminationSignals();

@@ -1,4 +1,5 @@
 #include "platform/Messages.h"
+#include "platform/Log.h"
 
 #include <QMessageBox>
 
@@ -12,6 +13,7 @@ MessageHandler& handler() {
 } // namespace
 
 void showMessage(const QString& text, const QString& caption) {
+    qCInfo(lcMessage).noquote() << caption << text;
     if (handler()) {
         handler()(text, caption);
         return;

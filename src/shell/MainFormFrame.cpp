@@ -3,9 +3,12 @@
 
 #include "app/MainForm.h"
 #include "capture/ThumbnailStrip.h"
+#include "platform/QtTranslations.h"
+#include "platform/WindowSystem.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recording/RecordingSession.h"
 #include "shell/IconHelper.h"
+#include "shell/KeyboardAccess.h"
 #include "shell/QOrvAbout.h"
 #include "shell/QSetUIDlg.h"
 #include "ui_MainForm.h"
@@ -90,6 +93,11 @@ bool MainForm::eventFilter(QObject* watched, QEvent* event) {
 void MainForm::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton)
         return;
+    // Where the window may not place itself, the compositor moves it.
+    if (platform::moveByWindowSystem(this)) {
+        event->accept();
+        return;
+    }
     dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
     mousePressed = true;
     event->accept();
@@ -186,6 +194,7 @@ void MainForm::setSkin(int index) {
 
 void MainForm::applyLanguage(int language) {
     cfg.Language = language;
+    platform::useQtTranslations(language);
     applyTexts(language);
     recording->showCaptions(language);
     InitPixtype();
@@ -194,6 +203,8 @@ void MainForm::applyLanguage(int language) {
     layoutButtonRow();
     barcodeDialog->applyLanguage(cfg.Language);
     strip->setLanguage(cfg.Language);
+    if (keyboard)
+        keyboard->applyLanguage(language);
 }
 
 void MainForm::onChinese() {
