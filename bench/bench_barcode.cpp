@@ -133,21 +133,26 @@ void BM_ZbarimgStart(benchmark::State& state) {
 }
 BENCHMARK(BM_ZbarimgStart)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-const QList<benchframes::Frame>& frameSet() {
-    static const QList<benchframes::Frame> frames = [] {
-        const QList<benchframes::Frame> made = benchframes::makeFrames(48, kFrameSize);
-        const QString folder = qEnvironmentVariable("BENCH_BARCODE_FRAMES");
-        if (!folder.isEmpty()) {
-            QDir().mkpath(folder);
-            for (qsizetype i = 0; i < made.size(); ++i)
-                made.at(i).image.save(
-                    QDir(folder).filePath(
-                        QStringLiteral("frame%1.jpg").arg(i, 2, 10, QLatin1Char('0'))),
-                    "JPEG", 95);
-        }
-        return made;
-    }();
-    return frames;
+QList<benchframes::Frame> makeSet(benchframes::Style style, const char* prefix) {
+    const QList<benchframes::Frame> made = benchframes::makeFrames(48, kFrameSize, style);
+    const QString folder = qEnvironmentVariable("BENCH_BARCODE_FRAMES");
+    if (!folder.isEmpty()) {
+        QDir().mkpath(folder);
+        for (qsizetype i = 0; i < made.size(); ++i)
+            made.at(i).image.save(QDir(folder).filePath(QStringLiteral("%1%2.jpg")
+                                                            .arg(QLatin1String(prefix),
+                                                                 QString::number(i).rightJustified(
+                                                                     2, QLatin1Char('0')))),
+                                  "JPEG", 95);
+    }
+    return made;
+}
+
+// Arg 0: printed labels; 1: photographed ones (see BarcodeFrames.h).
+const QList<benchframes::Frame>& frameSet(int style) {
+    static const QList<benchframes::Frame> print = makeSet(benchframes::Style::Print, "frame");
+    static const QList<benchframes::Frame> photo = makeSet(benchframes::Style::Photograph, "photo");
+    return style ? photo : print;
 }
 
 using Reader = QList<orv::FoundCode> (*)(const QImage&, const orv::BarcodeReadOptions&);
@@ -205,7 +210,7 @@ double timed(Reader read, const QImage& image, QList<orv::FoundCode>* codes) {
 // Both readers on every frame, one right after the other and in turns first,
 // so that a change in the machine's load weighs on both alike.
 void BM_FrameSetBeforeAndNow(benchmark::State& state) {
-    const QList<benchframes::Frame>& frames = frameSet();
+    const QList<benchframes::Frame>& frames = frameSet(int(state.range(0)));
     bool one = false;
     const int only = qEnvironmentVariableIntValue("BENCH_BARCODE_ONLY", &one);
     SetResult before, now;
@@ -237,8 +242,14 @@ void BM_FrameSetBeforeAndNow(benchmark::State& state) {
     state.counters["p95_ms_before"] = before.p95();
     state.counters["p95_ms_now"] = now.p95();
     state.counters["mean_ratio"] = before.mean() > 0 ? now.mean() / before.mean() : 0;
+    state.SetLabel(state.range(0) ? "photographed" : "printed");
 }
-BENCHMARK(BM_FrameSetBeforeAndNow)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FrameSetBeforeAndNow)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

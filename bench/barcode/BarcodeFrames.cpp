@@ -247,11 +247,13 @@ QImage throughJpeg(const QImage& image, int quality) {
 }
 
 // Draws one code at a free place; false when none was found.
-bool placeCode(QPainter& p, Random& rng, QSize size, const Symbology& symbology,
+bool placeCode(QPainter& p, Random& rng, QSize size, const Symbology& symbology, Style style,
                QList<QPolygonF>& taken, ExpectedCode* expected, QByteArray* note) {
+    const bool photo = style == Style::Photograph;
     const std::string text = contentFor(symbology.format, rng);
-    const int paper = uniform(rng, 235, 255);
-    const QImage symbol = symbolImage(symbology.format, text, uniform(rng, 10, 60), paper);
+    const int paper = photo ? uniform(rng, 185, 235) : uniform(rng, 235, 255);
+    const int ink = photo ? paper - uniform(rng, 70, 130) : uniform(rng, 10, 60);
+    const QImage symbol = symbolImage(symbology.format, text, ink, paper);
     // Module size in frame pixels: a few codes small enough to need the full frame.
     double module = symbology.linear ? uniformReal(rng, 2.0, 4.5) : uniformReal(rng, 2.6, 8.0);
     if (uniform(rng, 0, 4) == 0)
@@ -269,7 +271,7 @@ bool placeCode(QPainter& p, Random& rng, QSize size, const Symbology& symbology,
         placed.translate(-drawn.width() / 2, -drawn.height() / 2);
         QPolygonF quad = placed.map(QPolygonF(label));
         quad.removeLast();
-        const double jitter = 0.04 * std::max(label.width(), label.height());
+        const double jitter = (photo ? 0.1 : 0.04) * std::max(label.width(), label.height());
         for (QPointF& corner : quad)
             corner += QPointF(uniformReal(rng, -jitter, jitter), uniformReal(rng, -jitter, jitter));
         const QRectF bounds = quad.boundingRect();
@@ -304,8 +306,29 @@ bool placeCode(QPainter& p, Random& rng, QSize size, const Symbology& symbology,
     return false;
 }
 
-Frame makeFrame(int seed, QSize size) {
-    Random rng(std::uint32_t(1000 + seed));
+// A bright reflection: light added in a soft ellipse, washing the picture
+// out towards white at its middle.
+void glare(QImage& image, Random& rng, QPointF centre) {
+    const double rx = uniformReal(rng, 60, 260), ry = uniformReal(rng, 40, 180);
+    const double strength = uniformReal(rng, 90, 200);
+    const QRect box =
+        QRect(int(centre.x() - 3 * rx), int(centre.y() - 3 * ry), int(6 * rx), int(6 * ry)) &
+        image.rect();
+    for (int y = box.top(); y <= box.bottom(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const double dx = (x - centre.x()) / rx, dy = (y - centre.y()) / ry;
+            const int add = int(strength * std::exp(-(dx * dx + dy * dy)));
+            const QRgb v = line[x];
+            line[x] = qRgb(std::min(255, qRed(v) + add), std::min(255, qGreen(v) + add),
+                           std::min(255, qBlue(v) + add));
+        }
+    }
+}
+
+Frame makeFrame(int seed, QSize size, Style style) {
+    const bool photo = style == Style::Photograph;
+    Random rng(std::uint32_t((photo ? 5000 : 1000) + seed));
     const int kind = seed % 3;
     Frame frame;
     frame.description = "frame " + QByteArray::number(seed) + ": ";
@@ -318,15 +341,25 @@ Frame makeFrame(int seed, QSize size) {
         // Every symbology in turn leads a frame; the others are drawn at random.
         const Symbology& symbology = kSymbologies[size_t(i == 0 ? seed % 7 : uniform(rng, 0, 6))];
         ExpectedCode code;
-        if (placeCode(p, rng, size, symbology, taken, &code, &frame.description))
+        if (placeCode(p, rng, size, symbology, style, taken, &code, &frame.description))
             frame.codes << code;
     }
     p.end();
-    const int blur = std::array<int, 6>{0, 0, 1, 1, 1, 2}[size_t(uniform(rng, 0, 5))];
+    const int blur = photo ? uniform(rng, 1, 3)
+                           : std::array<int, 6>{0, 0, 1, 1, 1, 2}[size_t(uniform(rng, 0, 5))];
     boxBlur(frame.image, blur);
-    const double sigma = uniformReal(rng, 2, 6);
+    if (photo) { // over a code two times in three, near its edge
+        const QPolygonF code = taken.value(uniform(rng, 0, int(taken.size()) - 1));
+        const QPointF at =
+            uniform(rng, 0, 2) && code.size() == 4
+                ? code.at(uniform(rng, 0, 3))
+                : QPointF(uniformReal(rng, 0, size.width()), uniformReal(rng, 0, size.height()));
+        glare(frame.image, rng, at);
+        frame.description += "glare ";
+    }
+    const double sigma = photo ? uniformReal(rng, 3, 8) : uniformReal(rng, 2, 6);
     lightAndNoise(frame.image, rng, sigma);
-    const int quality = uniform(rng, 50, 90);
+    const int quality = photo ? 50 : uniform(rng, 50, 90);
     frame.image = throughJpeg(frame.image, quality);
     frame.description += "blur " + QByteArray::number(blur) + " noise " +
                          QByteArray::number(sigma, 'f', 1) + " q" + QByteArray::number(quality);
@@ -335,10 +368,10 @@ Frame makeFrame(int seed, QSize size) {
 
 } // namespace
 
-QList<Frame> makeFrames(int count, QSize size) {
+QList<Frame> makeFrames(int count, QSize size, Style style) {
     QList<Frame> frames;
     for (int i = 0; i < count; ++i)
-        frames << makeFrame(i, size);
+        frames << makeFrame(i, size, style);
     return frames;
 }
 

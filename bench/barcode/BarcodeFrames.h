@@ -23,8 +23,17 @@ struct Frame {
     QByteArray description;
 };
 
+// How the codes are seen.
+enum class Style {
+    Print,      // printed labels on paper, cloth or wood, light blur, JPEG 50-90
+    Photograph, // as a hand-held photograph: low contrast (gray ink on dim
+                // labels), glare over part of the picture (often a code),
+                // stronger perspective, defocus up to 3 pixels, heavier noise
+                // and JPEG at quality 50
+};
+
 // count frames of size, frame i made from seed i only.
-QList<Frame> makeFrames(int count, QSize size);
+QList<Frame> makeFrames(int count, QSize size, Style style = Style::Print);
 
 // How many of expected appear among found (format and text alike, each found
 // code matched once).

@@ -10,18 +10,25 @@
 #include "V4l2Controls.h"
 #include "ViewGeometry.h"
 
-#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include "EngineTestSupport.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
 #include <QtTest>
 
+#include <gst/app/gstappsink.h>
+#include <gst/gst.h>
+
+#include <atomic>
 #include <memory>
 #include <mutex>
+#include <thread>
 
 #include <linux/videodev2.h>
 
@@ -41,6 +48,9 @@ constexpr int kTimeout = 20000;
 const QString kRawSource = QStringLiteral(
     "videotestsrc is-live=true pattern=smpte ! capsfilter caps=video/x-raw,format=YUY2");
 const QString kJpegSource = QStringLiteral("videotestsrc is-live=true pattern=smpte ! jpegenc");
+// Every frame the same (the SMPTE pattern has a patch of noise).
+const QString kStillJpegSource =
+    QStringLiteral("videotestsrc is-live=true pattern=smpte75 ! jpegenc");
 const QByteArray kRawCaps = "video/x-raw,format=YUY2,width=320,height=240,framerate=30/1;"
                             "video/x-raw,format=YUY2,width=160,height=120,framerate=30/1";
 const QByteArray kJpegCaps = "image/jpeg,width=320,height=240,framerate=30/1;"
@@ -49,12 +59,12 @@ const QByteArray kJpegCaps = "image/jpeg,width=320,height=240,framerate=30/1;"
 // What a sink saw, from the streaming thread.
 struct Received {
     std::mutex mutex;
-    QImage last;
+    orv::Frame last;
     int count = 0;
     bool offGuiThread = true;
 
     GstSource::FrameSink sink() {
-        return [this](const QImage& frame) {
+        return [this](const orv::Frame& frame) {
             std::lock_guard lock(mutex);
             last = frame;
             ++count;
@@ -69,7 +79,7 @@ struct Received {
         std::lock_guard lock(mutex);
         return last.size();
     }
-    QImage lastFrame() {
+    orv::Frame lastFrame() {
         std::lock_guard lock(mutex);
         return last;
     }
@@ -105,6 +115,52 @@ bool showsColourBars(const QImage& frame) {
     }
     return true;
 }
+
+// The first frame of source as the camera pipeline decoded every MJPEG frame
+// before frames were kept compressed: jpegdec ! videoconvert to BGRx.
+QImage decodedByPipeline(const QString& source, const CaptureMode& mode) {
+    const QString description = QStringLiteral("%1 ! capsfilter caps=%2 ! jpegdec ! videoconvert ! "
+                                               "video/x-raw,format=BGRx ! appsink name=out")
+                                    .arg(source, QString::fromLatin1(mode.caps()));
+    GstElement* pipeline = gst_parse_launch(description.toUtf8().constData(), nullptr);
+    if (!pipeline)
+        return {};
+    GstElement* out = gst_bin_get_by_name(GST_BIN(pipeline), "out");
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    QImage image;
+    if (GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(out), 10 * GST_SECOND)) {
+        GstMapInfo map;
+        GstBuffer* buffer = gst_sample_get_buffer(sample);
+        if (gst_buffer_map(buffer, &map, GST_MAP_READ)) {
+            image = QImage(map.data, mode.size.width(), mode.size.height(), QImage::Format_RGB32)
+                        .copy();
+            gst_buffer_unmap(buffer, &map);
+        }
+        gst_sample_unref(sample);
+    }
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    gst_object_unref(out);
+    gst_object_unref(pipeline);
+    return image;
+}
+
+QByteArray jpegOf(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG", 90);
+    return bytes;
+}
+
+// Counts full decodes; answers with a picture of the frame's size.
+struct CountingDecoder final : orv::JpegDecoder {
+    std::atomic<int> calls{0};
+    QImage decode(const QByteArray& jpeg) override {
+        ++calls;
+        QThread::msleep(20); // long enough for the other callers to arrive
+        return orv::decodeJpegScaled(jpeg, 1.0);
+    }
+};
 
 QStringList videoNodes() {
     return QDir(QStringLiteral("/dev")).entryList({QStringLiteral("video*")}, QDir::System);
@@ -258,14 +314,15 @@ private slots:
         QVERIFY(source.isRunning());
         QTRY_VERIFY_WITH_TIMEOUT(got.frames() > 0, kTimeout);
         QCOMPARE(got.lastSize(), QSize(160, 120));
-        QVERIFY(showsColourBars(got.lastFrame()));
+        QVERIFY(showsColourBars(got.lastFrame().image()));
+        QVERIFY(!got.lastFrame().isJpeg());
         QVERIFY(got.offGuiThread);
 
         // A new size rebuilds the pipeline.
         QVERIFY(source.setSize({320, 240}));
         QCOMPARE(source.size(), QSize(320, 240));
         QTRY_COMPARE_WITH_TIMEOUT(got.lastSize(), QSize(320, 240), kTimeout);
-        QVERIFY(showsColourBars(got.lastFrame()));
+        QVERIFY(showsColourBars(got.lastFrame().image()));
         QVERIFY(source.setSize({320, 240}));
         QVERIFY(!source.setSize({640, 480}));
         QVERIFY(source.isRunning());
@@ -281,15 +338,20 @@ private slots:
     void mjpegFramesAreDecoded() {
         const QList<CaptureMode> modes = GstSource::modesFromCaps(kJpegCaps);
         QVERIFY(modes.at(0).jpeg);
-        GstSource source(kJpegSource, modes);
+        GstSource source(kStillJpegSource, modes);
         Received got;
         QVERIFY(source.start({320, 240}, got.sink()));
         QTRY_VERIFY_WITH_TIMEOUT(got.frames() > 0, kTimeout);
         QCOMPARE(got.lastSize(), QSize(320, 240));
-        QVERIFY(showsColourBars(got.lastFrame()));
+        // Kept compressed: decoded in full on demand, reduced for viewing.
+        const orv::Frame frame = got.lastFrame();
+        QVERIFY(frame.isJpeg());
+        QCOMPARE(frame.scaled(0.5).size(), QSize(160, 120));
+        QVERIFY(showsColourBars(frame.scaled(0.5)));
+        QCOMPARE(frame.image(), decodedByPipeline(kStillJpegSource, modes.at(0)));
         QVERIFY(source.setSize({160, 120}));
         QTRY_COMPARE_WITH_TIMEOUT(got.lastSize(), QSize(160, 120), kTimeout);
-        QVERIFY(showsColourBars(got.lastFrame()));
+        QVERIFY(showsColourBars(got.lastFrame().image()));
     }
 
     void startRefusesWhatItCannotDo() {
@@ -379,6 +441,74 @@ private slots:
             source.reset();                     // stops while running
         }
         QCoreApplication::processEvents(); // failure reports of gone sources are dropped
+    }
+
+    // ---- Frames ----
+
+    void jpegScaleIsTheSmallestThatFills_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QSize>("decoded");
+        QTest::newRow("5 MP into 800 wide: 3/8")
+            << QSize(2592, 1944) << 800 / 2592.0 << QSize(972, 729);
+        QTest::newRow("exactly 1/4") << QSize(2592, 1944) << 0.25 << QSize(648, 486);
+        QTest::newRow("below 1/8") << QSize(2592, 1944) << 0.01 << QSize(324, 243);
+        QTest::newRow("1080p into 800 wide: 1/2")
+            << QSize(1920, 1080) << 800 / 1920.0 << QSize(960, 540);
+        QTest::newRow("zoomed in: full") << QSize(1920, 1080) << 2.5 << QSize(1920, 1080);
+        QTest::newRow("odd sizes round up") << QSize(1001, 701) << 0.125 << QSize(126, 88);
+    }
+    void jpegScaleIsTheSmallestThatFills() {
+        QFETCH(QSize, size);
+        QFETCH(double, scale);
+        QFETCH(QSize, decoded);
+        QCOMPARE(orv::jpegScaledSize(size, scale), decoded);
+    }
+
+    void jpegFrameDecodesOnceInFullAndReducedOnDemand() {
+        QImage bars(320, 240, QImage::Format_RGB32);
+        bars.fill(Qt::white);
+        const int count = 7;
+        static const QRgb colours[count] = {0xbfbfbf, 0xbfbf00, 0x00bfbf, 0x00bf00,
+                                            0xbf00bf, 0xbf0000, 0x0000bf};
+        for (int i = 0; i < count; ++i)
+            for (int y = 0; y < 160; ++y)
+                for (int x = 320 * i / count; x < 320 * (i + 1) / count; ++x)
+                    bars.setPixel(x, y, colours[i]);
+        const QByteArray jpeg = jpegOf(bars);
+        QCOMPARE(orv::jpegSize(jpeg), QSize(320, 240));
+
+        auto decoder = std::make_shared<CountingDecoder>();
+        const orv::Frame frame = orv::Frame::fromJpeg(jpeg, {320, 240}, decoder);
+        QVERIFY(frame.isJpeg());
+        QCOMPARE(orv::Frame(frame).key(), frame.key());
+        QVERIFY(orv::Frame::fromJpeg(jpeg, {320, 240}, decoder).key() != frame.key());
+        const QImage small = frame.scaled(0.3);
+        QCOMPARE(small.size(), QSize(120, 90));
+        QVERIFY(showsColourBars(small));
+        QCOMPARE(decoder->calls.load(), 0); // viewing never decodes in full
+
+        // Callers on several threads share one full decode.
+        std::vector<std::thread> callers;
+        std::atomic<int> right{0};
+        for (int i = 0; i < 4; ++i)
+            callers.emplace_back([&] { right += showsColourBars(frame.image()); });
+        for (std::thread& t : callers)
+            t.join();
+        QCOMPARE(right.load(), 4);
+        QCOMPARE(decoder->calls.load(), 1);
+
+        // A decoded frame is its own picture at any scale.
+        const orv::Frame raw(bars);
+        QVERIFY(!raw.isJpeg());
+        QCOMPARE(raw.scaled(0.25), bars);
+        QCOMPARE(raw.key(), orv::Frame(bars).key());
+
+        // Bytes that are no JPEG give no picture.
+        const orv::Frame broken = orv::Frame::fromJpeg("not a jpeg", {320, 240}, decoder);
+        QVERIFY(broken.scaled(0.5).isNull());
+        QVERIFY(broken.image().isNull());
+        QVERIFY(!orv::jpegSize("not a jpeg").isValid());
     }
 
     // ---- V4L2 controls ----
@@ -604,6 +734,25 @@ private slots:
         QTest::addColumn<QByteArray>("caps");
         QTest::newRow("raw") << kRawSource << kRawCaps;
         QTest::newRow("mjpeg") << kJpegSource << kJpegCaps;
+    }
+
+    // A capture of an MJPEG camera holds the pixels the pipeline's own
+    // decode gave when it decoded every frame; so do barcode and OCR reads.
+    void mjpegCaptureKeepsThePipelinesPixels() {
+        startEngine(0);
+        QCOMPARE(OrvTestPlugDevice("cam", "Desk Camera", kStillJpegSource.toUtf8(), kJpegCaps), 0);
+        auto w = makeSurface({200, 150});
+        QCOMPARE(OrvOpenCamera(0, w->winId()), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(showsBars(w.get(), {320, 240}), kTimeout);
+        const QImage before =
+            decodedByPipeline(kStillJpegSource, GstSource::modesFromCaps(kJpegCaps).at(0));
+        QVERIFY(showsColourBars(before));
+        QTemporaryDir dir;
+        for (const char* name : {"a.bmp", "b.png"}) {
+            const QByteArray path = QFile::encodeName(dir.filePath(QString::fromLatin1(name)));
+            QCOMPARE(OrvCapture(0, path.constData()), 1);
+            QCOMPARE(QImage(QFile::decodeName(path)).convertToFormat(QImage::Format_RGB32), before);
+        }
     }
 
     void failedStreamRemovesTheCamera() {

@@ -119,6 +119,7 @@ private slots:
         auto w = makeSurface();
         QCOMPARE(OrvOpenCamera(0, w->winId()), 0);
         QTRY_COMPARE_WITH_TIMEOUT(frameSizeOf(0), QSize(320, 240), kTimeout);
+        OrvReadBarcode(0); // a full picture: an MJPEG frame's decoder runs
         for (int i = 0; i < 4; ++i) {
             const int index = (i + 1) % 2;
             QCOMPARE(OrvSetResolution(0, index), 0);

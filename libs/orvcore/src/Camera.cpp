@@ -21,7 +21,7 @@ bool Camera::open(QWidget* target) {
         return setTarget(target);
     m_view = std::make_unique<VideoView>();
     m_resolution = m_defaultResolution;
-    if (!m_source->start(frameSize(), [this](const QImage& frame) { onFrame(frame); })) {
+    if (!m_source->start(frameSize(), [this](const Frame& frame) { onFrame(frame); })) {
         m_view.reset();
         return false;
     }
@@ -115,9 +115,11 @@ bool Camera::stopRecording() {
     return recorder && recorder->finish();
 }
 
-void Camera::onFrame(const QImage& frame) {
-    // Emulated controls change the frame itself, so captures see them too.
-    const QImage shown = m_source->controls() ? frame : m_softwareControls.apply(frame);
+void Camera::onFrame(const Frame& frame) {
+    // Emulated controls change the frame itself, so captures see them too;
+    // a JPEG frame is decoded for them (they are neutral unless moved).
+    const bool emulated = !m_source->controls() && !m_softwareControls.adjustment().isIdentity();
+    const Frame shown = emulated ? Frame(m_softwareControls.apply(frame.image())) : frame;
     m_latest.store(shown);
     m_view->submitFrame(shown);
     std::shared_ptr<Recorder> recorder;
@@ -125,8 +127,8 @@ void Camera::onFrame(const QImage& frame) {
         std::lock_guard lock(m_recordMutex);
         recorder = m_recorder;
     }
-    if (recorder)
-        recorder->offer(shown);
+    if (recorder) // recordings keep the full picture
+        recorder->offer(shown.image());
     std::lock_guard lock(m_watchMutex);
     if (m_watcher)
         m_watcher->submit(shown);

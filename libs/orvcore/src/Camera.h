@@ -65,7 +65,10 @@ public:
     // frame size and the window's size; empty without a window.
     QRect videoRect() const;
 
-    QImage latestFrame() const { return m_latest.get(); }
+    // The newest frame at full size (decoded now when the camera sends JPEG).
+    QImage latestFrame() const { return m_latest.get().image(); }
+    // The newest frame as it came, decoded or not.
+    Frame latest() const { return m_latest.get(); }
     QSize readyPictureSize() const;
 
     // Zoom, pan, rotation, mouse modes and the capture rectangle.
@@ -105,7 +108,7 @@ public:
     const Recorder* recorder() const { return m_recorder.get(); }
 
 private:
-    void onFrame(const QImage& frame);
+    void onFrame(const Frame& frame);
 
     const QString m_name;
     const std::unique_ptr<FrameSource> m_source;

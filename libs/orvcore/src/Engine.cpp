@@ -85,9 +85,14 @@ void Engine::shutdown() {
 }
 
 QImage Engine::latestFrameOf(int index) {
-    QMutexLocker lock(&g_listLock);
-    const Camera* cam = g_engine ? g_engine->camera(index) : nullptr;
-    return cam ? cam->latestFrame() : QImage(); // cleared when the camera closes
+    Frame frame;
+    {
+        QMutexLocker lock(&g_listLock);
+        const Camera* cam = g_engine ? g_engine->camera(index) : nullptr;
+        if (cam)
+            frame = cam->latest(); // cleared when the camera closes
+    }
+    return frame.image(); // a JPEG is decoded outside the list's lock
 }
 
 Camera* Engine::camera(int index) const {

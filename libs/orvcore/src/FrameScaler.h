@@ -14,8 +14,9 @@ namespace orv {
 QImage halveImage(const QImage& image);
 
 // frame scaled to exactly target (aspect is the caller's concern). Large
-// reductions are done by repeated halving first, then one smooth scale of
-// what is left; the result is Format_RGB32 or Format_ARGB32_Premultiplied.
+// reductions are done by repeated halving first, then one bilinear reduction
+// of what is left (a smooth scale for enlargements); the result is
+// Format_RGB32 or Format_ARGB32_Premultiplied.
 QImage scaleForView(const QImage& frame, QSize target);
 
 // The view picture of one layout: the part source (in frame pixels) of frame,

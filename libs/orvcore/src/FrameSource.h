@@ -3,6 +3,7 @@
 // One producer of camera frames. Virtual scenes, folders of pictures and real
 // devices implement it; a Camera owns one and consumes what it delivers.
 
+#include "Frame.h"
 #include "PictureControl.h"
 
 #include <QImage>
@@ -15,8 +16,9 @@ namespace orv {
 
 class FrameSource {
 public:
-    // Called on the source's own thread with every new frame (Format_RGB32).
-    using FrameSink = std::function<void(const QImage& frame)>;
+    // Called on the source's own thread with every new frame: decoded
+    // (Format_RGB32) or, from an MJPEG camera, compressed.
+    using FrameSink = std::function<void(const Frame& frame)>;
 
     virtual ~FrameSource() = default;
 

@@ -1,5 +1,7 @@
 #include "GstSource.h"
 
+#include "GstJpegDecoder.h"
+
 #include <QDebug>
 #include <QMetaObject>
 #include <QtGlobal>
@@ -26,8 +28,12 @@ struct GstStream {
     FrameSource::FrameSink sink;
     std::function<void(const QString&)> onFailure; // posts to the GUI thread
     QString firstError;
+    // The streaming thread's own: the full decode of the JPEG frames, for the
+    // caps they came with.
+    std::shared_ptr<GstJpegDecoder> decoder;
+    QByteArray decoderCaps;
 
-    void deliver(const QImage& frame) {
+    void deliver(const Frame& frame) {
         std::lock_guard lock(mutex);
         if (sink)
             sink(frame);
@@ -133,14 +139,41 @@ QImage imageOf(GstSample* sample) {
     return image;
 }
 
+// A JPEG frame as it came, its full decode left to a decoder of the stream.
+// A buffer that is no JPEG of the size negotiated is dropped, as the decoder
+// in the pipeline would drop it.
+Frame jpegFrameOf(GstSample* sample, GstStream& stream) {
+    const GstStructure* caps = gst_caps_get_structure(gst_sample_get_caps(sample), 0);
+    int width = 0, height = 0;
+    GstMapInfo map;
+    if (!caps || !gst_structure_get_int(caps, "width", &width) ||
+        !gst_structure_get_int(caps, "height", &height) ||
+        !gst_buffer_map(gst_sample_get_buffer(sample), &map, GST_MAP_READ))
+        return {};
+    QByteArray jpeg(reinterpret_cast<const char*>(map.data), qsizetype(map.size));
+    gst_buffer_unmap(gst_sample_get_buffer(sample), &map);
+    if (jpegSize(jpeg) != QSize(width, height))
+        return {};
+    g_autofree gchar* text = gst_caps_to_string(gst_sample_get_caps(sample));
+    if (!stream.decoder || stream.decoderCaps != text) {
+        stream.decoderCaps = text;
+        stream.decoder = std::make_shared<GstJpegDecoder>(stream.decoderCaps);
+    }
+    return Frame::fromJpeg(std::move(jpeg), QSize(width, height), stream.decoder);
+}
+
 GstFlowReturn onNewSample(GstAppSink* appsink, gpointer data) {
     GstSample* sample = gst_app_sink_pull_sample(appsink);
     if (!sample)
         return GST_FLOW_OK;
-    const QImage frame = imageOf(sample);
+    GstStream& stream = streamOf(data);
+    const GstStructure* caps = gst_caps_get_structure(gst_sample_get_caps(sample), 0);
+    const Frame frame = caps && gst_structure_has_name(caps, "image/jpeg")
+                            ? jpegFrameOf(sample, stream)
+                            : Frame(imageOf(sample));
     gst_sample_unref(sample);
     if (!frame.isNull())
-        streamOf(data).deliver(frame);
+        stream.deliver(frame);
     return GST_FLOW_OK;
 }
 
@@ -211,11 +244,13 @@ GstElement* buildPipeline(const QString& description, const CaptureMode& mode,
     GstElement* pipeline = gst_pipeline_new("orvanta-camera");
     gst_bin_add(GST_BIN(pipeline), source);
     gst_object_unref(source); // the pipeline holds it
+    // MJPEG frames reach the sink compressed: each is decoded where it is
+    // used, at the size used (see Frame).
     GstElement* filter = addElement(pipeline, "capsfilter", kModeFilter, error);
-    GstElement* decoder = mode.jpeg ? addElement(pipeline, "jpegdec", nullptr, error) : nullptr;
-    GstElement* convert = addElement(pipeline, "videoconvert", nullptr, error);
+    GstElement* convert =
+        mode.jpeg ? nullptr : addElement(pipeline, "videoconvert", nullptr, error);
     GstElement* sink = addElement(pipeline, "appsink", nullptr, error);
-    if (!filter || (mode.jpeg && !decoder) || !convert || !sink) {
+    if (!filter || (!mode.jpeg && !convert) || !sink) {
         gst_object_unref(pipeline);
         return nullptr;
     }
@@ -225,8 +260,10 @@ GstElement* buildPipeline(const QString& description, const CaptureMode& mode,
     gst_caps_unref(modeCaps);
 
     GstAppSink* appsink = GST_APP_SINK(sink);
-    GstCaps* frameCaps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
-                                             gst_video_format_to_string(kFrameFormat), nullptr);
+    GstCaps* frameCaps =
+        mode.jpeg ? gst_caps_new_empty_simple("image/jpeg")
+                  : gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
+                                        gst_video_format_to_string(kFrameFormat), nullptr);
     gst_app_sink_set_caps(appsink, frameCaps);
     gst_caps_unref(frameCaps);
     gst_app_sink_set_max_buffers(appsink, 1);
@@ -242,9 +279,8 @@ GstElement* buildPipeline(const QString& description, const CaptureMode& mode,
     // cannot do shows only when the stream negotiates. Test sources fail the
     // same way, on the bus.
     const bool linked =
-        gst_element_link(convert, sink) &&
-        (decoder ? gst_element_link(decoder, convert) && gst_element_link(filter, decoder)
-                 : gst_element_link(filter, convert)) &&
+        (convert ? gst_element_link(convert, sink) && gst_element_link(filter, convert)
+                 : gst_element_link(filter, sink)) &&
         gst_element_link_pads_full(source, "src", filter, "sink", GST_PAD_LINK_CHECK_NOTHING);
     if (!linked) {
         *error = QStringLiteral("cannot link the source \"%1\"").arg(description);

@@ -2,14 +2,19 @@
 
 // A camera through GStreamer. The pipeline is
 //
-//   <source> ! capsfilter ! [jpegdec] ! videoconvert ! video/x-raw,format=BGRx ! appsink
+//   <source> ! capsfilter ! videoconvert ! video/x-raw,format=BGRx ! appsink   (raw modes)
+//   <source> ! capsfilter ! appsink                                            (MJPEG modes)
 //
 // where <source> is a gst-launch description: "v4l2src device=/dev/video0"
 // for a real camera, "videotestsrc is-live=true" (optionally "! jpegenc")
 // in the tests, so that both run the same caps negotiation, conversion,
 // appsink and error handling. The appsink keeps one buffer and drops older
 // ones: the newest frame wins. Frames reach the sink on GStreamer's
-// streaming thread.
+// streaming thread. MJPEG frames are delivered compressed (a buffer whose
+// header is no JPEG of the negotiated size is dropped): the live picture
+// decodes them reduced, and their full decode, when something asks for it,
+// runs jpegdec ! videoconvert on them as the pipeline once did for every
+// frame (GstJpegDecoder), so full pictures are what they always were.
 //
 // Starting waits, a few seconds at most, for the first frame: a missing or
 // busy device and caps that do not negotiate make start() (or setSize())

@@ -1,9 +1,9 @@
 #pragma once
 
-// The newest full-size frame of one camera. The source thread stores into it,
-// any thread reads from it; QImage's implicit sharing makes both cheap.
+// The newest frame of one camera. The source thread stores into it, any
+// thread reads from it; the frame's sharing makes both cheap.
 
-#include <QImage>
+#include "Frame.h"
 #include <QMutex>
 #include <QMutexLocker>
 
@@ -11,12 +11,12 @@ namespace orv {
 
 class LatestFrame {
 public:
-    void store(const QImage& frame) {
+    void store(const Frame& frame) {
         QMutexLocker lock(&m_mutex);
         m_frame = frame;
         ++m_serial;
     }
-    QImage get() const {
+    Frame get() const {
         QMutexLocker lock(&m_mutex);
         return m_frame;
     }
@@ -27,13 +27,13 @@ public:
     }
     void clear() {
         QMutexLocker lock(&m_mutex);
-        m_frame = QImage();
+        m_frame = Frame();
         m_serial = 0;
     }
 
 private:
     mutable QMutex m_mutex;
-    QImage m_frame;
+    Frame m_frame;
     quint64 m_serial = 0;
 };
 

@@ -3,8 +3,8 @@
 
 #include "Engine.h"
 
-#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QByteArray>
 #include <QWidget>
@@ -127,7 +127,7 @@ int OrvTestGetFrameSize(int cameraIndex, int* width, int* height) {
     const Camera* cam = cameraAt(cameraIndex);
     if (!cam || !width || !height)
         return -1;
-    const QSize size = cam->latestFrame().size();
+    const QSize size = cam->latest().size();
     if (size.isEmpty())
         return -1;
     *width = size.width();

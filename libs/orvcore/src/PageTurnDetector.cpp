@@ -6,8 +6,7 @@ namespace orv {
 
 namespace {
 
-// Samples per cell side: enough to average noise out, few enough to stay cheap.
-constexpr int kSamplesPerSide = 6;
+constexpr int kSamplesPerSide = PageTurnDetector::kSamplesPerSide;
 
 inline int grayOf(QRgb p) {
     return (qRed(p) * 77 + qGreen(p) * 150 + qBlue(p) * 29) >> 8;

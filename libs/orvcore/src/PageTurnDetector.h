@@ -44,6 +44,8 @@ float changedShare(const GrayGrid& a, const GrayGrid& b);
 class PageTurnDetector {
 public:
     static constexpr int kGridWidth = 64;
+    // Samples per cell side: enough to average noise out, few enough to stay cheap.
+    static constexpr int kSamplesPerSide = 6;
     static constexpr float kCellThreshold = 12.0f;  // gray levels
     static constexpr float kMotionFraction = 0.02f; // of the cells, frame to frame
     static constexpr float kStillFraction = 0.005f; // of the cells, frame to frame

@@ -4,6 +4,11 @@
 
 namespace orv {
 
+namespace {
+// Pixels across that the page-turn grid's samples need.
+constexpr int kDetectionWidth = PageTurnDetector::kGridWidth * PageTurnDetector::kSamplesPerSide;
+} // namespace
+
 PageTurnWatcher::PageTurnWatcher(std::function<void()> report) : m_report(std::move(report)) {
     m_worker = std::thread([this] { run(); });
 }
@@ -17,7 +22,7 @@ PageTurnWatcher::~PageTurnWatcher() {
     m_worker.join();
 }
 
-void PageTurnWatcher::submit(const QImage& frame) {
+void PageTurnWatcher::submit(const Frame& frame) {
     {
         std::lock_guard lock(m_mutex);
         m_frame = frame;
@@ -30,18 +35,20 @@ void PageTurnWatcher::run() {
     const Clock::time_point start = Clock::now();
     PageTurnDetector detector;
     for (;;) {
-        QImage frame;
+        Frame frame;
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, [this] { return m_stopping || !m_frame.isNull(); });
             if (m_stopping)
                 return;
             frame = std::move(m_frame);
-            m_frame = QImage();
+            m_frame = Frame();
         }
         const qint64 ms =
             std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-        if (detector.feedFrame(frame, ms) && m_report)
+        // The grid samples a few pixels per cell: a reduced decode serves.
+        const double scale = double(kDetectionWidth) / std::max(1, frame.size().width());
+        if (detector.feedFrame(frame.scaled(scale), ms) && m_report)
             m_report();
     }
 }

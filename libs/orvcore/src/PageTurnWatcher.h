@@ -2,10 +2,11 @@
 
 // Automatic capture of one camera: its frames go to a worker thread that runs
 // the page-turn detector on the newest one and reports each turned page. The
-// source thread only hands the frame over (a shared QImage), so the detection
+// source thread only hands the frame over (a shared frame), so the detection
 // never slows the preview; frames that arrive while the worker is busy are
-// skipped.
+// skipped. A JPEG frame is decoded only as large as the detector's grid needs.
 
+#include "Frame.h"
 #include "PageTurnDetector.h"
 
 #include <QImage>
@@ -27,7 +28,7 @@ public:
     PageTurnWatcher& operator=(const PageTurnWatcher&) = delete;
 
     // Any thread.
-    void submit(const QImage& frame);
+    void submit(const Frame& frame);
 
 private:
     void run();
@@ -35,7 +36,7 @@ private:
     const std::function<void()> m_report;
     std::mutex m_mutex;
     std::condition_variable m_wake;
-    QImage m_frame; // newest frame not yet looked at
+    Frame m_frame; // newest frame not yet looked at
     bool m_stopping = false;
     std::thread m_worker;
 };

@@ -67,7 +67,7 @@ void VideoView::setDisplay(const Display& display) {
     requestRepaint(); // the overlays at once, the picture when the worker has it
 }
 
-void VideoView::submitFrame(const QImage& frame) {
+void VideoView::submitFrame(const Frame& frame) {
     {
         std::lock_guard lock(m_mutex);
         m_frame = frame;
@@ -205,6 +205,25 @@ void VideoView::forgetWindow() {
     m_windowPixels = QSize();
 }
 
+namespace {
+
+// The view picture of frame for layout: a JPEG decoded only as large as the
+// part shown needs to fill the window, then cropped, scaled and turned.
+QImage renderFrame(const Frame& frame, const ViewLayout& layout, int rotation) {
+    const QSize out = rotation % 2 != 0 ? layout.target.size().transposed() : layout.target.size();
+    const QRectF& source = layout.source;
+    const double scale = std::max(out.width() / source.width(), out.height() / source.height());
+    const QImage picture = frame.scaled(scale);
+    if (picture.isNull())
+        return {};
+    const double kx = double(picture.width()) / frame.size().width();
+    const double ky = double(picture.height()) / frame.size().height();
+    const QRectF part(source.x() * kx, source.y() * ky, source.width() * kx, source.height() * ky);
+    return renderView(picture, part, layout.target.size(), rotation);
+}
+
+} // namespace
+
 void VideoView::scaleLoop() {
     qint64 doneKey = 0;
     QSize doneSize;
@@ -212,7 +231,7 @@ void VideoView::scaleLoop() {
     ViewState doneState;
     int doneColour = -1;
     for (;;) {
-        QImage frame;
+        Frame frame;
         QSize window;
         qreal ratio = 1;
         ViewState state;
@@ -231,13 +250,13 @@ void VideoView::scaleLoop() {
         }
         if (frame.isNull() || window.isEmpty())
             continue;
-        if (frame.cacheKey() == doneKey && window == doneSize && ratio == doneRatio &&
+        if (frame.key() == doneKey && window == doneSize && ratio == doneRatio &&
             state == doneState && colour == doneColour)
             continue; // the same picture of the same view: nothing to do
         const ViewLayout layout = layoutView(frame.size(), window, state);
         if (layout.isEmpty())
             continue;
-        QImage picture = renderView(frame, layout.source, layout.target.size(), state.rotation);
+        QImage picture = renderFrame(frame, layout, state.rotation);
         if (picture.isNull())
             continue;
         previewColourMode(picture, colour);
@@ -247,7 +266,7 @@ void VideoView::scaleLoop() {
             m_picture = picture;
             m_pictureFrame = frame.size();
         }
-        doneKey = frame.cacheKey();
+        doneKey = frame.key();
         doneSize = window;
         doneRatio = ratio;
         doneState = state;

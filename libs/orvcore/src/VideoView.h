@@ -10,6 +10,7 @@
 // widget, so it needs no cooperation from the widget's class. Only the GUI thread touches the
 // widget: the worker wakes it with a queued call to update().
 
+#include "Frame.h"
 #include "ViewState.h"
 #include "capture/Watermark.h"
 
@@ -63,8 +64,9 @@ public:
     // null for none.
     void setWatermark(std::shared_ptr<const capture::WatermarkSpec> stamp);
 
-    // Any thread. Offers a new full-size frame to the view.
-    void submitFrame(const QImage& frame);
+    // Any thread. Offers a new frame to the view; a JPEG is decoded at the
+    // smallest scale that still fills the window's device pixels.
+    void submitFrame(const Frame& frame);
     // The size, in device pixels, of the picture ready to be blitted.
     QSize readyPictureSize() const;
 
@@ -90,7 +92,7 @@ private:
     std::condition_variable m_wake;
     bool m_stopping = false;
     bool m_dirty = false;
-    QImage m_frame;       // newest frame submitted
+    Frame m_frame;        // newest frame submitted
     QSize m_windowPixels; // the target's size in device pixels, empty when none
     qreal m_pixelRatio = 1;
     ViewState m_state; // the worker's copy of the view state
