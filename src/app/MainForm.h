@@ -19,6 +19,7 @@ class QMenu;
 class QAction;
 class QPreviewWidget;
 class QSmallWidget;
+class SearchablePdfQueue;
 class ThumbnailStrip;
 class QBarcodeResultDlg;
 class QFingerShowDlg;
@@ -286,6 +287,7 @@ private:
     QSnapWidget* snapWindow = nullptr;
 
     std::unique_ptr<capture::CaptureService> captures;
+    SearchablePdfQueue* textQueue = nullptr; // searchable PDF pages being read
     bool mainSubCompose = false;
 
     void buildPreview();
@@ -311,7 +313,7 @@ private:
     QActionGroup* languageGroup = nullptr;
     QAction* actionChinese = nullptr;
     QAction* actionEnglish = nullptr;
-    OcrService* ocrService = nullptr; // OCR of the page and its result window
+    OcrService* ocrService = nullptr;         // OCR of the page and its result window
     BarcodeReadTask* barcodeReader = nullptr; // reads off the GUI thread
 };
 

@@ -3,6 +3,7 @@
 
 #include "app/MainForm.h"
 #include "capture/CaptureService.h"
+#include "capture/SearchablePdfQueue.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/DriverWindow.h"
 #include "platform/Messages.h"
@@ -55,7 +56,9 @@ bool MainForm::onCommit() {
 
 void MainForm::closeEvent(QCloseEvent* event) {
     // Runs on a real close and each time the event posted on hiding arrives;
-    // it never closes or hides the window itself.
+    // it never closes or hides the window itself. Searchable PDF pages
+    // still being read are finished first, in sight.
+    textQueue->finish(this, cfg.Language);
     const platform::DriverWindow driver = platform::DriverWindow::find(driverWindowTitle());
     if (driver.exists()) {
         onCommit();
