@@ -4,6 +4,7 @@
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"
 #include "capture/CaptureService.h"
+#include "capture/SearchablePdfQueue.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/DeviceNotifier.h"
 #include "platform/Log.h"
@@ -106,6 +107,8 @@ MainForm::MainForm() : QDialog(nullptr) {
     captures = std::make_unique<capture::CaptureService>(cfg, pair, *strip, std::move(hooks));
     // At start the extension is that of the colour mode.
     captures->chooseColorMode(cfg.colorMode);
+    textQueue = new SearchablePdfQueue(this);
+    captures->setTextQueue(textQueue);
 
     barcodeDialog = new QBarcodeResultDlg(this);
     barcodeDialog->hide();
@@ -172,6 +175,8 @@ MainForm::MainForm() : QDialog(nullptr) {
 }
 
 MainForm::~MainForm() {
+    // Every page captured is in its file before anything closes.
+    textQueue->finish(nullptr, cfg.Language);
     delete barcodeReader; // waits for a read still running
     barcodeReader = nullptr;
     if (pDiaSmallVideo)

@@ -19,6 +19,7 @@ class QMenu;
 class QAction;
 class QPreviewWidget;
 class QSmallWidget;
+class SearchablePdfQueue;
 class ThumbnailStrip;
 class QBarcodeResultDlg;
 class QFingerShowDlg;
@@ -287,6 +288,7 @@ private:
     QSnapWidget* snapWindow = nullptr;
 
     std::unique_ptr<capture::CaptureService> captures;
+    SearchablePdfQueue* textQueue = nullptr; // searchable PDF pages being read
     bool mainSubCompose = false;
 
     void buildPreview();

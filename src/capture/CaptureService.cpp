@@ -2,6 +2,7 @@
 
 #include "camera/CameraPair.h"
 #include "capture/FileNaming.h"
+#include "capture/SearchablePdfQueue.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/Clock.h"
 #include "platform/Messages.h"
@@ -14,6 +15,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
+#include <QPainter>
 #include <QSaveFile>
 
 #include <climits>
@@ -52,6 +54,30 @@ QByteArray withoutExtension(const QByteArray& path) {
     const int slash = path.lastIndexOf('/');
     return dot > slash + 1 ? path.left(dot) : path;
 }
+
+// The strip's picture of a page still being read: the picture, smaller,
+// with a band across its foot that says so. Written to out; false when the
+// picture cannot be read.
+bool markBusy(const QByteArray& picture, const QByteArray& out, int language) {
+    QImage image(file(picture));
+    if (image.isNull())
+        return false;
+    image = image.scaled(480, 360, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_RGB32);
+    QPainter painter(&image);
+    const QRect band(0, image.height() * 2 / 3, image.width(),
+                     image.height() - image.height() * 2 / 3);
+    painter.fillRect(band, QColor(0, 0, 0, 170));
+    QFont font = painter.font();
+    font.setPixelSize(std::max(12, band.height() * 2 / 5));
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(band, Qt::AlignCenter,
+                     language == 1 ? QStringLiteral("Reading text…")
+                                   : QStringLiteral("文字识别中…"));
+    painter.end();
+    return image.save(file(out), "JPEG", 85);
+}
 } // namespace
 
 CaptureService::CaptureService(Settings& settings, const camera::CameraPair& cameras,
@@ -87,9 +113,19 @@ bool CaptureService::folderUsable() const {
     return !imageFolder_.isEmpty() && dir.isDir() && dir.isWritable();
 }
 
+void CaptureService::setTextQueue(SearchablePdfQueue* queue) {
+    textQueue = queue;
+    if (textQueue)
+        textQueue->onDone = [this](const SearchablePdfQueue::Result& r) {
+            searchablePdfDone(r.written, r.noModels, r.page.pdf, r.page.picture);
+        };
+}
+
 bool CaptureService::isFree(const QByteArray& path, const QList<QByteArray>& taken) const {
     const QFileInfo info(file(path));
-    return !taken.contains(path) && !info.exists() && !info.isSymLink();
+    // A document whose first pages are still being read is taken too.
+    return !taken.contains(path) && !info.exists() && !info.isSymLink() &&
+           !(textQueue && textQueue->holds(path));
 }
 
 QByteArray CaptureService::nextName() {
@@ -178,10 +214,16 @@ void CaptureService::listWritten(const QByteArray& path) {
 }
 
 bool CaptureService::capturePdf(int camera) {
-    const bool continuing = multiPage() && !document_.isEmpty() && written(document_);
+    const bool queued = textQueue && !document_.isEmpty() && textQueue->holds(document_);
+    const bool continuing = multiPage() && !document_.isEmpty() && (written(document_) || queued);
     const QByteArray path = continuing ? document_ : freePath();
     if (path.isEmpty())
         return false;
+    if (cfg.searchablePdf && textQueue)
+        return queueSearchablePdf(camera, path, continuing);
+    // Pages of this document still being read land first.
+    if (queued)
+        textQueue->finish(nullptr, cfg.Language);
     // The camera that captures gets the mode of the chosen format: 0 appends
     // a page to the document, 1 writes a document of one page.
     OrvSetPDFMode(camera, multiPage() ? 0 : 1);
@@ -199,6 +241,73 @@ bool CaptureService::capturePdf(int camera) {
         document_ = path;
     strip.addEx(path, picture, path.mid(path.lastIndexOf('/') + 1));
     return true;
+}
+
+bool CaptureService::queueSearchablePdf(int camera, const QByteArray& path, bool continuing) {
+    // The pictures as a picture capture writes them (black and white as
+    // 1-bit TIFF); they become the pages once their words are known.
+    const QByteArray ext = cfg.colorMode == 2 ? ".tif" : ".jpg";
+    const QByteArray shot = textQueue->newPicturePath(ext);
+    const int count = shot.isEmpty() ? -1 : OrvCapture(camera, shot.constData());
+    if (count <= 0 || !written(shot)) {
+        reportFailure();
+        return false;
+    }
+    QList<QByteArray> pictures;
+    const QByteArray split = naming::insertBeforeExtension(shot, "_split");
+    if (count > 1) {
+        // The documents found on the desk are the pages, not the desk.
+        const QByteArray base = withoutExtension(written(split) ? split : shot);
+        for (int i = 1; i <= count; ++i)
+            if (written(base + "_" + QByteArray::number(i) + ext))
+                pictures << base + "_" + QByteArray::number(i) + ext;
+        QFile::remove(file(shot));
+        QFile::remove(file(split));
+    } else {
+        pictures << shot;
+        if (written(split))
+            pictures << split;
+    }
+    const QByteArray picture = freshTempPath("OrvImage.jpg");
+    OrvCapture(camera, picture.constData());
+    // The strip shows the page as being read until its words are in.
+    const QByteArray kept = textQueue->newPicturePath(".jpg");
+    QFile::copy(file(picture), file(kept));
+    const QByteArray busy = textQueue->newPicturePath(".jpg");
+    const QByteArray shown = markBusy(picture, busy, cfg.Language) ? busy : picture;
+    if (continuing) {
+        strip.refresh(path, shown);
+    } else {
+        if (multiPage())
+            document_ = path;
+        strip.addEx(path, shown, path.mid(path.lastIndexOf('/') + 1));
+    }
+    QFile::remove(file(busy));
+    textQueue->add({path, multiPage(), pictures, kept});
+    return true;
+}
+
+void CaptureService::searchablePdfDone(bool ok, bool noModels, const QByteArray& pdf,
+                                       const QByteArray& picture) {
+    // The item keeps its busy mark while later pages of it are waiting.
+    if (ok && !textQueue->holds(pdf))
+        strip.refresh(pdf, picture);
+    QFile::remove(file(picture));
+    const bool english = cfg.Language == 1;
+    if (!ok) {
+        platform::showMessage(
+            english ? QStringLiteral("The page could not be written to %1.").arg(file(pdf))
+                    : QStringLiteral("PDF页面写入失败: %1").arg(file(pdf)),
+            english ? QStringLiteral("Information") : QStringLiteral("提示"));
+    } else if (noModels && !toldNoModels) {
+        toldNoModels = true;
+        platform::showMessage(english ? QStringLiteral("No text recognition models are installed "
+                                                       "(Tesseract \"chi_sim\" or \"eng\"): the "
+                                                       "PDF pages are written without text.")
+                                      : QStringLiteral("未找到文字识别模型 (Tesseract chi_sim 或 "
+                                                       "eng), PDF页面中没有文字!"),
+                              english ? QStringLiteral("Information") : QStringLiteral("提示"));
+    }
 }
 
 bool CaptureService::single(int camera) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class SearchablePdfQueue;
 class ThumbnailStrip;
 class QImage;
 namespace camera {
@@ -39,6 +40,9 @@ public:
                    Hooks hooks);
 
     void setImageFolder(const QByteArray& folder) { imageFolder_ = folder; }
+    // Where PDF captures go when they carry their words (the setting is on):
+    // recognised and written off the GUI thread, in capture order.
+    void setTextQueue(SearchablePdfQueue* queue);
     const QByteArray& imageFolder() const { return imageFolder_; }
 
     // The format chosen in the list; the extension follows. Choosing again
@@ -87,6 +91,9 @@ private:
     bool isFree(const QByteArray& path, const QList<QByteArray>& taken) const;
     void listWritten(const QByteArray& path);
     bool capturePdf(int camera);
+    bool queueSearchablePdf(int camera, const QByteArray& path, bool continuing);
+    void searchablePdfDone(bool written, bool noModels, const QByteArray& pdf,
+                           const QByteArray& picture);
 
     Settings& cfg;
     const camera::CameraPair& pair;
@@ -96,6 +103,8 @@ private:
     QByteArray extension_ = ".jpg";
     int formatEntry_ = Jpg;
     QByteArray document_; // the multi-page PDF this run appends to
+    SearchablePdfQueue* textQueue = nullptr;
+    bool toldNoModels = false;
 };
 
 } // namespace capture

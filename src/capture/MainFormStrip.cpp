@@ -3,6 +3,7 @@
 
 #include "app/MainForm.h"
 #include "capture/CaptureService.h"
+#include "capture/SearchablePdfQueue.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/DriverWindow.h"
 #include "platform/Messages.h"
@@ -60,6 +61,8 @@ void MainForm::closeEvent(QCloseEvent* event) {
     // continuous-capture run: no picture is taken behind a closed window.
     if (isVisible() && !isMinimized())
         stopContinuousCapture();
+    // Searchable PDF pages still being read are finished first, in sight.
+    textQueue->finish(this, cfg.Language);
     const platform::DriverWindow driver = platform::DriverWindow::find(driverWindowTitle());
     if (driver.exists()) {
         onCommit();

@@ -57,6 +57,7 @@ struct Settings {
     int multiCapMode = 0;                // MultiCapMode
     int captureLimit = 9999;             // CapCount
     int captureInterval = 3;             // Interval
+    bool searchablePdf = false;          // SearchablePdf: PDF captures carry their words
 };
 
 namespace config {

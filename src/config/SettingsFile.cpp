@@ -110,6 +110,7 @@ const Key kKeys[] = {
     {"MultiCapMode", Reader::Int, "0", &Settings::multiCapMode, {0, 1}},
     {"CapCount", Reader::Int, "9999", &Settings::captureLimit, kAtLeastOne},
     {"Interval", Reader::Int, "3", &Settings::captureInterval, kIntervalSeconds},
+    {"SearchablePdf", Reader::Int, "0", &Settings::searchablePdf},
 };
 
 bool isCSpace(char c) {

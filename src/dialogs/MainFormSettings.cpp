@@ -7,7 +7,8 @@
 #include <orvcore/OrvCoreLib.h>
 
 void MainForm::onSetting() {
-    SettingDlgValues values{cfg.audioIndex, cfg.ResizeImage, cfg.ResizeImageRatio, ocrExtension};
+    SettingDlgValues values{cfg.audioIndex, cfg.ResizeImage, cfg.ResizeImageRatio, ocrExtension,
+                            cfg.searchablePdf};
     QSettingDlg dialog(&values, [this](bool enabled, float ratio) {
         // applyResize: the main window keeps both and tells the library.
         cfg.ResizeImage = enabled;
@@ -17,6 +18,7 @@ void MainForm::onSetting() {
     dialog.applyLanguage(cfg.Language);
     dialog.exec();
     cfg.audioIndex = values.audioIndex;
+    cfg.searchablePdf = values.searchablePdf;
     ocrExtension = values.ocrExtension;
     ocrService->setExportExtension(ocrExtension);
 }

@@ -49,6 +49,10 @@ QSettingDlg::QSettingDlg(SettingDlgValues* values, ResizeApplier applyResize, QW
                 ui->comboBoxOCRRes->setCurrentIndex(i);
     connect(ui->comboBoxOCRRes, &QComboBox::currentIndexChanged, this,
             &QSettingDlg::onOCRExtChange);
+
+    if (m_values)
+        ui->checkBoxSearchablePdf->setChecked(m_values->searchablePdf);
+    connect(ui->checkBoxSearchablePdf, &QCheckBox::clicked, this, &QSettingDlg::onSearchablePdf);
 }
 
 QSettingDlg::~QSettingDlg() {
@@ -107,6 +111,11 @@ void QSettingDlg::onOCRExtChange() {
         m_values->ocrExtension = ext;
 }
 
+void QSettingDlg::onSearchablePdf() {
+    if (m_values)
+        m_values->searchablePdf = ui->checkBoxSearchablePdf->isChecked();
+}
+
 void QSettingDlg::applyLanguage(int language) {
     if (language != 0 && language != 1)
         return;
@@ -121,4 +130,5 @@ void QSettingDlg::applyLanguage(int language) {
     ui->label_2->setText(pick("缩放比率:", "Scaling:"));
     ui->groupBox_3->setTitle(pick("OCR生成结果", "OCR results were as follows"));
     ui->label_3->setText(pick("导出为:", "export:"));
+    ui->checkBoxSearchablePdf->setText(pick("识别文字并写入PDF", "Searchable PDF (OCR)"));
 }

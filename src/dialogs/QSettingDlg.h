@@ -1,9 +1,9 @@
 #pragma once
 
 // The settings dialog: the microphone for recording, the scaling of captured
-// pictures and the OCR export type. Modal, built on demand; every change
-// applies at once (no OK or Cancel). Filling the dialog fires none of its
-// slots: each connection is made after its widget is filled.
+// pictures, the OCR export type and whether PDF captures carry their text. Modal, built on demand;
+// every change applies at once (no OK or Cancel). Filling the dialog fires none of its slots: each
+// connection is made after its widget is filled.
 
 #include <QByteArray>
 #include <QDialog>
@@ -20,6 +20,7 @@ struct SettingDlgValues {
     bool resize = false;
     float ratio = 1.0f;
     QByteArray ocrExtension = "rtf";
+    bool searchablePdf = false; // PDF captures carry their recognised words
 };
 
 class QSettingDlg : public QDialog {
@@ -40,6 +41,7 @@ public slots:
     void onResize();
     void onRatioChange();
     void onOCRExtChange();
+    void onSearchablePdf();
 
 private:
     // The ratio field shows whether its text was refused.

@@ -9,6 +9,8 @@
 #include <QTemporaryFile>
 #include <QTextDocument>
 
+#include <modaocr/ModaOCRWords.h>
+#include <orvcore/OrvCoreLib.h>
 #include <xlsxwriter.h>
 
 #include <cerrno>
@@ -165,6 +167,21 @@ QString write(const QString& path, Format format, const QString& text) {
     case Format::Xlsx:
         return saveXlsx(path, text);
     }
+    return {};
+}
+
+QString writeSearchablePdf(const QString& path, const QByteArray& picture) {
+    QTemporaryFile page(QDir::tempPath() + QStringLiteral("/orvanta-ocr-XXXXXX.jpg"));
+    if (!page.open() || page.write(picture) != picture.size() || !page.flush())
+        return page.errorString();
+    const QByteArray pictureName = QFile::encodeName(page.fileName());
+    if (QByteArray(fnModaOCRLanguages()).isEmpty())
+        return QStringLiteral("no text recognition models are installed");
+    const QByteArray words(fnModaOCRWords(pictureName.constData()));
+    const char* pictures[] = {pictureName.constData()};
+    const char* texts[] = {words.constData()};
+    if (OrvWritePdfPages(QFile::encodeName(path).constData(), 1, 1, pictures, texts) != 1)
+        return QStringLiteral("the PDF could not be written");
     return {};
 }
 

@@ -25,4 +25,10 @@ QByteArray rtfDocument(const QString& text);
 // same folder, renamed over path). Empty when done, else what went wrong.
 QString write(const QString& path, Format format, const QString& text);
 
+// Writes a PDF of the page picture (JPEG bytes, embedded as they are) with
+// the words the OCR engine finds on it laid invisibly over it, so that it
+// can be searched and copied; replaces path by a rename. Empty when done,
+// else what went wrong. Blocks while the engine reads.
+QString writeSearchablePdf(const QString& path, const QByteArray& picture);
+
 } // namespace ocrexport

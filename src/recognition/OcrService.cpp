@@ -4,10 +4,12 @@
 #include "platform/Paths.h"
 #include "recognition/QOCRResultDlg.h"
 #include <modaocr/ModaOCR.h>
+#include <modaocr/ModaOCRWords.h>
 #include <orvcore/OrvCoreLib.h>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <cerrno>
@@ -34,17 +36,22 @@ bool isCapturedPicture(const QByteArray& path) {
     return lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
 }
 
-QByteArray recognise(const QByteArray& path) {
-    // The engine's settings are fixed; the text is copied at once.
-    return QByteArray(fnModaOCREx(path.constData(), 50, 0, 0.6f, 0.3f, 3.0f, 2.0f, false, false));
-}
-
 } // namespace
+
+OcrService::Run OcrService::recognise(const QByteArray& path) {
+    Run run;
+    run.noModels = QByteArray(fnModaOCRLanguages()).isEmpty();
+    // The engine's settings are fixed; the text is copied at once.
+    if (!run.noModels)
+        run.text =
+            QByteArray(fnModaOCREx(path.constData(), 50, 0, 0.6f, 0.3f, 3.0f, 2.0f, false, false));
+    return run;
+}
 
 OcrService::OcrService(QWidget* window, std::function<int()> lang)
     : QObject(window), resultDialog(new QOCRResultDlg(window)), language(std::move(lang)) {
     resultDialog->hide();
-    connect(&watcher, &QFutureWatcher<QByteArray>::finished, this, &OcrService::done);
+    connect(&watcher, &QFutureWatcher<Run>::finished, this, &OcrService::done);
 }
 
 OcrService::~OcrService() {
@@ -66,6 +73,7 @@ bool OcrService::start(int cameraIndex, QAbstractButton* trigger) {
         return false;
     const int lang = language ? language() : 0;
     resultDialog->setLanguage(lang);
+    resultDialog->setPage({}, {});
     const QByteArray path = imagePath();
     // A picture left from an earlier run must never be read as this one.
     if (!clearPath(path)) {
@@ -94,10 +102,26 @@ bool OcrService::start(int cameraIndex, QAbstractButton* trigger) {
 }
 
 void OcrService::done() {
-    const QByteArray text = watcher.result();
+    const Run run = watcher.result();
     running = false;
     setBusy(busyTrigger, false);
-    showText(QString::fromUtf8(text));
+    if (run.noModels) {
+        const bool english = language && language() == 1;
+        platform::showMessage(
+            english ? QStringLiteral("No text recognition models are installed (Tesseract "
+                                     "\"chi_sim\" or \"eng\", packages tesseract-ocr-chi-sim "
+                                     "and tesseract-ocr-eng): nothing was read.")
+                    : QStringLiteral("未找到文字识别模型 (Tesseract chi_sim 或 eng, 软件包 "
+                                     "tesseract-ocr-chi-sim 与 tesseract-ocr-eng), 未能识别!"),
+            QStringLiteral("提示"));
+        emit finished();
+        return;
+    }
+    // The page goes with the text, for a PDF of the picture with its words.
+    QFile picture(platform::fromLocal(imagePath()));
+    resultDialog->setPage(picture.open(QIODevice::ReadOnly) ? picture.readAll() : QByteArray(),
+                          QString::fromUtf8(run.text));
+    showText(QString::fromUtf8(run.text));
     emit finished();
 }
 

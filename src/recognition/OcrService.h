@@ -49,7 +49,13 @@ private:
 
     QOCRResultDlg* resultDialog;
     std::function<int()> language;
-    QFutureWatcher<QByteArray> watcher;
+    // What a run found: the text, or that the engine has no models.
+    struct Run {
+        QByteArray text;
+        bool noModels = false;
+    };
+    static Run recognise(const QByteArray& path);
+    QFutureWatcher<Run> watcher;
     QPointer<QAbstractButton> busyTrigger;
     QString idleText;
     QString statusText;

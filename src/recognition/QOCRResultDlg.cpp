@@ -5,11 +5,15 @@
 #include "ui_QOCRResultDlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileDialog>
+#include <QFutureWatcher>
 #include <QMenu>
 #include <QStandardPaths>
+#include <QtConcurrent/QtConcurrentRun>
 
 QOCRResultDlg::QOCRResultDlg(QWidget* parent) : QDialog(parent), ui(new Ui::QOCRResultDlg) {
     ui->setupUi(this);
@@ -53,9 +57,29 @@ void QOCRResultDlg::setLanguage(int lang) {
     saveAct->setText(lang == 1 ? QStringLiteral("Save") : QStringLiteral("保存"));
 }
 
+void QOCRResultDlg::setPage(const QByteArray& picture, const QString& engineText) {
+    pagePicture = picture;
+    pageText = engineText;
+}
+
 bool QOCRResultDlg::saveTo(const QString& path) {
-    const QString problem =
-        ocrexport::write(path, ocrexport::formatFor(extension), ui->textEdit->toPlainText());
+    const ocrexport::Format format = ocrexport::formatFor(extension);
+    const QString text = ui->textEdit->toPlainText();
+    QString problem;
+    if (format == ocrexport::Format::Pdf && !pagePicture.isEmpty() && text == pageText) {
+        // The words are read again with their places, off the GUI thread.
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+        QFutureWatcher<QString> watcher;
+        QEventLoop loop;
+        connect(&watcher, &QFutureWatcher<QString>::finished, &loop, &QEventLoop::quit);
+        watcher.setFuture(QtConcurrent::run(ocrexport::writeSearchablePdf, path, pagePicture));
+        if (!watcher.isFinished())
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        problem = watcher.result();
+        QApplication::restoreOverrideCursor();
+    } else {
+        problem = ocrexport::write(path, format, text);
+    }
     if (problem.isEmpty())
         return true;
     const QString shown = QDir::toNativeSeparators(path);

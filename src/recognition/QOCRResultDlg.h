@@ -10,7 +10,8 @@ class QOCRResultDlg;
 }
 
 // The recognised text of a page: read, edited, copied, and saved in the
-// format chosen for OCR results ("保存" / "Save" in the text's context menu,
+// format chosen for OCR results (a PDF of the page itself, searchable, while
+// the text is unedited) ("保存" / "Save" in the text's context menu,
 // or Ctrl+S). Created once and reused; closing only hides it.
 class QOCRResultDlg : public QDialog {
     Q_OBJECT
@@ -20,6 +21,10 @@ public:
 
     // Replaces the whole text.
     void setOCRText(const QString& text);
+    // The page picture (JPEG bytes) the engine read engineText from: while
+    // the window's text is still that text, a PDF export is the picture with
+    // its words laid over it; empty picture for none.
+    void setPage(const QByteArray& picture, const QString& engineText);
     QString ocrText() const;
 
     // The kept export extension ("rtf", "xls", "pdf", "txt"); "rtf" at first.
@@ -41,6 +46,8 @@ public:
 
 private:
     QByteArray extension = "rtf";
+    QByteArray pagePicture;
+    QString pageText;
     int language = 0;
     QAction* saveAct = nullptr;
 };

@@ -3,6 +3,7 @@
 // and the hand-off of the strip to a waiting scanning driver.
 
 #include "AppTestEnv.h"
+#include "FakeModaOcr.h"
 #include "capture/CaptureGeometry.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/Paths.h"
@@ -60,6 +61,8 @@ private slots:
     void splitAddsTheSplitItem();
     void countAboveOneAddsNumberedItems();
     void pdfCaptureShowsTheTemporaryPicture();
+    void searchablePdfPagesLandInCaptureOrder();
+    void closingWaitsForSearchablePages();
     void failedCaptureIsReportedAndNotListed();
     void mergeUsesThreeNamesAndListsOnlyTheResult();
     void mergeUnderDateNamingKeepsItsShots();
@@ -129,6 +132,78 @@ void TestCapture::pdfCaptureShowsTheTemporaryPicture() {
     QVERIFY(n >= 1);
     QCOMPARE(form->thumbStrip()->pathAt(n - 1), pdf);
     form.reset();
+}
+
+// Pages are read off the GUI thread one after the other and written with
+// their words; the document is one strip item, marked while pages wait.
+void TestCapture::searchablePdfPagesLandInCaptureOrder() {
+    env.writeProfile("FileNameCount=7\nSearchablePdf=1\n");
+    fake::modaOcr().reset();
+    fake::modaOcr().words = "0 10 10 90 40 93 word\n";
+    fake::modaOcr().hold = true;
+    auto form = env.makeForm();
+    form->thumbStrip()->clear();
+    form->widgets()->comboBoxFmt->setCurrentIndex(2);
+    for (int i = 0; i < 3; ++i)
+        form->widgets()->pushButtonScan->click();
+    const QByteArray pdf = form->imageFolderPath() + "/Image00007.pdf";
+    // Nothing is written while the first page is being read, and the
+    // document has one item already.
+    QCOMPARE(core().count("OrvWritePdfPages"), 0);
+    QVERIFY(!QFile::exists(QString::fromLocal8Bit(pdf)));
+    QCOMPARE(items(form.get()), QList<QByteArray>{pdf});
+    const QList<QByteArray> shots = capturePaths();
+    QCOMPARE(shots.size(), 6); // a page and the strip's picture, three times
+    fake::modaOcr().released.release(3);
+    QTRY_COMPARE(core().count("OrvWritePdfPages"), 3);
+    const QList<fake::Call> writes = core().callsOf("OrvWritePdfPages");
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(writes[i].args[0].toByteArray(), pdf);
+        QCOMPARE(writes[i].args[1].toInt(), 0); // appended
+        QCOMPARE(writes[i].args[3].toByteArray(), shots[2 * i] + ';');
+    }
+    QCOMPARE(fake::modaOcr().wordCallsSoFar(), (QList<QByteArray>{shots[0], shots[2], shots[4]}));
+    QFile file(QString::fromLocal8Bit(pdf));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("page\n0 10 10 90 40 93 word\n").repeated(3));
+    // The pictures of the pages are gone once written.
+    QTRY_VERIFY(!QFile::exists(QString::fromLocal8Bit(shots[4])));
+    QCOMPARE(items(form.get()), QList<QByteArray>{pdf});
+    QVERIFY(env.messages.isEmpty());
+
+    // No models: the page is written without words, and the user is told.
+    fake::modaOcr().hold = false;
+    fake::modaOcr().languages.clear();
+    form->widgets()->pushButtonScan->click();
+    QTRY_COMPARE(core().count("OrvWritePdfPages"), 4);
+    QTRY_COMPARE(env.messages.size(), 1);
+    QVERIFY(env.messages.first().first.contains(QStringLiteral("模型")));
+    form.reset();
+    fake::modaOcr().reset();
+}
+
+void TestCapture::closingWaitsForSearchablePages() {
+    env.writeProfile("FileNameCount=7\nSearchablePdf=1\n");
+    fake::modaOcr().reset();
+    fake::modaOcr().hold = true;
+    auto form = env.makeForm();
+    form->widgets()->comboBoxFmt->setCurrentIndex(1);
+    form->widgets()->pushButtonScan->click();
+    form->widgets()->pushButtonScan->click();
+    bool finishing = false;
+    QTimer::singleShot(100, [&] {
+        // The window says what it waits for.
+        finishing = QApplication::activeModalWidget() != nullptr;
+        fake::modaOcr().released.release(2);
+    });
+    form->close();
+    QVERIFY(finishing);
+    const QList<fake::Call> writes = core().callsOf("OrvWritePdfPages");
+    QCOMPARE(writes.size(), 2);
+    QCOMPARE(writes[0].args[1].toInt(), 1); // single-page documents
+    QVERIFY(writes[0].args[0].toByteArray() != writes[1].args[0].toByteArray());
+    form.reset();
+    fake::modaOcr().reset();
 }
 
 void TestCapture::failedCaptureIsReportedAndNotListed() {

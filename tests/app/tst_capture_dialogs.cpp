@@ -502,6 +502,13 @@ private slots:
         QCOMPARE(values.audioIndex, 0);
         child<QComboBox>(&d, "comboBoxOCRRes")->setCurrentIndex(3);
         QCOMPARE(values.ocrExtension, QByteArray("txt"));
+        // Searchable PDFs: off unless chosen.
+        auto* searchable = child<QCheckBox>(&d, "checkBoxSearchablePdf");
+        QVERIFY(!searchable->isChecked());
+        searchable->click();
+        QVERIFY(values.searchablePdf);
+        d.applyLanguage(1);
+        QCOMPARE(searchable->text(), QStringLiteral("Searchable PDF (OCR)"));
     }
 
     void ratioFieldPassesEveryKeystroke() {

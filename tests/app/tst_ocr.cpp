@@ -262,6 +262,45 @@ private slots:
             QVERIFY2(shown.contains(line), qPrintable(shown));
     }
 
+    // While the text is the engine's, "pdf" is the page picture with its
+    // words (the engine reads them with their places); once the user has
+    // edited it, the text alone.
+    void pdfExportIsThePageWhileTheTextIsUnedited() {
+        modaOcr().words = "0 10 10 90 40 93 页面\n";
+        runOnce("页面");
+        QOCRResultDlg* dialog = service->dialog();
+        dialog->setExportExtension("pdf");
+        const QString path = temp->filePath(QStringLiteral("page.pdf"));
+        QVERIFY(dialog->saveTo(path));
+        const QList<fake::Call> writes = core().callsOf("OrvWritePdfPages");
+        QCOMPARE(writes.size(), 1);
+        QCOMPARE(writes[0].args.value(0).toByteArray(), QFile::encodeName(path));
+        QCOMPARE(writes[0].args.value(1).toInt(), 1); // a file of its own
+        QFile written(path);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("page\n0 10 10 90 40 93 页面\n"));
+        QCOMPARE(modaOcr().wordCallsSoFar().size(), 1);
+
+        dialog->ui->textEdit->append(QStringLiteral("typed"));
+        const QString edited = temp->filePath(QStringLiteral("edited.pdf"));
+        QVERIFY(dialog->saveTo(edited));
+        QCOMPARE(core().count("OrvWritePdfPages"), 1);
+        QVERIFY(run(QStringLiteral("pdftotext"), {edited, QStringLiteral("-")})
+                    .contains(QStringLiteral("typed")));
+        QVERIFY(env.messages.isEmpty());
+    }
+
+    // No model set: a clear message, no empty window.
+    void missingModelsAreReported() {
+        modaOcr().languages.clear();
+        runOnce("");
+        QVERIFY(!service->dialog()->isVisible());
+        QCOMPARE(env.messages.size(), 1);
+        QVERIFY(env.messages.first().first.contains(QStringLiteral("tesseract-ocr-chi-sim")));
+        QVERIFY(modaOcr().callsSoFar().isEmpty());
+        QVERIFY(button->isEnabled());
+    }
+
     // A file that cannot be written is reported in the user's language and
     // leaves nothing behind.
     void saveFailureIsReported() {

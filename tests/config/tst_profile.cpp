@@ -120,6 +120,7 @@ const QList<KeyCase>& keyCases() {
         {"MultiCapMode", INT, "1", I(1), I(0), I(0), "1", GET(multiCapMode)},
         {"CapCount", INT, "20", I(20), I(9999), I(9999), "20", GET(captureLimit)},
         {"Interval", INT, "7", I(7), I(3), I(3), "7", GET(captureInterval)},
+        {"SearchablePdf", INT, "1", B(true), B(false), B(false), "1", GET(searchablePdf)},
     };
     return cases;
 }

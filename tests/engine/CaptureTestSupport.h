@@ -9,6 +9,8 @@
 #include <QList>
 #include <QPainter>
 #include <QProcess>
+#include <QRectF>
+#include <QRegularExpression>
 #include <QSizeF>
 #include <QString>
 
@@ -145,6 +147,45 @@ inline int popplerPageCount(const QString& path) {
         if (line.startsWith("Pages:"))
             return line.mid(6).trimmed().toInt();
     return -1;
+}
+
+// The text poppler's pdftotext finds on pages first..last (0: to the end).
+inline QString pdfText(const QString& path, int first = 1, int last = 0) {
+    QProcess text;
+    QStringList args{QStringLiteral("-f"), QString::number(first)};
+    if (last > 0)
+        args << QStringLiteral("-l") << QString::number(last);
+    text.start(QStringLiteral("pdftotext"), args << path << QStringLiteral("-"));
+    if (!text.waitForFinished(60000) || text.exitCode() != 0)
+        return QStringLiteral("(pdftotext failed)");
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
+// The words of `pdftotext -bbox` with their boxes in points (origin top
+// left of the page), in the order poppler reads them.
+struct PdfWordBox {
+    QString text;
+    QRectF box;
+};
+inline QList<PdfWordBox> pdfWordBoxes(const QString& path, int page = 1) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page),
+                QStringLiteral("-l"), QString::number(page), path, QStringLiteral("-")});
+    QList<PdfWordBox> words;
+    if (!text.waitForFinished(60000) || text.exitCode() != 0)
+        return words;
+    const QString html = QString::fromUtf8(text.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" "
+                       "yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    for (auto it = word.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words << PdfWordBox{m.captured(5),
+                            QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                                   QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()))};
+    }
+    return words;
 }
 
 // ---- TIFF ----

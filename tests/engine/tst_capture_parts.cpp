@@ -296,6 +296,64 @@ private slots:
         QCOMPARE(qpdfCheck(path), 0);
     }
 
+    // Words over the picture: poppler reads them back exactly (Latin,
+    // Chinese, a character outside the BMP) on their boxes; the picture is
+    // the JPEG as written; a page without words is the plain page of old.
+    void textLayerIsReadBackInPlace() {
+        QImage white(1240, 1754, QImage::Format_RGB32); // A4 at 150 dpi
+        white.fill(Qt::white);
+        const QByteArray jpeg = encodeJpeg(colourPicture(white, 150));
+        const QString picture = m_dir.filePath("page.jpg");
+        QFile f(picture);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(jpeg) == jpeg.size());
+        f.close();
+        const QByteArray words = "0 150 150 330 200 95 Hello\n"
+                                 "0 360 150 560 210 91 world,\n"
+                                 "1 150 300 200 350 88 \xE4\xB8\xAD\n"     // 中
+                                 "1 200 300 250 350 90 \xE6\x96\x87\n"     // 文
+                                 "1 250 300 300 350 90 \xF0\xA0\x80\x80\n" // U+20000
+                                 "1 400 300 600 350 5 noise\n"
+                                 "2 150 450 400 500 80 Invoice-2024\n"
+                                 "not a word line\n";
+        const QString path = m_dir.filePath("searchable.pdf");
+        const QByteArray file = QFile::encodeName(path);
+        const QByteArray pictureFile = QFile::encodeName(picture);
+        QCOMPARE(writePdfFromFiles(file, true, {pictureFile}, {QByteArray()}), 1);
+        QCOMPARE(writePdfFromFiles(file, true, {pictureFile}, {words}), 1);
+        QCOMPARE(qpdfCheck(path), 0);
+        const PdfContents pdf = readPdf(path);
+        QCOMPARE(pdf.pages.size(), 2);
+        QCOMPARE(pdf.pages[1].imageStream, jpeg);
+        QCOMPARE(pdfText(path, 1, 1).trimmed(), QString());
+        const QString text = pdfText(path, 2, 2);
+        QVERIFY2(text.contains(QStringLiteral("Hello world,\n中文\U00020000\n")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Invoice-2024")), qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("noise")), qPrintable(text));
+        // Boxes in points: pixels * 72 / 150; the line's height for each word.
+        const QList<PdfWordBox> boxes = pdfWordBoxes(path, 2);
+        QCOMPARE(boxes.size(), 4);
+        const double k = 72.0 / 150;
+        const QRectF expected[] = {
+            QRectF(150 * k, 150 * k, 180 * k, 60 * k), QRectF(360 * k, 150 * k, 200 * k, 60 * k),
+            QRectF(150 * k, 300 * k, 150 * k, 50 * k), QRectF(150 * k, 450 * k, 250 * k, 50 * k)};
+        for (int i = 0; i < 4; ++i) {
+            const QRectF got = boxes[i].box;
+            QVERIFY2(std::abs(got.left() - expected[i].left()) < 0.5 &&
+                         std::abs(got.top() - expected[i].top()) < 0.5 &&
+                         std::abs(got.right() - expected[i].right()) < 0.5 &&
+                         std::abs(got.bottom() - expected[i].bottom()) < 0.5,
+                     qPrintable(boxes[i].text));
+        }
+        // Without words, today's page exactly.
+        PdfImage plain;
+        QVERIFY(pdfImageFromJpeg(jpeg, 72, &plain));
+        const QString plainPath = m_dir.filePath("plain.pdf");
+        QCOMPARE(writePdfFromFiles(QFile::encodeName(plainPath), false, {pictureFile}, {}), 1);
+        QVERIFY(!contents(plainPath).contains("/Font"));
+        QVERIFY(contents(plainPath).contains(jpeg));
+        QCOMPARE(writePdfFromFiles(file, true, {file}, {}), -1); // not a picture
+    }
+
     void appendRefusesWhatIsNotOurs() {
         const QString path = m_dir.filePath("edited.pdf");
         QImage image(40, 30, QImage::Format_RGB32);

@@ -9,11 +9,13 @@
 #include "capture/ImageChain.h"
 
 #include "orvcore/OrvCoreTesting.h"
+#include <modaocr/ModaOCRWords.h>
 #include <orvcore/OrvCoreLib.h>
 
 #include <QDir>
 #include <QFile>
 #include <QImageReader>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -354,6 +356,72 @@ private slots:
         QCOMPARE(repaired.pages.size(), 3);
         QCOMPARE(qpdfCheck(path), 0);
         QCOMPARE(popplerPageCount(path), 3);
+    }
+
+    // ---- Searchable PDF ----
+
+    // The way the program makes a searchable multi-page PDF: each capture
+    // a JPEG, its words from the OCR engine, both appended as one update.
+    // A word of page 2 is found on page 2; the pages hold the JPEGs as
+    // captured; an update cut anywhere leaves the earlier pages with their
+    // text.
+    void searchablePagesOfTheVirtualCamera() {
+        QImage sheet(1600, 1200, QImage::Format_RGB32);
+        sheet.fill(Qt::white);
+        {
+            QPainter p(&sheet);
+            QFont font(QStringLiteral("WenQuanYi Micro Hei"));
+            font.setPixelSize(56);
+            p.setFont(font);
+            p.drawText(120, 300, QStringLiteral("Searchable pages 2024"));
+            p.drawText(120, 450, QStringLiteral("文档摄像头识别文字"));
+        }
+        QVERIFY(openCamera(0, sheet));
+        fnInit(4, "");
+        const QString path = out("book.pdf");
+        QList<QByteArray> jpegs;
+        qint64 twoPages = 0;
+        for (int i = 0; i < 3; ++i) {
+            const QByteArray picture = QFile::encodeName(out(QStringLiteral("page%1.jpg").arg(i)));
+            QCOMPARE(capture(0, QFile::decodeName(picture)), 1);
+            jpegs << contents(QFile::decodeName(picture));
+            const QByteArray words(fnModaOCRWords(picture.constData()));
+            QVERIFY(words.contains("Searchable"));
+            const char* pictures[] = {picture.constData()};
+            const char* texts[] = {words.constData()};
+            QCOMPARE(OrvWritePdfPages(QFile::encodeName(path).constData(), 0, 1, pictures, texts),
+                     1);
+            if (i == 1)
+                twoPages = QFileInfo(path).size();
+        }
+        QCOMPARE(qpdfCheck(path), 0);
+        const PdfContents pdf = readPdf(path);
+        QCOMPARE(pdf.pages.size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(pdf.pages[i].imageStream, jpegs[i]);
+        const QString second = pdfText(path, 2, 2);
+        QVERIFY2(second.contains(QStringLiteral("Searchable pages 2024")), qPrintable(second));
+        QVERIFY2(second.contains(QStringLiteral("文档摄像头识别文字")), qPrintable(second));
+
+        // A kill stops the append while it writes the new objects (the
+        // second step, the tree and trailer written again, is one small
+        // write that the next append completes).
+        const QByteArray whole = contents(path);
+        const qint64 secondStep = whole.indexOf("\n4 0 obj\n", twoPages) + 1;
+        QVERIFY(secondStep > twoPages);
+        for (const double share : {0.02, 0.5, 1.0}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(whole.left(twoPages + qint64((secondStep - twoPages) * share)));
+            f.close();
+            QCOMPARE(popplerPageCount(path), 2);
+            QVERIFY(pdfText(path, 2, 2).contains(QStringLiteral("Searchable")));
+        }
+        // Bad arguments change nothing.
+        const char* none[] = {nullptr};
+        QCOMPARE(OrvWritePdfPages(QFile::encodeName(path).constData(), 0, 1, none, nullptr), -1);
+        QCOMPARE(OrvWritePdfPages(QFile::encodeName(path).constData(), 7, 0, none, nullptr), -1);
+        QCOMPARE(OrvWritePdfPages(nullptr, 0, 1, none, nullptr), -1);
     }
 
     // ---- Settings applied on the way ----

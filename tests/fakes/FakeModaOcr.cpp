@@ -14,6 +14,9 @@ void ModaOcr::reset() {
     QMutexLocker lock(&mutex);
     text.clear();
     calls.clear();
+    words.clear();
+    wordCalls.clear();
+    languages = "chi_sim+eng";
     initDirs.clear();
     initModes.clear();
     hold = false;
@@ -23,6 +26,11 @@ void ModaOcr::reset() {
 QList<OcrCall> ModaOcr::callsSoFar() {
     QMutexLocker lock(&mutex);
     return calls;
+}
+
+QList<QByteArray> ModaOcr::wordCallsSoFar() {
+    QMutexLocker lock(&mutex);
+    return wordCalls;
 }
 
 } // namespace fake
@@ -52,4 +60,28 @@ extern "C" const char* fnModaOCREx(const char* imagePath, int quality, int mode,
     QMutexLocker lock(&engine.mutex);
     text = engine.text;
     return text.constData();
+}
+
+extern "C" const char* fnModaOCRWords(const char* imagePath) {
+    fake::ModaOcr& engine = fake::modaOcr();
+    bool hold = false;
+    {
+        QMutexLocker lock(&engine.mutex);
+        engine.wordCalls << QByteArray(imagePath ? imagePath : "");
+        hold = engine.hold;
+    }
+    if (hold)
+        engine.released.acquire();
+    thread_local QByteArray words;
+    QMutexLocker lock(&engine.mutex);
+    words = engine.words;
+    return words.constData();
+}
+
+extern "C" const char* fnModaOCRLanguages(void) {
+    fake::ModaOcr& engine = fake::modaOcr();
+    thread_local QByteArray languages;
+    QMutexLocker lock(&engine.mutex);
+    languages = engine.languages;
+    return languages.constData();
 }

@@ -5,6 +5,7 @@
 // worker thread, so everything here is guarded.
 
 #include <modaocr/ModaOCR.h>
+#include <modaocr/ModaOCRWords.h>
 
 #include <QByteArray>
 #include <QList>
@@ -24,8 +25,11 @@ struct OcrCall {
 
 struct ModaOcr {
     QMutex mutex;
-    QByteArray text;      // what fnModaOCREx returns
-    QList<OcrCall> calls; // fnModaOCREx
+    QByteArray text;                      // what fnModaOCREx returns
+    QList<OcrCall> calls;                 // fnModaOCREx
+    QByteArray words;                     // what fnModaOCRWords returns
+    QList<QByteArray> wordCalls;          // fnModaOCRWords' paths
+    QByteArray languages = "chi_sim+eng"; // fnModaOCRLanguages; empty: no models
     QList<QByteArray> initDirs;
     QList<int> initModes;
     // When set, each read waits for one release (a run that takes time).
@@ -34,6 +38,7 @@ struct ModaOcr {
 
     void reset();
     QList<OcrCall> callsSoFar();
+    QList<QByteArray> wordCallsSoFar();
 };
 
 ModaOcr& modaOcr();

@@ -383,6 +383,22 @@ int OrvCapture(int camera, const char* path) {
     return count;
 }
 
+int OrvWritePdfPages(const char* pdfPath, int mode, int count, const char* const* pictures,
+                     const char* const* words) {
+    const QByteArray file(pdfPath ? pdfPath : "");
+    QByteArray pictureList, pages;
+    for (int i = 0; pictures && i < count; ++i) {
+        pictureList += QByteArray(pictures[i] ? pictures[i] : "") + ';';
+        pages += "page\n" + QByteArray(words && words[i] ? words[i] : "");
+    }
+    core().log("OrvWritePdfPages", {file, mode, count, pictureList});
+    const int result = core().script.captureResult;
+    if (result <= 0 || count < 1 || !pictures)
+        return -1;
+    writeFile(file, pages, mode == 0);
+    return count;
+}
+
 int OrvSetCaptureMode(int camera, int mode) {
     core().log("OrvSetCaptureMode", {camera, mode});
     return 0;

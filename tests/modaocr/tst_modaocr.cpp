@@ -2,6 +2,7 @@
 // a page with codes on it, and files it cannot read.
 
 #include <modaocr/ModaOCR.h>
+#include <modaocr/ModaOCRWords.h>
 
 #include "TextPage.h"
 
@@ -138,6 +139,40 @@ private slots:
         QVERIFY2(stray.isEmpty(), qPrintable(stray.join(QStringLiteral(" | "))));
         QVERIFY2(rate < 0.02,
                  qPrintable(QStringLiteral("character error rate %1 in:\n%2").arg(rate).arg(text)));
+    }
+
+    // Words with boxes: the same text, each word where the page has it.
+    void wordsComeWithTheirBoxes() {
+        QCOMPARE(QByteArray(fnModaOCRLanguages()), QByteArray("chi_sim+eng"));
+        const QStringList lines = {
+            QStringLiteral("请把需要识别的文件平放在摄像头下面。"),
+            QStringLiteral("The quick brown fox jumps over the lazy dog."),
+        };
+        const QString path = dir.filePath(QStringLiteral("words.jpg"));
+        QVERIFY(textpage::render(lines).save(path, "JPEG", 90));
+        const QStringList rows = QString::fromUtf8(fnModaOCRWords(path.toLocal8Bit().constData()))
+                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QStringList lineText = {QString(), QString()};
+        for (const QString& row : rows) {
+            const QStringList f = row.split(QLatin1Char(' '));
+            QCOMPARE(f.size(), 7);
+            const int line = f[0].toInt(), left = f[1].toInt(), top = f[2].toInt();
+            const int right = f[3].toInt(), bottom = f[4].toInt(), confidence = f[5].toInt();
+            QVERIFY2(line == 0 || line == 1, qPrintable(row));
+            QVERIFY(confidence >= 0 && confidence <= 100);
+            // The page draws line i with its 50-pixel glyphs from y = 300 + 90 i.
+            QVERIFY2(left >= 290 && right > left && right < 2480 - 250, qPrintable(row));
+            QVERIFY2(top >= 300 + 90 * line - 10 && bottom <= 300 + 90 * line + 75 && bottom > top,
+                     qPrintable(row));
+            lineText[line] += f[6];
+        }
+        for (int i = 0; i < 2; ++i) {
+            const QString expected = withoutSpaces(lines[i]);
+            QVERIFY2(editDistance(expected, lineText[i]) <= 1, qPrintable(lineText[i]));
+        }
+        QCOMPARE(QByteArray(fnModaOCRWords(dir.filePath(QStringLiteral("none.jpg")).toLocal8Bit())),
+                 QByteArray());
+        QCOMPARE(QByteArray(fnModaOCRWords(nullptr)), QByteArray());
     }
 
     void unreadableFilesGiveEmptyText() {

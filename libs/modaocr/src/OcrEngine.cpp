@@ -15,7 +15,8 @@ namespace modaocr {
 
 namespace {
 
-constexpr const char* kLanguages = "chi_sim+eng";
+// Chinese and English when both model sets are there, else the one that is.
+constexpr const char* kLanguageChoices[] = {"chi_sim+eng", "eng", "chi_sim"};
 
 // Decodes the code point starting at s[i] and its length in bytes (1 for a
 // byte that does not start a valid sequence).
@@ -72,8 +73,18 @@ bool OcrEngine::startLocked() {
     const unsigned cores = std::thread::hardware_concurrency();
     for (int i = 0; i < (cores >= 2 ? 2 : 1); ++i) {
         auto api = std::make_unique<tesseract::TessBaseAPI>();
-        if (api->Init(models.empty() ? nullptr : models.c_str(), kLanguages,
-                      tesseract::OEM_LSTM_ONLY) != 0)
+        const char* folder = models.empty() ? nullptr : models.c_str();
+        bool ready = false;
+        for (const char* set : kLanguageChoices) {
+            if (i > 0 && languageSet != set)
+                continue;
+            if (api->Init(folder, set, tesseract::OEM_LSTM_ONLY) == 0) {
+                languageSet = set;
+                ready = true;
+                break;
+            }
+        }
+        if (!ready)
             break;
         // Resolution is always given; no estimate lines on the console.
         api->SetVariable("debug_file", "/dev/null");
@@ -87,6 +98,11 @@ bool OcrEngine::startLocked() {
     started = readers[0] != nullptr;
     failed = !started;
     return started;
+}
+
+std::string OcrEngine::languages() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return startLocked() ? languageSet : std::string();
 }
 
 namespace {

@@ -28,6 +28,12 @@ public:
     // The UTF-8 text of the picture file; empty when it cannot be read or
     // the recogniser cannot start.
     std::string recognise(const char* path);
+    // The words of the picture file with their boxes, in the text format of
+    // fnModaOCRWords (ModaOCRWords.h); empty like recognise().
+    std::string recogniseWords(const char* path);
+    // The Tesseract languages the recogniser runs with; empty when no model
+    // set could be loaded.
+    std::string languages();
 
     ~OcrEngine();
 
@@ -40,6 +46,7 @@ private:
     // is optional (one core, or it could not start).
     std::unique_ptr<tesseract::TessBaseAPI> readers[2];
     std::string models;
+    std::string languageSet; // what the readers were started with
     std::thread starter;
     bool started = false;
     bool failed = false;

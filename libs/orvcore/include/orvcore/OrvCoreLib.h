@@ -167,6 +167,18 @@ ORVCORE_API int OrvSetCaptureMode(int cameraIndex, int mode);
 ORVCORE_API int OrvEnableSplitCap(int cameraIndex, bool enable);
 /* 0 multi-page (append), 1 single page. */
 ORVCORE_API int OrvSetPDFMode(int cameraIndex, int mode);
+/* PDF pages made from picture files that a capture wrote, each with the
+ * words recognised on it laid invisibly over the picture (searchable,
+ * selectable text). pictures and words hold count entries; words[i] is the
+ * text of picture i in the OCR engine's word format (one word a line:
+ * "<line> <left> <top> <right> <bottom> <confidence> <word>", pixels of the
+ * picture), NULL or "" for none. A JPEG goes into the page byte for byte.
+ * mode as OrvSetPDFMode: 0 appends the pages to the PDF at pdfPath (a new
+ * file when there is none) in one incremental update, 1 writes a new file
+ * through a temporary one. Returns the pages written, or -1 (nothing
+ * changed). Callable from any thread; writers of one file take turns. */
+ORVCORE_API int OrvWritePdfPages(const char* pdfPath, int mode, int count,
+                                 const char* const* pictures, const char* const* words);
 /* list: paths each followed by ';'. Returns >0 on success. */
 ORVCORE_API int OrvImagesMix(const char* list, int a, int b, int c, int d, const char* outPath);
 ORVCORE_API int OrvCombineMainSubEn(const char* mainPath, const char* subPath, const char* outPath,

@@ -22,6 +22,8 @@ add_library(orvcore_capture STATIC
   ${_capture}/JpegWriter.h
   ${_capture}/PageGeometry.cpp
   ${_capture}/PageGeometry.h
+  ${_capture}/PdfTextLayer.cpp
+  ${_capture}/PdfTextLayer.h
   ${_capture}/PdfWriter.cpp
   ${_capture}/PdfWriter.h
   ${_capture}/Picture.h

@@ -6,6 +6,8 @@
 #include "PngBmpWriter.h"
 #include "TiffWriter.h"
 
+#include <QFile>
+
 #include <memory>
 #include <vector>
 
@@ -54,7 +56,44 @@ int writePdf(const QByteArray& path, const ChainResult& result, bool append) {
     return status == PdfStatus::Written ? int(pages.size()) : -1;
 }
 
+// The page image of a picture file; empty stream when it is none.
+PdfImage pageOfFile(const QByteArray& path) {
+    PdfImage page;
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return page;
+    const QByteArray bytes = file.readAll();
+    if (pdfImageFromJpeg(bytes, Picture{}.dpi, &page))
+        return page;
+    QImage image;
+    if (!image.loadFromData(bytes) || image.isNull())
+        return PdfImage{};
+    Picture picture;
+    const bool mono = image.depth() == 1;
+    picture.image = mono || image.allGray() ? image.convertToFormat(QImage::Format_Grayscale8)
+                                            : image.convertToFormat(QImage::Format_RGB32);
+    picture.bilevel = mono;
+    if (image.dotsPerMeterX() > 0)
+        picture.dpi = qRound(image.dotsPerMeterX() * 0.0254);
+    return pdfImageOf(picture);
+}
+
 } // namespace
+
+int writePdfFromFiles(const QByteArray& path, bool append, const QList<QByteArray>& pictures,
+                      const QList<QByteArray>& words) {
+    QList<PdfImage> pages;
+    for (qsizetype i = 0; i < pictures.size(); ++i) {
+        pages << pageOfFile(pictures.at(i));
+        if (pages.constLast().stream.isEmpty())
+            return -1;
+        pages.last().words = parseWords(words.value(i));
+    }
+    if (pages.isEmpty())
+        return -1;
+    const PdfStatus status = append ? appendPdf(path, pages) : writeNewPdf(path, pages);
+    return status == PdfStatus::Written ? int(pages.size()) : -1;
+}
 
 Format formatOf(const QByteArray& path) {
     const qsizetype dot = extensionDot(path);

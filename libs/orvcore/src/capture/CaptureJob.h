@@ -39,6 +39,14 @@ struct CaptureRequest {
 // renamed into place, so a failure leaves no file of it and no temporary one.
 int runCapture(const QByteArray& path, const CaptureRequest& request);
 
+// PDF pages from picture files written by captures, each with its words
+// (the recogniser's word text, empty for none): a JPEG goes in byte for
+// byte, another picture as a capture would put it (1-bit when it has only
+// black and white). append adds them to the PDF at path in one update, else
+// a new file is written. The number of pages, -1 when nothing was written.
+int writePdfFromFiles(const QByteArray& path, bool append, const QList<QByteArray>& pictures,
+                      const QList<QByteArray>& words);
+
 // One picture written to path in format through a temporary file and a
 // rename. False when it could not be written.
 bool writePicture(const QByteArray& path, Format format, const Picture& picture);

@@ -55,6 +55,22 @@ int OrvCapture(int cameraIndex, const char* path) {
     return orv::capture::runCapture(QByteArray(path), request);
 }
 
+int OrvWritePdfPages(const char* pdfPath, int mode, int count, const char* const* pictures,
+                     const char* const* words) {
+    if (!pdfPath || !*pdfPath || count < 1 || !pictures ||
+        (mode != orv::CaptureSettings::kPdfAppend && mode != orv::CaptureSettings::kPdfSinglePage))
+        return -1;
+    QList<QByteArray> files, texts;
+    for (int i = 0; i < count; ++i) {
+        if (!pictures[i] || !*pictures[i])
+            return -1;
+        files << QByteArray(pictures[i]);
+        texts << QByteArray(words && words[i] ? words[i] : "");
+    }
+    return orv::capture::writePdfFromFiles(QByteArray(pdfPath),
+                                           mode == orv::CaptureSettings::kPdfAppend, files, texts);
+}
+
 int OrvSetCaptureMode(int cameraIndex, int mode) {
     Camera* cam = cameraAt(cameraIndex);
     return cam && cam->captureSettings().setCaptureMode(mode) ? 0 : -1;

@@ -127,6 +127,12 @@ private:
     QMap<int, qint64> m_offsets;
 };
 
+// zlib data of bytes, as a /FlateDecode stream holds it.
+QByteArray deflated(const QByteArray& bytes) {
+    const QByteArray packed = qCompress(bytes, 9);
+    return packed.size() > 4 ? packed.mid(4) : QByteArray(); // after qCompress's length
+}
+
 QByteArray imageDict(const PdfImage& image) {
     return "/Type /XObject /Subtype /Image /Width " + QByteArray::number(image.width) +
            " /Height " + QByteArray::number(image.height) + " /ColorSpace " +
@@ -162,9 +168,25 @@ Update buildUpdate(TreeState& state, const QList<PdfImage>& pages, qint64 base) 
         out.stream(picture, imageDict(image), image.stream);
         const QByteArray w = points(image.width, image.dpi), h = points(image.height, image.dpi);
         out.stream(content, {}, "q\n" + w + " 0 0 " + h + " 0 0 cm\n/Im0 Do\nQ\n");
+        const PdfTextLayer text = buildTextLayer(image.words, image.height, image.dpi);
+        QByteArray contents = ref(content), fonts;
+        if (!text.content.isEmpty()) {
+            const int textContent = state.size++, font = state.size;
+            state.size += 4;
+            out.stream(textContent, "/Filter /FlateDecode", deflated(text.content));
+            const QList<PdfFontObject> objects = textFontObjects(text, font);
+            for (qsizetype k = 0; k < objects.size(); ++k) {
+                if (objects[k].stream.isEmpty())
+                    out.object(font + int(k), objects[k].dict);
+                else
+                    out.stream(font + int(k), "/Filter /FlateDecode", deflated(objects[k].stream));
+            }
+            contents = "[" + ref(content) + ' ' + ref(textContent) + "]";
+            fonts = " /Font << /F0 " + ref(font) + " >>";
+        }
         out.object(page, "<< /Type /Page /Parent " + ref(leaf) + " /MediaBox [0 0 " + w + ' ' + h +
-                             "] /Resources << /XObject << /Im0 " + ref(picture) +
-                             " >> >> /Contents " + ref(content) + " >>");
+                             "] /Resources << /XObject << /Im0 " + ref(picture) + " >>" + fonts +
+                             " >> /Contents " + contents + " >>");
         state.lastKids << page;
         changedLeaves.insert(leaf, state.lastKids);
         ++state.count;

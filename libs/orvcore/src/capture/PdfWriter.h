@@ -10,14 +10,14 @@
 // black-and-white pages are 1-bit images (/FlateDecode).
 //
 // Adding pages to an existing file is a PDF incremental update appended to
-// its end: the new page objects, the changed last leaf (or a new one), the
-// root and the information dictionary written again, a cross-reference
-// section for just those objects and a trailer whose /Prev names the one
-// before. The bytes before the update are never touched, so the earlier
-// trailer stays valid until the new one is complete; the cost of an update
-// does not depend on the pages already in the file (the root lists one leaf
-// per kLeafCapacity pages).
+// its end: the new page objects (a page's text layer among them), the changed last leaf (or a new
+// one), the root and the information dictionary written again, a cross-reference section for just
+// those objects and a trailer whose /Prev names the one before. The bytes before the update are
+// never touched, so the earlier trailer stays valid until the new one is complete; the cost of an
+// update does not depend on the pages already in the file (the root lists one leaf per
+// kLeafCapacity pages).
 
+#include "PdfTextLayer.h"
 #include "Picture.h"
 
 #include <QByteArray>
@@ -35,6 +35,9 @@ struct PdfImage {
     int components = 3; // 1 gray, 3 RGB
     int bitsPerComponent = 8;
     int dpi = 200; // gives the page size: pixels / dpi inches
+    // The words laid invisibly over the picture (a second content stream
+    // and a font of the page); none, and the page is the picture alone.
+    QList<PdfWord> words;
 };
 
 enum class PdfStatus {
