@@ -8,10 +8,17 @@
 #include "recording/RecordingSession.h"
 #include "ui_MainForm.h"
 
+#include <orvcore/OrvCoreLib.h>
+
 void MainForm::initRecording() {
     recording = new RecordingSession(this);
     new RecordingIndicator(recording, RecordingSession::Main, preview);
     new RecordingIndicator(recording, RecordingSession::Vice, ui->widgetFu);
+    // The stored microphone records from the start, not only once the
+    // settings dialog has been used; one the library does not list is left.
+    const int microphones = OrvGetAudioCount();
+    if (cfg.audioIndex >= 0 && cfg.audioIndex < microphones)
+        OrvSetAudioDev(cfg.audioIndex);
 }
 
 void MainForm::onRecord() {

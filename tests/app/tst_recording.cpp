@@ -55,6 +55,8 @@ private slots:
     void languageSwitchKeepsTheRecordingStoppable();
     void sameSecondGetsDistinctNamesAndExitStopsAll();
     void refusedStartIsReported();
+    void storedMicrophoneIsUsedFromTheStart_data();
+    void storedMicrophoneIsUsedFromTheStart();
 };
 
 void TestRecording::pressStartsThenStops_data() {
@@ -179,6 +181,30 @@ void TestRecording::refusedStartIsReported() {
     QCOMPARE(core().count("OrvStopRecord"), 0);
     form.reset();
     QCOMPARE(core().count("OrvStopRecord"), 1);
+}
+
+void TestRecording::storedMicrophoneIsUsedFromTheStart_data() {
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QVariantList>("passed");
+    QTest::newRow("second of two") << QByteArray("1") << QVariantList{1};
+    QTest::newRow("first") << QByteArray("0") << QVariantList{0};
+    QTest::newRow("gone since") << QByteArray("2") << QVariantList{};
+    QTest::newRow("negative") << QByteArray("-1") << QVariantList{};
+}
+
+// The microphone stored in the profile is handed to the library at start,
+// when the library lists it.
+void TestRecording::storedMicrophoneIsUsedFromTheStart() {
+    QFETCH(QByteArray, stored);
+    QFETCH(QVariantList, passed);
+    env.writeProfile("AudioIndex=" + stored + "\n");
+    core().script.audioNames = {"Mic A", "Mic B"};
+    auto form = env.makeForm();
+    QVariantList got;
+    for (const fake::Call& c : core().callsOf("OrvSetAudioDev"))
+        got << c.args[0];
+    QCOMPARE(got, passed);
+    form.reset();
 }
 
 QTEST_MAIN(TestRecording)

@@ -475,7 +475,7 @@ const char* OrvGetAudioName(int index) {
 
 int OrvSetAudioDev(int index) {
     core().log("OrvSetAudioDev", {index});
-    return 0;
+    return index >= 0 && index < core().script.audioNames.size() ? 0 : -1;
 }
 
 const char* OrvReadBarcode(int camera) {
