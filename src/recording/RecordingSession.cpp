@@ -96,6 +96,36 @@ void RecordingSession::stop(Target target, int camera, int language) {
         emit runningChanged(target, false);
 }
 
+void RecordingSession::ended(int camera, int reason, bool saved, int language) {
+    for (int target = Main; target <= Vice; ++target) {
+        Run& run = m_runs[target];
+        if (!run.running || run.camera != camera)
+            continue;
+        run.running = false;
+        run.path.clear();
+        if (run.setCaption && !idleCaption(language).isEmpty())
+            run.setCaption(idleCaption(language));
+        emit runningChanged(Target(target), false);
+        if (!saved)
+            tell(language, "录像保存失败!", "The recording could not be saved!");
+        else if (reason == ORV_RECORD_END_DISK_FULL)
+            tell(language, "磁盘已满, 录像已停止并保存!",
+                 "The disk is full: the recording was stopped and saved.");
+        else if (reason == ORV_RECORD_END_CAMERA_CLOSED)
+            tell(language, "摄像头已关闭, 录像已停止并保存!",
+                 "The camera was closed: the recording was stopped and saved.");
+        else
+            tell(language, "录像已停止并保存!", "The recording was stopped and saved.");
+    }
+}
+
+bool RecordingSession::records(int camera) const {
+    for (const Run& run : m_runs)
+        if (run.running && run.camera == camera)
+            return true;
+    return false;
+}
+
 QString RecordingSession::elapsedText(Target target) const {
     const Run& run = m_runs[target];
     if (!run.running)

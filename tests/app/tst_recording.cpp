@@ -57,6 +57,9 @@ private slots:
     void refusedStartIsReported();
     void storedMicrophoneIsUsedFromTheStart_data();
     void storedMicrophoneIsUsedFromTheStart();
+    void cameraChangesThatWouldEndARecordingAreRefused();
+    void recordingEndedByTheLibraryIsShown_data();
+    void recordingEndedByTheLibraryIsShown();
 };
 
 void TestRecording::pressStartsThenStops_data() {
@@ -205,6 +208,81 @@ void TestRecording::storedMicrophoneIsUsedFromTheStart() {
         got << c.args[0];
     QCOMPARE(got, passed);
     form.reset();
+}
+
+// A recording ends only with a press of its button: a camera change that
+// would close its camera is refused with a message and the controls show
+// the cameras as they are; a swap keeps both cameras open and is made.
+void TestRecording::cameraChangesThatWouldEndARecordingAreRefused() {
+    auto form = makeForm(0);
+    Ui::MainForm* ui = form->widgets();
+    const QString refused = QStringLiteral("正在录像, 请先停止录像再切换摄像头!");
+    ui->pushButtonRec->click();
+    ui->comboBoxDev->setCurrentIndex(1); // another main camera
+    QCOMPARE(env.messages.size(), 1);
+    QCOMPARE(env.messages[0].first, refused);
+    QCOMPARE(ui->comboBoxDev->currentIndex(), 0);
+    QCOMPARE(form->cameras().main(), 0);
+
+    ui->checkBoxPIP->click(); // the vice preview may start
+    QVERIFY(form->cameras().viceOn());
+    ui->pushButtonSubRec->click();
+    ui->checkBoxPIP->click(); // but not end while the vice records
+    QCOMPARE(env.messages.size(), 2);
+    QVERIFY(form->cameras().viceOn());
+    QVERIFY(ui->checkBoxPIP->isChecked());
+    QVERIFY(!ui->pushButtonSubRec->isHidden());
+    QCOMPARE(core().count("OrvCloseCamera"), 0);
+
+    ui->comboBoxDev->setCurrentIndex(1); // the vice camera: a swap
+    QCOMPARE(env.messages.size(), 2);
+    QCOMPARE(form->cameras().main(), 1);
+    QCOMPARE(core().recording, (QList<int>{0, 1}));
+    QCOMPARE(ui->pushButtonRec->text(), QStringLiteral("停止录像"));
+    ui->pushButtonRec->click(); // stops the camera it started on
+    ui->pushButtonSubRec->click();
+    QCOMPARE(stoppedCameras(), (QList<int>{0, 1}));
+    QCOMPARE(env.messages.size(), 2);
+    ui->checkBoxPIP->click(); // nothing records now
+    QVERIFY(!form->cameras().viceOn());
+    form.reset();
+}
+
+void TestRecording::recordingEndedByTheLibraryIsShown_data() {
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("disk full") << int(ORV_RECORD_END_DISK_FULL) << true
+                               << QStringLiteral("磁盘已满, 录像已停止并保存!");
+    QTest::newRow("camera gone") << int(ORV_RECORD_END_CAMERA_CLOSED) << true
+                                 << QStringLiteral("摄像头已关闭, 录像已停止并保存!");
+    QTest::newRow("not saved") << int(ORV_RECORD_END_WRITE_FAILED) << false
+                               << QStringLiteral("录像保存失败!");
+}
+
+// A recording the library ended itself: the button is ready to start, the
+// elapsed time goes, the message says what happened; the next press starts
+// a new recording and nothing is left to stop at exit.
+void TestRecording::recordingEndedByTheLibraryIsShown() {
+    QFETCH(int, reason);
+    QFETCH(bool, saved);
+    QFETCH(QString, message);
+    auto form = makeForm(0);
+    Ui::MainForm* ui = form->widgets();
+    ui->pushButtonRec->click();
+    const auto* elapsed = form->findChild<QLabel*>(QStringLiteral("labelRecordMain"));
+    QVERIFY(elapsed->isVisible());
+    core().endRecording(0, reason, saved);
+    QCOMPARE(ui->pushButtonRec->text(), QStringLiteral("开始录像"));
+    QVERIFY(!elapsed->isVisible());
+    QCOMPARE(env.messages.size(), 1);
+    QCOMPARE(env.messages[0].first, message);
+    ui->pushButtonRec->click();
+    QCOMPARE(core().count("OrvStartRecord"), 2);
+    QCOMPARE(env.messages.size(), 1);
+    core().calls.clear();
+    form.reset();
+    QCOMPARE(stoppedCameras(), QList<int>{0});
 }
 
 QTEST_MAIN(TestRecording)

@@ -20,6 +20,9 @@
 
 #include <mutex>
 
+#include <sys/mount.h>
+#include <sys/statvfs.h>
+
 namespace {
 
 constexpr int kSmallest = 5; // 640 x 480
@@ -121,6 +124,38 @@ double seconds(GstClockTime time) {
     return double(time) / GST_SECOND;
 }
 
+// The recordings the engine ended itself: camera, reason, saved.
+QList<QList<int>> g_ends;
+void recordEnded(int camera, int reason, bool saved) {
+    g_ends << QList<int>{camera, reason, int(saved)};
+}
+
+// A small file system of its own (a tmpfs), unmounted when done; not there
+// where mounting is not allowed.
+class SmallDisk {
+public:
+    SmallDisk(const QString& path, const char* size) : m_path(QFile::encodeName(path)) {
+        QDir().mkpath(path);
+        const QByteArray options = QByteArray("size=") + size;
+        m_mounted = ::mount("tmpfs", m_path.constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallDisk() {
+        if (m_mounted)
+            ::umount2(m_path.constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return m_mounted; }
+    qint64 room() const {
+        struct statvfs fs {};
+        return ::statvfs(m_path.constData(), &fs) == 0 ? qint64(fs.f_bavail * fs.f_frsize) : -1;
+    }
+
+private:
+    QByteArray m_path;
+    bool m_mounted = false;
+};
+
 } // namespace
 
 class TestEngineRecord : public QObject {
@@ -151,6 +186,8 @@ private slots:
     }
     void cleanup() {
         OrvTestShutdown();
+        OrvTestSetRecordReserve(0);
+        g_ends.clear();
         for (auto& s : surfaces)
             s.reset();
     }
@@ -158,6 +195,8 @@ private slots:
     void bothCamerasRecordPictureAndSound();
     void noOrBrokenMicrophoneGivesVideoOnly();
     void refusedStartsLeaveNoFile();
+    void closingTheCameraEndsTheRecordingAndSaysSo();
+    void fullDiskEndsTheRecordingWithAFinishedFile();
 };
 
 // Five seconds of both cameras at once, each with the virtual microphone:
@@ -258,7 +297,8 @@ void TestEngineRecord::refusedStartsLeaveNoFile() {
     QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
     {
         Unprivileged nobody;
-        QVERIFY(OrvStartRecord(0, QFile::encodeName(locked + "/a.wmv").constData(), true) == -1);
+        QCOMPARE(OrvStartRecord(0, QFile::encodeName(locked + "/a.wmv").constData(), true),
+                 int(ORV_RECORD_FOLDER_NOT_WRITABLE));
     }
     QVERIFY(QDir(locked).entryList(QDir::Files | QDir::Hidden).isEmpty());
     QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -268,13 +308,77 @@ void TestEngineRecord::refusedStartsLeaveNoFile() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("mine");
     file.close();
-    QCOMPARE(OrvStartRecord(0, QFile::encodeName(existing).constData(), true), -1);
-    QCOMPARE(OrvStartRecord(0, QFile::encodeName(pathOf("missing/a.wmv")).constData(), true), -1);
-    QCOMPARE(OrvStartRecord(1, QFile::encodeName(pathOf("closed.wmv")).constData(), true), -1);
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(existing).constData(), true),
+             int(ORV_RECORD_FILE_EXISTS));
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(pathOf("missing/a.wmv")).constData(), true),
+             int(ORV_RECORD_FOLDER_NOT_WRITABLE));
+    QCOMPARE(OrvStartRecord(1, QFile::encodeName(pathOf("closed.wmv")).constData(), true),
+             int(ORV_RECORD_CAMERA_CLOSED));
+    QCOMPARE(OrvStartRecord(2, QFile::encodeName(pathOf("none.wmv")).constData(), true),
+             int(ORV_RECORD_FAILED));
     QCOMPARE(OrvStopRecord(0), -1);
     onlyFiles({QStringLiteral("kept.wmv")});
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("mine"));
+}
+
+// A camera closed while it records ends the recording with a finished file,
+// and the application is told so.
+void TestEngineRecord::closingTheCameraEndsTheRecordingAndSaysSo() {
+    openCameras(1);
+    QCOMPARE(OrvSetRecordEndCB(recordEnded), 0);
+    const QString file = pathOf("closed.wmv");
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(file).constData(), true), 0);
+    QCOMPARE(OrvGetRecordDroppedFrames(0), 0);
+    QTest::qWait(1500);
+    QCOMPARE(OrvStopRecord(0) == 0, true); // stopped by the user: no report
+    QVERIFY(g_ends.isEmpty());
+    QVERIFY(QFile::remove(file));
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(file).constData(), true), 0);
+    QTest::qWait(1500);
+    QCOMPARE(OrvCloseCamera(0), 0);
+    QCOMPARE(g_ends, (QList<QList<int>>{{0, ORV_RECORD_END_CAMERA_CLOSED, 1}}));
+    QCOMPARE(OrvGetRecordDroppedFrames(0), -1);
+    QCOMPARE(OrvStopRecord(0), -1);
+    onlyFiles({QStringLiteral("closed.wmv")});
+    Decoded decoded;
+    decode(file, decoded);
+    QVERIFY(decoded.finished);
+    QVERIFY(decoded.video.buffers > 10);
+}
+
+// On a disk without room the recording does not start; on one that runs
+// full it stops at once, while finishing the file still fits, and the
+// application is told so.
+void TestEngineRecord::fullDiskEndsTheRecordingWithAFinishedFile() {
+    SmallDisk disk(pathOf("disk"), "8m");
+    if (!disk.mounted())
+        QSKIP("no tmpfs can be mounted here");
+    openCameras(1);
+    QCOMPARE(OrvSetRecordEndCB(recordEnded), 0);
+    const QString file = pathOf("disk/full.wmv");
+    {
+        QFile filler(pathOf("disk/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(64 * 1024, 'x');
+        while (disk.room() >= block.size())
+            QVERIFY(filler.write(block) == block.size() && filler.flush());
+    }
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(file).constData(), true),
+             int(ORV_RECORD_DISK_FULL));
+    QCOMPARE(QDir(pathOf("disk")).entryList(QDir::Files), QStringList{QStringLiteral("filler")});
+
+    QVERIFY(QFile::remove(pathOf("disk/filler")));
+    OrvTestSetRecordReserve(disk.room() - 300 * 1024); // 300 KiB to record
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(file).constData(), true), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(g_ends.size(), 1, 30000);
+    QCOMPARE(g_ends[0], (QList<int>{0, ORV_RECORD_END_DISK_FULL, 1}));
+    QCOMPARE(OrvStopRecord(0), -1);
+    QCOMPARE(QDir(pathOf("disk")).entryList(QDir::Files), QStringList{QStringLiteral("full.wmv")});
+    Decoded decoded;
+    decode(file, decoded);
+    QVERIFY(decoded.finished);
+    QVERIFY(decoded.video.buffers > 10);
 }
 
 QTEST_MAIN(TestEngineRecord)

@@ -21,10 +21,16 @@
 // recording without sound; a pipeline that cannot start (the folder cannot
 // be written, an encoder is missing) leaves no file behind.
 //
+// While it runs, the room left on the file's disk is looked at every second:
+// when it falls below what finishing the file needs (kept in reserve, see
+// reserveBytes()), or a write fails, the recorder reports trouble once, and
+// its owner finishes it.
+//
 // start(), finish() and the destructor on one thread (the GUI thread);
 // offer() on any thread (the camera's source thread): it never waits for the
 // encoder, and a frame that finds the input full is dropped and counted.
 
+#include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QString>
@@ -43,12 +49,23 @@ class Recorder final {
 public:
     // Makes a floating source element for the microphone; nullptr: none.
     using AudioSourceFactory = std::function<GstElement*()>;
+    // Why a recording cannot go on (ORV_RECORD_END_DISK_FULL or
+    // ORV_RECORD_END_WRITE_FAILED); called once, on any thread.
+    using TroubleHandler = std::function<void(int reason)>;
+
+    // Why a recording did not start: one of OrvStartRecord's results, and
+    // the details.
+    struct Failure {
+        int code = -1;
+        QString text;
+    };
 
     // A running recording of frames of frameSize into path, with sound from
-    // makeAudio when given; nullptr and a reason in *error when it cannot
+    // makeAudio when given; nullptr and the reason in *failure when it cannot
     // start (then no file is left).
     static std::unique_ptr<Recorder> start(const QString& path, QSize frameSize,
-                                           const AudioSourceFactory& makeAudio, QString* error);
+                                           const AudioSourceFactory& makeAudio,
+                                           TroubleHandler onTrouble, Failure* failure);
     // Loads the encoders and the muxer on a thread of its own, so that the
     // first recording starts without waiting for them. Harmless when repeated.
     static void preload();
@@ -67,6 +84,12 @@ public:
     // under the temporary name. Harmless when called again.
     bool finish();
 
+    // The room on the disk a recording of frameSize keeps for finishing its
+    // file: the encoded data that can be on its way to the file, and more.
+    static quint64 reserveBytes(QSize frameSize);
+    // Test hook: the reserve is this many bytes (0: as computed).
+    static void setReserve(quint64 bytes);
+
     bool hasAudio() const { return m_hasAudio; }
     QString path() const { return m_path; }
     quint64 framesWritten() const { return m_written; }
@@ -76,9 +99,20 @@ private:
     Recorder() = default;
     bool build(QSize frameSize, GstElement* audio, QString* error);
     void teardown();
+    // Reports trouble to the handler, the first time only.
+    void troubled(int reason);
+    // Once a second (at the frame stamped now): trouble when the disk is
+    // nearly full.
+    void watchRoom(quint64 now);
+    friend struct RecorderBus; // the bus handler, which reports failed writes
 
     QString m_path;
     QString m_partPath;
+    QByteArray m_folder; // where the room is looked at
+    quint64 m_reserve = 0;
+    quint64 m_nextRoomCheck = 0; // running time
+    TroubleHandler m_onTrouble;
+    std::atomic<bool> m_troubled{false};
     bool m_hasAudio = false;
     bool m_finished = true; // until started
 
