@@ -17,6 +17,27 @@ void tell(int language, const char* chinese, const char* english) {
         platform::showMessage(QString::fromUtf8(english), QStringLiteral("Information"));
 }
 
+// Why a recording did not start, as the library said.
+void tellRefusal(int language, int result) {
+    switch (result) {
+    case ORV_RECORD_FOLDER_NOT_WRITABLE:
+        tell(language, "录像失败: 工作文件夹不能写入!",
+             "Recording failed: the working folder cannot be written!");
+        break;
+    case ORV_RECORD_FILE_EXISTS:
+        tell(language, "录像失败: 文件已存在!", "Recording failed: the file exists already!");
+        break;
+    case ORV_RECORD_CAMERA_CLOSED:
+        tell(language, "录像失败: 摄像头未打开!", "Recording failed: the camera is not open!");
+        break;
+    case ORV_RECORD_DISK_FULL:
+        tell(language, "录像失败: 磁盘已满!", "Recording failed: the disk is full!");
+        break;
+    default:
+        tell(language, "录像失败!", "Recording failed!");
+    }
+}
+
 } // namespace
 
 RecordingSession::RecordingSession(QObject* parent) : QObject(parent) {}
@@ -72,9 +93,9 @@ void RecordingSession::start(Target target, int camera, int language, const QByt
     if (other.running)
         taken << other.path;
     const QByteArray path = recordingPath(folder, platform::now(), taken);
-    if (OrvStartRecord(camera, path.constData(), true) != 0) {
+    if (const int refused = OrvStartRecord(camera, path.constData(), true)) {
         run.setCaption(idleCaption(language));
-        tell(language, "录像失败!", "Recording failed!");
+        tellRefusal(language, refused);
         return;
     }
     run.running = true;

@@ -14,7 +14,8 @@
 //   one (the vice, usually) gets "_1", "_2", ... before ".wmv";
 // - a stop acts on the camera the recording was started on, even when the
 //   cameras were switched in between;
-// - a start the library refuses is reported and the button goes back to its
+// - a start the library refuses is reported with its reason (folder not
+//   writable, file exists, camera closed, disk full) and the button goes back to its
 //   idle caption; a recording that cannot be finished is reported too;
 // - a recording the library ended itself (its camera closed, the disk ran
 //   full) is over: ended() puts the idle caption back, stops the elapsed

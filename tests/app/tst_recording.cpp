@@ -54,6 +54,7 @@ private slots:
     void otherCaptionsOrLanguagesDoNothing();
     void languageSwitchKeepsTheRecordingStoppable();
     void sameSecondGetsDistinctNamesAndExitStopsAll();
+    void refusedStartIsReported_data();
     void refusedStartIsReported();
     void storedMicrophoneIsUsedFromTheStart_data();
     void storedMicrophoneIsUsedFromTheStart();
@@ -170,17 +171,45 @@ void TestRecording::sameSecondGetsDistinctNamesAndExitStopsAll() {
     QVERIFY(lastStop >= 0 && lastStop < core().indexOf("OrvCloseCamera"));
 }
 
-// A start the library refuses is reported; the button is ready to start again.
+void TestRecording::refusedStartIsReported_data() {
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("chinese");
+    QTest::newRow("failed") << int(ORV_RECORD_FAILED) << QStringLiteral("Recording failed!")
+                            << QStringLiteral("录像失败!");
+    QTest::newRow("folder") << int(ORV_RECORD_FOLDER_NOT_WRITABLE)
+                            << QStringLiteral(
+                                   "Recording failed: the working folder cannot be written!")
+                            << QStringLiteral("录像失败: 工作文件夹不能写入!");
+    QTest::newRow("exists") << int(ORV_RECORD_FILE_EXISTS)
+                            << QStringLiteral("Recording failed: the file exists already!")
+                            << QStringLiteral("录像失败: 文件已存在!");
+    QTest::newRow("closed") << int(ORV_RECORD_CAMERA_CLOSED)
+                            << QStringLiteral("Recording failed: the camera is not open!")
+                            << QStringLiteral("录像失败: 摄像头未打开!");
+    QTest::newRow("disk full") << int(ORV_RECORD_DISK_FULL)
+                               << QStringLiteral("Recording failed: the disk is full!")
+                               << QStringLiteral("录像失败: 磁盘已满!");
+}
+
+// A start the library refuses is reported with its reason; the button is
+// ready to start again.
 void TestRecording::refusedStartIsReported() {
-    auto form = makeForm(1);
-    core().script.startRecordResult = -1;
+    QFETCH(int, result);
+    QFETCH(QString, english);
+    QFETCH(QString, chinese);
+    auto form = makeForm(0);
+    core().script.startRecordResult = result;
     form->widgets()->pushButtonRec->click();
-    QCOMPARE(env.messages.size(), 1);
-    QCOMPARE(env.messages[0].first, QStringLiteral("Recording failed!"));
+    form->onEnglish();
+    form->widgets()->pushButtonRec->click();
+    QCOMPARE(env.messages.size(), 2);
+    QCOMPARE(env.messages[0].first, chinese);
+    QCOMPARE(env.messages[1].first, english);
     QCOMPARE(form->widgets()->pushButtonRec->text(), QStringLiteral("Record"));
     core().script.startRecordResult = 0;
     form->widgets()->pushButtonRec->click();
-    QCOMPARE(core().count("OrvStartRecord"), 2);
+    QCOMPARE(core().count("OrvStartRecord"), 3);
     QCOMPARE(core().count("OrvStopRecord"), 0);
     form.reset();
     QCOMPARE(core().count("OrvStopRecord"), 1);
