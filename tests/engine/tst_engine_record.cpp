@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -120,6 +121,42 @@ double discoveredSeconds(const QString& description) {
            m.captured(3).toDouble();
 }
 
+// What ffprobe, reading every packet as ffmpeg-based players do, finds
+// wrong with a file ("invalid padsize" on a packet, packets lost, video
+// timestamps that do not increase); empty when nothing, or without ffprobe.
+// *videoPackets: how many video packets it read.
+QString ffprobeComplaints(const QString& path, int* videoPackets = nullptr) {
+    if (QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty())
+        return {};
+    QProcess process;
+    process.start(QStringLiteral("ffprobe"),
+                  {QStringLiteral("-v"), QStringLiteral("warning"), QStringLiteral("-show_entries"),
+                   QStringLiteral("packet=codec_type,pts"), QStringLiteral("-of"),
+                   QStringLiteral("csv=p=0"), path});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QStringLiteral("ffprobe failed");
+    QStringList complaints;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardError()).split('\n'))
+        if (!line.isEmpty() && !line.contains(QStringLiteral("Guessed Channel Layout")))
+            complaints << line;
+    qint64 last = -1;
+    int video = 0;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+        const QStringList fields = line.trimmed().split(',');
+        if (fields.value(0) != QLatin1String("video"))
+            continue;
+        ++video;
+        const qint64 pts = fields.value(1).toLongLong();
+        if (pts <= last)
+            complaints
+                << QStringLiteral("video packet %1 at %2 after %3").arg(video).arg(pts).arg(last);
+        last = pts;
+    }
+    if (videoPackets)
+        *videoPackets = video;
+    return complaints.join('\n');
+}
+
 double seconds(GstClockTime time) {
     return double(time) / GST_SECOND;
 }
@@ -197,6 +234,7 @@ private slots:
     void refusedStartsLeaveNoFile();
     void closingTheCameraEndsTheRecordingAndSaysSo();
     void fullDiskEndsTheRecordingWithAFinishedFile();
+    void ffmpegReadsEveryPacket();
 };
 
 // Five seconds of both cameras at once, each with the virtual microphone:
@@ -247,6 +285,8 @@ void TestEngineRecord::bothCamerasRecordPictureAndSound() {
                  qPrintable(description));
         QVERIFY(description.contains(QStringLiteral("Windows Media Video")));
         QVERIFY(description.contains(QStringLiteral("Windows Media Audio")));
+        const QString complaints = ffprobeComplaints(file);
+        QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
         const double duration = discoveredSeconds(description);
         QVERIFY2(
             qAbs(duration - recorded) < 0.6,
@@ -285,6 +325,8 @@ void TestEngineRecord::noOrBrokenMicrophoneGivesVideoOnly() {
         const QString description = discover(file);
         QVERIFY(description.contains(QStringLiteral("Windows Media Video")));
         QVERIFY(!description.contains(QStringLiteral("audio")));
+        const QString complaints = ffprobeComplaints(file);
+        QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
     }
 }
 
@@ -345,6 +387,8 @@ void TestEngineRecord::closingTheCameraEndsTheRecordingAndSaysSo() {
     decode(file, decoded);
     QVERIFY(decoded.finished);
     QVERIFY(decoded.video.buffers > 10);
+    const QString complaints = ffprobeComplaints(file);
+    QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
 }
 
 // On a disk without room the recording does not start; on one that runs
@@ -379,6 +423,33 @@ void TestEngineRecord::fullDiskEndsTheRecordingWithAFinishedFile() {
     decode(file, decoded);
     QVERIFY(decoded.finished);
     QVERIFY(decoded.video.buffers > 10);
+    const QString complaints = ffprobeComplaints(file);
+    QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
+}
+
+// ffmpeg-based players read every packet of a recording, the last one too,
+// and every frame handed to the encoder is in the file, at increasing times.
+void TestEngineRecord::ffmpegReadsEveryPacket() {
+    if (QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty())
+        QSKIP("ffprobe (Debian package ffmpeg) is not installed");
+    openCameras(1);
+    OrvGetAudioCount();
+    for (const char* name : {"a.wmv", "b.wmv", "c.wmv"}) {
+        const QString file = pathOf(name);
+        QCOMPARE(OrvStartRecord(0, QFile::encodeName(file).constData(), true), 0);
+        QTest::qWait(1200);
+        OrvTestRecordStats stats{};
+        QCOMPARE(OrvTestGetRecordStats(0, &stats), 0);
+        QCOMPARE(OrvStopRecord(0), 0);
+        int videoPackets = 0;
+        const QString complaints = ffprobeComplaints(file, &videoPackets);
+        QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
+        // A frame or two may come between the count and the stop.
+        QVERIFY2(videoPackets >= stats.framesWritten && videoPackets <= stats.framesWritten + 3,
+                 qPrintable(QStringLiteral("%1 packets, %2 frames")
+                                .arg(videoPackets)
+                                .arg(stats.framesWritten)));
+    }
 }
 
 QTEST_MAIN(TestEngineRecord)

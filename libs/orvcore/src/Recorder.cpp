@@ -10,7 +10,9 @@
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <limits>
 #include <thread>
 
@@ -195,6 +197,83 @@ qint64 videoBitrate(QSize frameSize) {
 }
 
 std::atomic<quint64> g_reserve{0}; // set by a test
+
+// ASF data packets are all of the file's one packet size; a packet holding
+// less is filled up with padding. asfmux writes the length of such a packet
+// without its padding, so that the padding can be longer than the length
+// the packet declares: ffmpeg-based players then call the packet invalid
+// ("invalid padsize") and lose it, usually the last one of the file. The
+// length a packet declares is made the packet size, as the format has it.
+// False when the file is not as expected (then it is left as it is) or
+// cannot be written.
+bool fixPacketLengths(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const auto read = [fd](quint64 at, void* into, size_t n) {
+        return ::pread(fd, into, n, off_t(at)) == ssize_t(n);
+    };
+    const auto le = [](const uchar* p, int n) {
+        quint64 v = 0;
+        for (int i = n - 1; i >= 0; --i)
+            v = (v << 8) | p[i];
+        return v;
+    };
+    static const uchar kFileProperties[16] = {0xa1, 0xdc, 0xab, 0x8c, 0x47, 0xa9, 0xcf, 0x11,
+                                              0x8e, 0xe4, 0x00, 0xc0, 0x0c, 0x20, 0x53, 0x65};
+    bool ok = false;
+    uchar header[30];
+    if (read(0, header, sizeof header)) {
+        // The header object's children: the file properties give the packet
+        // size; the data object follows the header object.
+        const quint64 headerSize = le(header + 16, 8);
+        quint64 packetSize = 0;
+        for (quint64 at = 30; at + 24 <= headerSize && packetSize == 0;) {
+            uchar object[24 + 80];
+            if (!read(at, object, 24))
+                break;
+            const quint64 size = le(object + 16, 8);
+            if (std::memcmp(object, kFileProperties, 16) == 0 && size >= 104 &&
+                read(at, object, sizeof object) && le(object + 92, 4) == le(object + 96, 4))
+                packetSize = le(object + 96, 4);
+            if (size < 24)
+                break;
+            at += size;
+        }
+        uchar data[50];
+        if (packetSize > 0 && read(headerSize, data, sizeof data)) {
+            const quint64 packets = le(data + 40, 8);
+            ok = true;
+            static const int kWidth[4] = {0, 1, 2, 4};
+            for (quint64 k = 0; k < packets && ok; ++k) {
+                const quint64 start = headerSize + 50 + k * packetSize;
+                uchar p[32];
+                if (!read(start, p, sizeof p)) {
+                    ok = false;
+                    break;
+                }
+                int at = (p[0] & 0x80) ? 1 + (p[0] & 0x0f) : 0; // error correction data
+                const int flags = p[at];
+                at += 2; // and the property flags
+                const int lengthWidth = kWidth[(flags >> 5) & 3];
+                const int paddingAt = at + lengthWidth + kWidth[(flags >> 1) & 3];
+                const int paddingWidth = kWidth[(flags >> 3) & 3];
+                if (lengthWidth < 2 || paddingAt + paddingWidth > int(sizeof p))
+                    continue; // no length, or one that cannot hold the size
+                const quint64 length = le(p + at, lengthWidth);
+                const quint64 padding = le(p + paddingAt, paddingWidth);
+                if (length == packetSize || length + padding != packetSize)
+                    continue;
+                uchar fixed[4];
+                for (int i = 0; i < lengthWidth; ++i)
+                    fixed[i] = uchar(packetSize >> (8 * i));
+                ok = ::pwrite(fd, fixed, size_t(lengthWidth), off_t(start + at)) == lengthWidth;
+            }
+        }
+    }
+    ok = ::close(fd) == 0 && ok;
+    return ok;
+}
 
 } // namespace
 
@@ -497,6 +576,8 @@ bool Recorder::finish() {
         qWarning("what was recorded stays in %s", qPrintable(m_partPath));
         return false;
     }
+    if (!fixPacketLengths(m_partPath))
+        qWarning("recording %s: the packet lengths could not be checked", qPrintable(m_path));
     // QFile::rename never replaces an existing file.
     if (!QFile::rename(m_partPath, m_path)) {
         qWarning("recording kept as %s: %s cannot be written", qPrintable(m_partPath),
