@@ -74,6 +74,7 @@ void RecordingSession::press(Target target, int camera, int language, const QStr
     const QString recording = recordingCaption(language);
     if (idle.isEmpty())
         return;
+    m_language = language;
     if (caption == idle) {
         setCaption(recording);
         m_runs[target].setCaption = setCaption;
@@ -152,12 +153,18 @@ QString RecordingSession::elapsedText(Target target) const {
     if (!run.running)
         return {};
     const qint64 seconds = run.clock.elapsed() / 1000;
-    return QStringLiteral("\u25CF %1:%2")
-        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    QString text = QStringLiteral("\u25CF %1:%2")
+                       .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+                       .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    const int dropped = OrvGetRecordDroppedFrames(run.camera);
+    if (dropped > 0)
+        text += m_language == 1 ? QStringLiteral("  %1 frames dropped").arg(dropped)
+                                : QStringLiteral("  丢帧 %1").arg(dropped);
+    return text;
 }
 
 void RecordingSession::showCaptions(int language) {
+    m_language = language;
     const QString caption = recordingCaption(language);
     if (caption.isEmpty())
         return;

@@ -60,7 +60,8 @@ public:
     // Whether a recording runs on camera.
     bool records(int camera) const;
     QByteArray path(Target target) const { return m_runs[target].path; }
-    // "● mm:ss" since the start; empty when not recording.
+    // "● mm:ss" since the start, followed by the frames the library dropped
+    // when there are any; empty when not recording.
     QString elapsedText(Target target) const;
 
     // The recording captions of running recordings in language.
@@ -83,4 +84,5 @@ private:
     void stop(Target target, int camera, int language);
 
     Run m_runs[2];
+    int m_language = 0; // of the last press or caption change
 };

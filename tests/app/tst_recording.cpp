@@ -61,6 +61,7 @@ private slots:
     void cameraChangesThatWouldEndARecordingAreRefused();
     void recordingEndedByTheLibraryIsShown_data();
     void recordingEndedByTheLibraryIsShown();
+    void droppedFramesShowBesideTheElapsedTime();
 };
 
 void TestRecording::pressStartsThenStops_data() {
@@ -312,6 +313,20 @@ void TestRecording::recordingEndedByTheLibraryIsShown() {
     core().calls.clear();
     form.reset();
     QCOMPARE(stoppedCameras(), QList<int>{0});
+}
+
+// Frames the library dropped show beside the elapsed time, in the window's
+// language, once there are any.
+void TestRecording::droppedFramesShowBesideTheElapsedTime() {
+    auto form = makeForm(0);
+    form->widgets()->pushButtonRec->click();
+    const auto* elapsed = form->findChild<QLabel*>(QStringLiteral("labelRecordMain"));
+    QCOMPARE(elapsed->text(), QStringLiteral("\u25CF 00:00"));
+    core().script.recordDroppedFrames = 12;
+    QTRY_COMPARE(elapsed->text(), QStringLiteral("\u25CF 00:00  丢帧 12"));
+    form->onEnglish();
+    QTRY_COMPARE(elapsed->text(), QStringLiteral("\u25CF 00:00  12 frames dropped"));
+    form.reset();
 }
 
 QTEST_MAIN(TestRecording)

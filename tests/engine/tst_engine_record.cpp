@@ -7,6 +7,7 @@
 
 #include "../support/Unprivileged.h"
 #include "EngineTestSupport.h"
+#include "Recorder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -235,6 +236,7 @@ private slots:
     void closingTheCameraEndsTheRecordingAndSaysSo();
     void fullDiskEndsTheRecordingWithAFinishedFile();
     void ffmpegReadsEveryPacket();
+    void framesOfferedTogetherGetIncreasingTimes();
 };
 
 // Five seconds of both cameras at once, each with the virtual microphone:
@@ -450,6 +452,31 @@ void TestEngineRecord::ffmpegReadsEveryPacket() {
                                 .arg(videoPackets)
                                 .arg(stats.framesWritten)));
     }
+}
+
+// Frames that come close together (a camera catching up after a stall) are
+// each in the file at a time of their own, later than the one before.
+void TestEngineRecord::framesOfferedTogetherGetIncreasingTimes() {
+    if (QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty())
+        QSKIP("ffprobe (Debian package ffmpeg) is not installed");
+    const QString file = pathOf("bursts.wmv");
+    orv::Recorder::Failure failure;
+    std::unique_ptr<orv::Recorder> recorder =
+        orv::Recorder::start(file, {640, 480}, {}, {}, &failure);
+    QVERIFY2(recorder, qPrintable(failure.text));
+    QImage frame(640, 480, QImage::Format_RGB32);
+    for (int burst = 0; burst < 8; ++burst) {
+        frame.fill(QColor::fromHsv(burst * 40, 200, 200));
+        for (int i = 0; i < 3; ++i)
+            recorder->offer(frame);
+        QTest::qWait(150);
+    }
+    QVERIFY(recorder->finish());
+    int videoPackets = 0;
+    const QString complaints = ffprobeComplaints(file, &videoPackets);
+    QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
+    QCOMPARE(quint64(videoPackets), recorder->framesWritten());
+    QVERIFY(videoPackets >= 16);
 }
 
 QTEST_MAIN(TestEngineRecord)

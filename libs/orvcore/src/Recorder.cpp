@@ -539,7 +539,12 @@ void Recorder::offer(const QImage& frame) {
         gst_buffer_new_wrapped_full(GST_MEMORY_FLAG_READONLY, const_cast<uchar*>(kept->constBits()),
                                     gsize(kept->sizeInBytes()), 0, gsize(kept->sizeInBytes()), kept,
                                     [](gpointer data) { delete static_cast<QImage*>(data); });
-    GST_BUFFER_PTS(buffer) = now - m_baseTime;
+    // On whole milliseconds (the file's unit), each later than the one
+    // before: two frames offered within a millisecond get distinct times.
+    const GstClockTime stamp = std::max<GstClockTime>(
+        (now - m_baseTime) / GST_MSECOND * GST_MSECOND, m_lastStamp + GST_MSECOND);
+    m_lastStamp = stamp;
+    GST_BUFFER_PTS(buffer) = stamp;
     if (gst_app_src_push_buffer(GST_APP_SRC(m_appsrc), buffer) == GST_FLOW_OK)
         ++m_written;
     else

@@ -9,10 +9,12 @@
 //
 // Frames are stamped with the pipeline clock's running time when they are
 // offered, so video and sound share one time line from the start of the
-// recording. The libav encoders shift their output by a large constant
-// (their segment says so, but asfmux writes the timestamps as they come);
-// a probe on each encoder's output turns timestamps back into running time
-// and starts a fresh segment at 0, so that players see both streams from 0.
+// recording; stamps are whole milliseconds (the file's unit), each later
+// than the one before. The libav encoders shift their output by a large
+// constant (their segment says so, but asfmux writes the timestamps as they
+// come); a probe on each encoder's output turns timestamps back into running
+// time and starts a fresh segment at 0, so that players see both streams
+// from 0.
 //
 // The file is written under a temporary name beside the target
 // ("<path>.part") and renamed to the target once finalised, so a recording
@@ -127,6 +129,7 @@ private:
     QSize m_inputSize;
     QImage::Format m_inputFormat = QImage::Format_Invalid;
     quint64 m_frameBytes = 0;
+    quint64 m_lastStamp = 0; // of the last frame pushed; the first is at 1 ms or later
     std::atomic<quint64> m_written{0};
     std::atomic<quint64> m_dropped{0};
 };
