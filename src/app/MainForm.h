@@ -294,6 +294,9 @@ private:
     void buildPreview();
     void connectControls();
     void initRecording();
+    // True, and the user told why, when a recording runs on one of the
+    // cameras a change would close: the change is not made.
+    bool recordingRefuses(const QList<int>& closing);
 
     // Continuous capture and the watermark: dialogs created once.
     void createCaptureDialogs();

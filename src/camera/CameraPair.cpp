@@ -164,6 +164,27 @@ bool CameraPair::selectMain(int camera) {
     return true;
 }
 
+QList<int> CameraPair::closedBySelectMain(int camera) const {
+    const int n = OrvGetCameraCount();
+    if (camera < 0 || camera == main() || camera >= n || (viceOn() && camera == vice_))
+        return {};
+    QList<int> closed{main()};
+    const int first = camera == 0 ? (n > 1 ? 1 : -1) : 0; // the new vice
+    if (viceOn() && first >= 0 && first != vice_)
+        closed << vice_;
+    return closed;
+}
+
+QList<int> CameraPair::closedBySelectVice(int camera) const {
+    if (!viceOn() || camera < 0 || camera == vice_ || camera == main())
+        return {};
+    return {vice_};
+}
+
+QList<int> CameraPair::closedByViceOff() const {
+    return viceOn() ? QList<int>{vice_} : QList<int>{};
+}
+
 bool CameraPair::selectVice(int camera) {
     if (!viceOn() || camera < 0 || camera == vice_ || camera == main())
         return false;

@@ -85,6 +85,11 @@ public:
     bool selectMain(int camera);
     // The vice camera chosen while the vice preview is on.
     bool selectVice(int camera);
+    // The cameras selectMain(camera), selectVice(camera) and turning the
+    // vice preview off would close.
+    QList<int> closedBySelectMain(int camera) const;
+    QList<int> closedBySelectVice(int camera) const;
+    QList<int> closedByViceOff() const;
     // Vice preview off, in its own area (opening `camera` when it was off),
     // or in the main picture.
     void setViceMode(ViceMode mode, int camera = -1);

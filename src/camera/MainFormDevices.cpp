@@ -133,6 +133,10 @@ void MainForm::onResolutionChange2() {
 }
 
 void MainForm::OnStartSubPreview() {
+    if (!ui->checkBoxPIP->isChecked() && recordingRefuses(pair.closedByViceOff())) {
+        showCameraState();
+        return;
+    }
     if (ui->checkBoxPIP->isChecked()) {
         pair.setViceMode(camera::ViceMode::OwnArea, pair.viceAt(ui->comboBoxDev_2->currentIndex()));
     } else {
@@ -145,13 +149,23 @@ void MainForm::OnStartSubPreview() {
 }
 
 void MainForm::onSubDevChange() {
-    if (pair.selectVice(pair.viceAt(ui->comboBoxDev_2->currentIndex())))
+    const int camera = pair.viceAt(ui->comboBoxDev_2->currentIndex());
+    if (recordingRefuses(pair.closedBySelectVice(camera))) {
+        showCameraState();
+        return;
+    }
+    if (pair.selectVice(camera))
         InitResolution2();
 }
 
 void MainForm::onDevChange() {
     const bool viceWasOn = pair.viceOn();
-    if (!pair.selectMain(ui->comboBoxDev->currentIndex()))
+    const int camera = ui->comboBoxDev->currentIndex();
+    if (recordingRefuses(pair.closedBySelectMain(camera))) {
+        showCameraState();
+        return;
+    }
+    if (!pair.selectMain(camera))
         return;
     videoWidth = OrvGetResWidth(pair.main(), cfg.resolutionIndex);
     videoHeight = OrvGetResHeight(pair.main(), cfg.resolutionIndex);

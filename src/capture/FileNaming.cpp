@@ -1,5 +1,6 @@
 #include "capture/FileNaming.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace naming {
@@ -18,6 +19,42 @@ QByteArray cutUtf8(const QByteArray& s, int max) {
 bool refused(uchar c) {
     return c < 0x20 || c == 0x7F || c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' ||
            c == '"' || c == '<' || c == '>' || c == '|';
+}
+
+// The length of the UTF-8 character at s[i]; 0 when no valid one starts there.
+int utf8Length(const QByteArray& s, qsizetype i) {
+    const uchar c = uchar(s[i]);
+    const int length = c < 0x80                ? 1
+                       : c >= 0xC2 && c < 0xE0 ? 2
+                       : c >= 0xE0 && c < 0xF0 ? 3
+                       : c >= 0xF0 && c < 0xF5 ? 4
+                                               : 0;
+    if (length == 0 || i + length > s.size())
+        return 0;
+    for (int k = 1; k < length; ++k)
+        if ((uchar(s[i + k]) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+// s with every C1 control character (U+0080 to U+009F) made '_': the two
+// bytes of its UTF-8 form, and a byte of that range that is part of no UTF-8
+// character (a C1 control of a Latin-1 text).
+QByteArray withoutC1Controls(const QByteArray& s) {
+    QByteArray out;
+    out.reserve(s.size());
+    for (qsizetype i = 0; i < s.size();) {
+        const int length = utf8Length(s, i);
+        const uchar c = uchar(s[i]);
+        if ((length == 2 && c == 0xC2 && uchar(s[i + 1]) <= 0x9F) ||
+            (length == 0 && c >= 0x80 && c <= 0x9F)) {
+            out += '_';
+        } else {
+            out += s.mid(i, std::max(length, 1));
+        }
+        i += std::max(length, 1);
+    }
+    return out;
 }
 } // namespace
 
@@ -42,7 +79,8 @@ QByteArray dateName(const QDateTime& when) {
 }
 
 QByteArray safeFileName(const QByteArray& raw) {
-    QByteArray s = raw.left(raw.indexOf('\0') >= 0 ? raw.indexOf('\0') : raw.size());
+    QByteArray s =
+        withoutC1Controls(raw.left(raw.indexOf('\0') >= 0 ? raw.indexOf('\0') : raw.size()));
     for (char& c : s)
         if (refused(uchar(c)))
             c = '_';

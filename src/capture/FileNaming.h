@@ -20,10 +20,10 @@ QByteArray dateName(const QDateTime& when);
 
 // A name taken from outside (barcode text, the custom box) made safe to use
 // as one file name inside the working folder: path separators, control
-// characters and characters that desktop file systems refuse become '_';
-// leading dots and spaces and trailing dots and spaces are dropped (no "..",
-// no hidden files); the result is cut to 180 bytes at a character boundary.
-// Empty after all that: unnamed().
+// characters (C0, DEL and C1, in UTF-8 or as single bytes) and characters that desktop file systems
+// refuse become '_'; leading dots and spaces and trailing dots and spaces are dropped (no "..", no
+// hidden files); the result is cut to 180 bytes at a character boundary. Empty after all that:
+// unnamed().
 QByteArray safeFileName(const QByteArray& raw);
 
 // folder + '/' + name + extension.

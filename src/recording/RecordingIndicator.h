@@ -1,8 +1,9 @@
 #pragma once
 
-// The elapsed time of a running recording ("● mm:ss" in red) over the top
-// left corner of the widget that shows that camera's picture. Hidden while
-// the camera does not record. A child of its host; goes with it.
+// The elapsed time of a running recording ("● mm:ss" in red, and the frames
+// dropped when there are any) over the top left corner of the widget that
+// shows that camera's picture. Hidden while the camera does not record. A
+// child of its host; goes with it.
 
 #include "recording/RecordingSession.h"
 

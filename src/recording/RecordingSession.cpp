@@ -17,6 +17,27 @@ void tell(int language, const char* chinese, const char* english) {
         platform::showMessage(QString::fromUtf8(english), QStringLiteral("Information"));
 }
 
+// Why a recording did not start, as the library said.
+void tellRefusal(int language, int result) {
+    switch (result) {
+    case ORV_RECORD_FOLDER_NOT_WRITABLE:
+        tell(language, "录像失败: 工作文件夹不能写入!",
+             "Recording failed: the working folder cannot be written!");
+        break;
+    case ORV_RECORD_FILE_EXISTS:
+        tell(language, "录像失败: 文件已存在!", "Recording failed: the file exists already!");
+        break;
+    case ORV_RECORD_CAMERA_CLOSED:
+        tell(language, "录像失败: 摄像头未打开!", "Recording failed: the camera is not open!");
+        break;
+    case ORV_RECORD_DISK_FULL:
+        tell(language, "录像失败: 磁盘已满!", "Recording failed: the disk is full!");
+        break;
+    default:
+        tell(language, "录像失败!", "Recording failed!");
+    }
+}
+
 } // namespace
 
 RecordingSession::RecordingSession(QObject* parent) : QObject(parent) {}
@@ -53,6 +74,7 @@ void RecordingSession::press(Target target, int camera, int language, const QStr
     const QString recording = recordingCaption(language);
     if (idle.isEmpty())
         return;
+    m_language = language;
     if (caption == idle) {
         setCaption(recording);
         m_runs[target].setCaption = setCaption;
@@ -72,9 +94,9 @@ void RecordingSession::start(Target target, int camera, int language, const QByt
     if (other.running)
         taken << other.path;
     const QByteArray path = recordingPath(folder, platform::now(), taken);
-    if (OrvStartRecord(camera, path.constData(), true) != 0) {
+    if (const int refused = OrvStartRecord(camera, path.constData(), true)) {
         run.setCaption(idleCaption(language));
-        tell(language, "录像失败!", "Recording failed!");
+        tellRefusal(language, refused);
         return;
     }
     run.running = true;
@@ -96,17 +118,53 @@ void RecordingSession::stop(Target target, int camera, int language) {
         emit runningChanged(target, false);
 }
 
+void RecordingSession::ended(int camera, int reason, bool saved, int language) {
+    for (int target = Main; target <= Vice; ++target) {
+        Run& run = m_runs[target];
+        if (!run.running || run.camera != camera)
+            continue;
+        run.running = false;
+        run.path.clear();
+        if (run.setCaption && !idleCaption(language).isEmpty())
+            run.setCaption(idleCaption(language));
+        emit runningChanged(Target(target), false);
+        if (!saved)
+            tell(language, "录像保存失败!", "The recording could not be saved!");
+        else if (reason == ORV_RECORD_END_DISK_FULL)
+            tell(language, "磁盘已满, 录像已停止并保存!",
+                 "The disk is full: the recording was stopped and saved.");
+        else if (reason == ORV_RECORD_END_CAMERA_CLOSED)
+            tell(language, "摄像头已关闭, 录像已停止并保存!",
+                 "The camera was closed: the recording was stopped and saved.");
+        else
+            tell(language, "录像已停止并保存!", "The recording was stopped and saved.");
+    }
+}
+
+bool RecordingSession::records(int camera) const {
+    for (const Run& run : m_runs)
+        if (run.running && run.camera == camera)
+            return true;
+    return false;
+}
+
 QString RecordingSession::elapsedText(Target target) const {
     const Run& run = m_runs[target];
     if (!run.running)
         return {};
     const qint64 seconds = run.clock.elapsed() / 1000;
-    return QStringLiteral("\u25CF %1:%2")
-        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    QString text = QStringLiteral("\u25CF %1:%2")
+                       .arg(seconds / 60, 2, 10, QLatin1Char('0'))
+                       .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    const int dropped = OrvGetRecordDroppedFrames(run.camera);
+    if (dropped > 0)
+        text += m_language == 1 ? QStringLiteral("  %1 frames dropped").arg(dropped)
+                                : QStringLiteral("  丢帧 %1").arg(dropped);
+    return text;
 }
 
 void RecordingSession::showCaptions(int language) {
+    m_language = language;
     const QString caption = recordingCaption(language);
     if (caption.isEmpty())
         return;

@@ -14,8 +14,12 @@
 //   one (the vice, usually) gets "_1", "_2", ... before ".wmv";
 // - a stop acts on the camera the recording was started on, even when the
 //   cameras were switched in between;
-// - a start the library refuses is reported and the button goes back to its
-//   idle caption; a recording that cannot be finished is reported too.
+// - a start the library refuses is reported with its reason (folder not
+//   writable, file exists, camera closed, disk full) and the button goes back to its
+//   idle caption; a recording that cannot be finished is reported too;
+// - a recording the library ended itself (its camera closed, the disk ran
+//   full) is over: ended() puts the idle caption back, stops the elapsed
+//   time and says what happened and whether the file was saved.
 //
 // GUI thread only. No widgets: captions are set through the setter given
 // with each press.
@@ -49,9 +53,15 @@ public:
     void press(Target target, int camera, int language, const QString& caption,
                const CaptionSetter& setCaption, const QByteArray& folder);
 
+    // The library ended camera's recording (ORV_RECORD_END_... reason).
+    void ended(int camera, int reason, bool saved, int language);
+
     bool isRecording(Target target) const { return m_runs[target].running; }
+    // Whether a recording runs on camera.
+    bool records(int camera) const;
     QByteArray path(Target target) const { return m_runs[target].path; }
-    // "● mm:ss" since the start; empty when not recording.
+    // "● mm:ss" since the start, followed by the frames the library dropped
+    // when there are any; empty when not recording.
     QString elapsedText(Target target) const;
 
     // The recording captions of running recordings in language.
@@ -74,4 +84,5 @@ private:
     void stop(Target target, int camera, int language);
 
     Run m_runs[2];
+    int m_language = 0; // of the last press or caption change
 };

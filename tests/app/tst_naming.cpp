@@ -153,6 +153,13 @@ void TestNaming::barcodeNamingTakesTheFirstElement_data() {
         << QByteArray("_.._etc_passwd");
     QTest::newRow("absolute path")
         << QByteArray("<barcode type=\"QR_CODE\">/tmp/x</barcode>") << QByteArray("_tmp_x");
+    // C1 controls in UTF-8 (NEL, CSI) and as Latin-1 bytes; a character whose
+    // UTF-8 bytes lie in that range ("丐" = E4 B8 90) stays.
+    QTest::newRow("C1 controls") << QByteArray("<barcode type=\"QR_CODE\">a\xc2\x85"
+                                               "b\xc2\x9b"
+                                               "c\x85"
+                                               "d\x9f\xe4\xb8\x90</barcode>")
+                                 << QByteArray("a_b_c_d_\xe4\xb8\x90");
 }
 
 void TestNaming::barcodeNamingTakesTheFirstElement() {

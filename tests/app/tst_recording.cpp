@@ -54,7 +54,14 @@ private slots:
     void otherCaptionsOrLanguagesDoNothing();
     void languageSwitchKeepsTheRecordingStoppable();
     void sameSecondGetsDistinctNamesAndExitStopsAll();
+    void refusedStartIsReported_data();
     void refusedStartIsReported();
+    void storedMicrophoneIsUsedFromTheStart_data();
+    void storedMicrophoneIsUsedFromTheStart();
+    void cameraChangesThatWouldEndARecordingAreRefused();
+    void recordingEndedByTheLibraryIsShown_data();
+    void recordingEndedByTheLibraryIsShown();
+    void droppedFramesShowBesideTheElapsedTime();
 };
 
 void TestRecording::pressStartsThenStops_data() {
@@ -165,20 +172,161 @@ void TestRecording::sameSecondGetsDistinctNamesAndExitStopsAll() {
     QVERIFY(lastStop >= 0 && lastStop < core().indexOf("OrvCloseCamera"));
 }
 
-// A start the library refuses is reported; the button is ready to start again.
+void TestRecording::refusedStartIsReported_data() {
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("chinese");
+    QTest::newRow("failed") << int(ORV_RECORD_FAILED) << QStringLiteral("Recording failed!")
+                            << QStringLiteral("录像失败!");
+    QTest::newRow("folder") << int(ORV_RECORD_FOLDER_NOT_WRITABLE)
+                            << QStringLiteral(
+                                   "Recording failed: the working folder cannot be written!")
+                            << QStringLiteral("录像失败: 工作文件夹不能写入!");
+    QTest::newRow("exists") << int(ORV_RECORD_FILE_EXISTS)
+                            << QStringLiteral("Recording failed: the file exists already!")
+                            << QStringLiteral("录像失败: 文件已存在!");
+    QTest::newRow("closed") << int(ORV_RECORD_CAMERA_CLOSED)
+                            << QStringLiteral("Recording failed: the camera is not open!")
+                            << QStringLiteral("录像失败: 摄像头未打开!");
+    QTest::newRow("disk full") << int(ORV_RECORD_DISK_FULL)
+                               << QStringLiteral("Recording failed: the disk is full!")
+                               << QStringLiteral("录像失败: 磁盘已满!");
+}
+
+// A start the library refuses is reported with its reason; the button is
+// ready to start again.
 void TestRecording::refusedStartIsReported() {
-    auto form = makeForm(1);
-    core().script.startRecordResult = -1;
+    QFETCH(int, result);
+    QFETCH(QString, english);
+    QFETCH(QString, chinese);
+    auto form = makeForm(0);
+    core().script.startRecordResult = result;
     form->widgets()->pushButtonRec->click();
-    QCOMPARE(env.messages.size(), 1);
-    QCOMPARE(env.messages[0].first, QStringLiteral("Recording failed!"));
+    form->onEnglish();
+    form->widgets()->pushButtonRec->click();
+    QCOMPARE(env.messages.size(), 2);
+    QCOMPARE(env.messages[0].first, chinese);
+    QCOMPARE(env.messages[1].first, english);
     QCOMPARE(form->widgets()->pushButtonRec->text(), QStringLiteral("Record"));
     core().script.startRecordResult = 0;
     form->widgets()->pushButtonRec->click();
-    QCOMPARE(core().count("OrvStartRecord"), 2);
+    QCOMPARE(core().count("OrvStartRecord"), 3);
     QCOMPARE(core().count("OrvStopRecord"), 0);
     form.reset();
     QCOMPARE(core().count("OrvStopRecord"), 1);
+}
+
+void TestRecording::storedMicrophoneIsUsedFromTheStart_data() {
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QVariantList>("passed");
+    QTest::newRow("second of two") << QByteArray("1") << QVariantList{1};
+    QTest::newRow("first") << QByteArray("0") << QVariantList{0};
+    QTest::newRow("gone since") << QByteArray("2") << QVariantList{};
+    QTest::newRow("negative") << QByteArray("-1") << QVariantList{};
+}
+
+// The microphone stored in the profile is handed to the library at start,
+// when the library lists it.
+void TestRecording::storedMicrophoneIsUsedFromTheStart() {
+    QFETCH(QByteArray, stored);
+    QFETCH(QVariantList, passed);
+    env.writeProfile("AudioIndex=" + stored + "\n");
+    core().script.audioNames = {"Mic A", "Mic B"};
+    auto form = env.makeForm();
+    QVariantList got;
+    for (const fake::Call& c : core().callsOf("OrvSetAudioDev"))
+        got << c.args[0];
+    QCOMPARE(got, passed);
+    form.reset();
+}
+
+// A recording ends only with a press of its button: a camera change that
+// would close its camera is refused with a message and the controls show
+// the cameras as they are; a swap keeps both cameras open and is made.
+void TestRecording::cameraChangesThatWouldEndARecordingAreRefused() {
+    auto form = makeForm(0);
+    Ui::MainForm* ui = form->widgets();
+    const QString refused = QStringLiteral("正在录像, 请先停止录像再切换摄像头!");
+    ui->pushButtonRec->click();
+    ui->comboBoxDev->setCurrentIndex(1); // another main camera
+    QCOMPARE(env.messages.size(), 1);
+    QCOMPARE(env.messages[0].first, refused);
+    QCOMPARE(ui->comboBoxDev->currentIndex(), 0);
+    QCOMPARE(form->cameras().main(), 0);
+
+    ui->checkBoxPIP->click(); // the vice preview may start
+    QVERIFY(form->cameras().viceOn());
+    ui->pushButtonSubRec->click();
+    ui->checkBoxPIP->click(); // but not end while the vice records
+    QCOMPARE(env.messages.size(), 2);
+    QVERIFY(form->cameras().viceOn());
+    QVERIFY(ui->checkBoxPIP->isChecked());
+    QVERIFY(!ui->pushButtonSubRec->isHidden());
+    QCOMPARE(core().count("OrvCloseCamera"), 0);
+
+    ui->comboBoxDev->setCurrentIndex(1); // the vice camera: a swap
+    QCOMPARE(env.messages.size(), 2);
+    QCOMPARE(form->cameras().main(), 1);
+    QCOMPARE(core().recording, (QList<int>{0, 1}));
+    QCOMPARE(ui->pushButtonRec->text(), QStringLiteral("停止录像"));
+    ui->pushButtonRec->click(); // stops the camera it started on
+    ui->pushButtonSubRec->click();
+    QCOMPARE(stoppedCameras(), (QList<int>{0, 1}));
+    QCOMPARE(env.messages.size(), 2);
+    ui->checkBoxPIP->click(); // nothing records now
+    QVERIFY(!form->cameras().viceOn());
+    form.reset();
+}
+
+void TestRecording::recordingEndedByTheLibraryIsShown_data() {
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("saved");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("disk full") << int(ORV_RECORD_END_DISK_FULL) << true
+                               << QStringLiteral("磁盘已满, 录像已停止并保存!");
+    QTest::newRow("camera gone") << int(ORV_RECORD_END_CAMERA_CLOSED) << true
+                                 << QStringLiteral("摄像头已关闭, 录像已停止并保存!");
+    QTest::newRow("not saved") << int(ORV_RECORD_END_WRITE_FAILED) << false
+                               << QStringLiteral("录像保存失败!");
+}
+
+// A recording the library ended itself: the button is ready to start, the
+// elapsed time goes, the message says what happened; the next press starts
+// a new recording and nothing is left to stop at exit.
+void TestRecording::recordingEndedByTheLibraryIsShown() {
+    QFETCH(int, reason);
+    QFETCH(bool, saved);
+    QFETCH(QString, message);
+    auto form = makeForm(0);
+    Ui::MainForm* ui = form->widgets();
+    ui->pushButtonRec->click();
+    const auto* elapsed = form->findChild<QLabel*>(QStringLiteral("labelRecordMain"));
+    QVERIFY(elapsed->isVisible());
+    core().endRecording(0, reason, saved);
+    QCOMPARE(ui->pushButtonRec->text(), QStringLiteral("开始录像"));
+    QVERIFY(!elapsed->isVisible());
+    QCOMPARE(env.messages.size(), 1);
+    QCOMPARE(env.messages[0].first, message);
+    ui->pushButtonRec->click();
+    QCOMPARE(core().count("OrvStartRecord"), 2);
+    QCOMPARE(env.messages.size(), 1);
+    core().calls.clear();
+    form.reset();
+    QCOMPARE(stoppedCameras(), QList<int>{0});
+}
+
+// Frames the library dropped show beside the elapsed time, in the window's
+// language, once there are any.
+void TestRecording::droppedFramesShowBesideTheElapsedTime() {
+    auto form = makeForm(0);
+    form->widgets()->pushButtonRec->click();
+    const auto* elapsed = form->findChild<QLabel*>(QStringLiteral("labelRecordMain"));
+    QCOMPARE(elapsed->text(), QStringLiteral("\u25CF 00:00"));
+    core().script.recordDroppedFrames = 12;
+    QTRY_COMPARE(elapsed->text(), QStringLiteral("\u25CF 00:00  丢帧 12"));
+    form->onEnglish();
+    QTRY_COMPARE(elapsed->text(), QStringLiteral("\u25CF 00:00  12 frames dropped"));
+    form.reset();
 }
 
 QTEST_MAIN(TestRecording)

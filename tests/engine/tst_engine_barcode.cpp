@@ -37,11 +37,14 @@ namespace {
 constexpr int kPictureTimeout = 20000;
 
 // A symbol as ZXing's writer draws it at about size: whole pixels per module,
-// black on white.
-QImage symbol(BarcodeFormat format, const std::string& text, QSize size) {
+// black on white; text in encoding, which an ECI names (Unknown: the bytes of
+// text read as Latin-1, without an ECI).
+QImage symbol(BarcodeFormat format, const std::string& text, QSize size,
+              ZXing::CharacterSet encoding = ZXing::CharacterSet::UTF8) {
     ZXing::MultiFormatWriter writer(format);
     writer.setMargin(0);
-    writer.setEncoding(ZXing::CharacterSet::UTF8);
+    if (encoding != ZXing::CharacterSet::Unknown)
+        writer.setEncoding(encoding);
     const ZXing::BitMatrix matrix = writer.encode(text, size.width(), size.height());
     QImage image(matrix.width(), matrix.height(), QImage::Format_Grayscale8);
     for (int y = 0; y < matrix.height(); ++y)
@@ -54,6 +57,7 @@ struct Placed {
     BarcodeFormat format;
     std::string text;
     QRect where;
+    ZXing::CharacterSet encoding = ZXing::CharacterSet::UTF8;
 };
 
 QImage whitePage(QSize size) {
@@ -73,7 +77,7 @@ QImage pageWith(QSize size, const QList<Placed>& codes, qreal turn = 0) {
     p.drawText(QRect(0, 0, size.width(), 60), Qt::AlignCenter,
                QStringLiteral("Orvanta test page 条码测试"));
     for (const Placed& c : codes)
-        p.drawImage(c.where.topLeft(), symbol(c.format, c.text, c.where.size()));
+        p.drawImage(c.where.topLeft(), symbol(c.format, c.text, c.where.size(), c.encoding));
     return page;
 }
 
@@ -232,6 +236,34 @@ private slots:
         // rather than ending the string early.
         QCOMPARE(text, element("QRCode", utf8) + element("QRCode", "ABCD") +
                            element("DataMatrix", "Orvanta DataMatrix"));
+    }
+
+    // Codes whose ECI names their character set, and codes without one as
+    // phones and label printers make them: UTF-8, GBK and Latin-1 bytes.
+    // None reads as Shift_JIS unless it says so.
+    void textsAreReadInTheirCharacterSet() {
+        using ZXing::CharacterSet;
+        // Bytes as the writer's Latin-1 characters: a code with these bytes and no ECI.
+        const auto raw = [](const QByteArray& bytes) {
+            return QString::fromLatin1(bytes).toUtf8().toStdString();
+        };
+        const QByteArray gbk = QByteArray::fromHex("d6d0cec447424bb1e0c2ebb2e2cad4");
+        const auto qr = [](std::string text, int column, int row, CharacterSet encoding) {
+            return Placed{BarcodeFormat::QRCode, std::move(text),
+                          QRect(100 + 500 * column, 120 + 520 * row, 300, 300), encoding};
+        };
+        const QList<Placed> codes{
+            qr(raw(gbk), 0, 0, CharacterSet::Unknown),
+            qr(raw(QStringLiteral("中文UTF8编码 ✓").toUtf8()), 1, 0, CharacterSet::Unknown),
+            qr(raw("M\xfcller caf\xe9"), 2, 0, CharacterSet::Unknown),
+            qr("中文GB18030", 0, 1, CharacterSet::GB18030),
+            qr("ECI 条码", 1, 1, CharacterSet::UTF8),
+            qr("テスト abc", 2, 1, CharacterSet::Shift_JIS),
+        };
+        QCOMPARE(readThroughLibrary(pageWith({1600, 1200}, codes)),
+                 element("QRCode", "中文GBK编码测试") + element("QRCode", "中文UTF8编码 ✓") +
+                     element("QRCode", "Müller café") + element("QRCode", "中文GB18030") +
+                     element("QRCode", "ECI 条码") + element("QRCode", "テスト abc"));
     }
 
     void pageThatAbortsMultiReadIsReadSafely() {

@@ -7,18 +7,23 @@
 
 #include "../support/Unprivileged.h"
 #include "EngineTestSupport.h"
+#include "Recorder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <gst/gst.h>
 
 #include <mutex>
+
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 
 namespace {
 
@@ -117,9 +122,77 @@ double discoveredSeconds(const QString& description) {
            m.captured(3).toDouble();
 }
 
+// What ffprobe, reading every packet as ffmpeg-based players do, finds
+// wrong with a file ("invalid padsize" on a packet, packets lost, video
+// timestamps that do not increase); empty when nothing, or without ffprobe.
+// *videoPackets: how many video packets it read.
+QString ffprobeComplaints(const QString& path, int* videoPackets = nullptr) {
+    if (QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty())
+        return {};
+    QProcess process;
+    process.start(QStringLiteral("ffprobe"),
+                  {QStringLiteral("-v"), QStringLiteral("warning"), QStringLiteral("-show_entries"),
+                   QStringLiteral("packet=codec_type,pts"), QStringLiteral("-of"),
+                   QStringLiteral("csv=p=0"), path});
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QStringLiteral("ffprobe failed");
+    QStringList complaints;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardError()).split('\n'))
+        if (!line.isEmpty() && !line.contains(QStringLiteral("Guessed Channel Layout")))
+            complaints << line;
+    qint64 last = -1;
+    int video = 0;
+    for (const QString& line : QString::fromUtf8(process.readAllStandardOutput()).split('\n')) {
+        const QStringList fields = line.trimmed().split(',');
+        if (fields.value(0) != QLatin1String("video"))
+            continue;
+        ++video;
+        const qint64 pts = fields.value(1).toLongLong();
+        if (pts <= last)
+            complaints
+                << QStringLiteral("video packet %1 at %2 after %3").arg(video).arg(pts).arg(last);
+        last = pts;
+    }
+    if (videoPackets)
+        *videoPackets = video;
+    return complaints.join('\n');
+}
+
 double seconds(GstClockTime time) {
     return double(time) / GST_SECOND;
 }
+
+// The recordings the engine ended itself: camera, reason, saved.
+QList<QList<int>> g_ends;
+void recordEnded(int camera, int reason, bool saved) {
+    g_ends << QList<int>{camera, reason, int(saved)};
+}
+
+// A small file system of its own (a tmpfs), unmounted when done; not there
+// where mounting is not allowed.
+class SmallDisk {
+public:
+    SmallDisk(const QString& path, const char* size) : m_path(QFile::encodeName(path)) {
+        QDir().mkpath(path);
+        const QByteArray options = QByteArray("size=") + size;
+        m_mounted = ::mount("tmpfs", m_path.constData(), "tmpfs", 0, options.constData()) == 0;
+    }
+    ~SmallDisk() {
+        if (m_mounted)
+            ::umount2(m_path.constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk&) = delete;
+    SmallDisk& operator=(const SmallDisk&) = delete;
+    bool mounted() const { return m_mounted; }
+    qint64 room() const {
+        struct statvfs fs {};
+        return ::statvfs(m_path.constData(), &fs) == 0 ? qint64(fs.f_bavail * fs.f_frsize) : -1;
+    }
+
+private:
+    QByteArray m_path;
+    bool m_mounted = false;
+};
 
 } // namespace
 
@@ -151,6 +224,8 @@ private slots:
     }
     void cleanup() {
         OrvTestShutdown();
+        OrvTestSetRecordReserve(0);
+        g_ends.clear();
         for (auto& s : surfaces)
             s.reset();
     }
@@ -158,6 +233,10 @@ private slots:
     void bothCamerasRecordPictureAndSound();
     void noOrBrokenMicrophoneGivesVideoOnly();
     void refusedStartsLeaveNoFile();
+    void closingTheCameraEndsTheRecordingAndSaysSo();
+    void fullDiskEndsTheRecordingWithAFinishedFile();
+    void ffmpegReadsEveryPacket();
+    void framesOfferedTogetherGetIncreasingTimes();
 };
 
 // Five seconds of both cameras at once, each with the virtual microphone:
@@ -208,6 +287,8 @@ void TestEngineRecord::bothCamerasRecordPictureAndSound() {
                  qPrintable(description));
         QVERIFY(description.contains(QStringLiteral("Windows Media Video")));
         QVERIFY(description.contains(QStringLiteral("Windows Media Audio")));
+        const QString complaints = ffprobeComplaints(file);
+        QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
         const double duration = discoveredSeconds(description);
         QVERIFY2(
             qAbs(duration - recorded) < 0.6,
@@ -246,6 +327,8 @@ void TestEngineRecord::noOrBrokenMicrophoneGivesVideoOnly() {
         const QString description = discover(file);
         QVERIFY(description.contains(QStringLiteral("Windows Media Video")));
         QVERIFY(!description.contains(QStringLiteral("audio")));
+        const QString complaints = ffprobeComplaints(file);
+        QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
     }
 }
 
@@ -258,7 +341,8 @@ void TestEngineRecord::refusedStartsLeaveNoFile() {
     QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
     {
         Unprivileged nobody;
-        QVERIFY(OrvStartRecord(0, QFile::encodeName(locked + "/a.wmv").constData(), true) == -1);
+        QCOMPARE(OrvStartRecord(0, QFile::encodeName(locked + "/a.wmv").constData(), true),
+                 int(ORV_RECORD_FOLDER_NOT_WRITABLE));
     }
     QVERIFY(QDir(locked).entryList(QDir::Files | QDir::Hidden).isEmpty());
     QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
@@ -268,13 +352,131 @@ void TestEngineRecord::refusedStartsLeaveNoFile() {
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write("mine");
     file.close();
-    QCOMPARE(OrvStartRecord(0, QFile::encodeName(existing).constData(), true), -1);
-    QCOMPARE(OrvStartRecord(0, QFile::encodeName(pathOf("missing/a.wmv")).constData(), true), -1);
-    QCOMPARE(OrvStartRecord(1, QFile::encodeName(pathOf("closed.wmv")).constData(), true), -1);
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(existing).constData(), true),
+             int(ORV_RECORD_FILE_EXISTS));
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(pathOf("missing/a.wmv")).constData(), true),
+             int(ORV_RECORD_FOLDER_NOT_WRITABLE));
+    QCOMPARE(OrvStartRecord(1, QFile::encodeName(pathOf("closed.wmv")).constData(), true),
+             int(ORV_RECORD_CAMERA_CLOSED));
+    QCOMPARE(OrvStartRecord(2, QFile::encodeName(pathOf("none.wmv")).constData(), true),
+             int(ORV_RECORD_FAILED));
     QCOMPARE(OrvStopRecord(0), -1);
     onlyFiles({QStringLiteral("kept.wmv")});
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("mine"));
+}
+
+// A camera closed while it records ends the recording with a finished file,
+// and the application is told so.
+void TestEngineRecord::closingTheCameraEndsTheRecordingAndSaysSo() {
+    openCameras(1);
+    QCOMPARE(OrvSetRecordEndCB(recordEnded), 0);
+    const QString file = pathOf("closed.wmv");
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(file).constData(), true), 0);
+    QCOMPARE(OrvGetRecordDroppedFrames(0), 0);
+    QTest::qWait(1500);
+    QCOMPARE(OrvStopRecord(0) == 0, true); // stopped by the user: no report
+    QVERIFY(g_ends.isEmpty());
+    QVERIFY(QFile::remove(file));
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(file).constData(), true), 0);
+    QTest::qWait(1500);
+    QCOMPARE(OrvCloseCamera(0), 0);
+    QCOMPARE(g_ends, (QList<QList<int>>{{0, ORV_RECORD_END_CAMERA_CLOSED, 1}}));
+    QCOMPARE(OrvGetRecordDroppedFrames(0), -1);
+    QCOMPARE(OrvStopRecord(0), -1);
+    onlyFiles({QStringLiteral("closed.wmv")});
+    Decoded decoded;
+    decode(file, decoded);
+    QVERIFY(decoded.finished);
+    QVERIFY(decoded.video.buffers > 10);
+    const QString complaints = ffprobeComplaints(file);
+    QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
+}
+
+// On a disk without room the recording does not start; on one that runs
+// full it stops at once, while finishing the file still fits, and the
+// application is told so.
+void TestEngineRecord::fullDiskEndsTheRecordingWithAFinishedFile() {
+    SmallDisk disk(pathOf("disk"), "8m");
+    if (!disk.mounted())
+        QSKIP("no tmpfs can be mounted here");
+    openCameras(1);
+    QCOMPARE(OrvSetRecordEndCB(recordEnded), 0);
+    const QString file = pathOf("disk/full.wmv");
+    {
+        QFile filler(pathOf("disk/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(64 * 1024, 'x');
+        while (disk.room() >= block.size())
+            QVERIFY(filler.write(block) == block.size() && filler.flush());
+    }
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(file).constData(), true),
+             int(ORV_RECORD_DISK_FULL));
+    QCOMPARE(QDir(pathOf("disk")).entryList(QDir::Files), QStringList{QStringLiteral("filler")});
+
+    QVERIFY(QFile::remove(pathOf("disk/filler")));
+    OrvTestSetRecordReserve(disk.room() - 300 * 1024); // 300 KiB to record
+    QCOMPARE(OrvStartRecord(0, QFile::encodeName(file).constData(), true), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(g_ends.size(), 1, 30000);
+    QCOMPARE(g_ends[0], (QList<int>{0, ORV_RECORD_END_DISK_FULL, 1}));
+    QCOMPARE(OrvStopRecord(0), -1);
+    QCOMPARE(QDir(pathOf("disk")).entryList(QDir::Files), QStringList{QStringLiteral("full.wmv")});
+    Decoded decoded;
+    decode(file, decoded);
+    QVERIFY(decoded.finished);
+    QVERIFY(decoded.video.buffers > 10);
+    const QString complaints = ffprobeComplaints(file);
+    QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
+}
+
+// ffmpeg-based players read every packet of a recording, the last one too,
+// and every frame handed to the encoder is in the file, at increasing times.
+void TestEngineRecord::ffmpegReadsEveryPacket() {
+    if (QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty())
+        QSKIP("ffprobe (Debian package ffmpeg) is not installed");
+    openCameras(1);
+    OrvGetAudioCount();
+    for (const char* name : {"a.wmv", "b.wmv", "c.wmv"}) {
+        const QString file = pathOf(name);
+        QCOMPARE(OrvStartRecord(0, QFile::encodeName(file).constData(), true), 0);
+        QTest::qWait(1200);
+        OrvTestRecordStats stats{};
+        QCOMPARE(OrvTestGetRecordStats(0, &stats), 0);
+        QCOMPARE(OrvStopRecord(0), 0);
+        int videoPackets = 0;
+        const QString complaints = ffprobeComplaints(file, &videoPackets);
+        QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
+        // A frame or two may come between the count and the stop.
+        QVERIFY2(videoPackets >= stats.framesWritten && videoPackets <= stats.framesWritten + 3,
+                 qPrintable(QStringLiteral("%1 packets, %2 frames")
+                                .arg(videoPackets)
+                                .arg(stats.framesWritten)));
+    }
+}
+
+// Frames that come close together (a camera catching up after a stall) are
+// each in the file at a time of their own, later than the one before.
+void TestEngineRecord::framesOfferedTogetherGetIncreasingTimes() {
+    if (QStandardPaths::findExecutable(QStringLiteral("ffprobe")).isEmpty())
+        QSKIP("ffprobe (Debian package ffmpeg) is not installed");
+    const QString file = pathOf("bursts.wmv");
+    orv::Recorder::Failure failure;
+    std::unique_ptr<orv::Recorder> recorder =
+        orv::Recorder::start(file, {640, 480}, {}, {}, &failure);
+    QVERIFY2(recorder, qPrintable(failure.text));
+    QImage frame(640, 480, QImage::Format_RGB32);
+    for (int burst = 0; burst < 8; ++burst) {
+        frame.fill(QColor::fromHsv(burst * 40, 200, 200));
+        for (int i = 0; i < 3; ++i)
+            recorder->offer(frame);
+        QTest::qWait(150);
+    }
+    QVERIFY(recorder->finish());
+    int videoPackets = 0;
+    const QString complaints = ffprobeComplaints(file, &videoPackets);
+    QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
+    QCOMPARE(quint64(videoPackets), recorder->framesWritten());
+    QVERIFY(videoPackets >= 16);
 }
 
 QTEST_MAIN(TestEngineRecord)

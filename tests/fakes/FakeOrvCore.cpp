@@ -17,9 +17,16 @@ void FakeOrvCore::reset() {
     zoomCallback = nullptr;
     autoCapCallback = nullptr;
     deviceCallback = nullptr;
+    recordEndCallback = nullptr;
+    recording.clear();
     onCall = nullptr;
     splitOn.clear();
     pdfMode.clear();
+}
+
+void FakeOrvCore::endRecording(int camera, int reason, bool saved) {
+    if (recording.removeOne(camera) && recordEndCallback)
+        recordEndCallback(camera, reason, saved);
 }
 
 void FakeOrvCore::log(const char* name, QVariantList args) {
@@ -134,6 +141,8 @@ int OrvOpenCamera(int camera, WId window) {
 
 int OrvCloseCamera(int camera) {
     core().log("OrvCloseCamera", {camera});
+    // As the engine does: a recording ends with its camera, and says so.
+    core().endRecording(camera, ORV_RECORD_END_CAMERA_CLOSED, true);
     return validCamera(camera) ? 0 : -1;
 }
 
@@ -470,12 +479,29 @@ int OrvClearWatermark(int camera) {
 
 int OrvStartRecord(int camera, const char* path, bool withAudio) {
     core().log("OrvStartRecord", {camera, QByteArray(path ? path : ""), withAudio});
+    if (core().recording.contains(camera))
+        return ORV_RECORD_FAILED;
+    if (core().script.startRecordResult == 0)
+        core().recording << camera;
     return core().script.startRecordResult;
 }
 
 int OrvStopRecord(int camera) {
     core().log("OrvStopRecord", {camera});
+    if (!core().recording.removeOne(camera))
+        return -1;
     return core().script.stopRecordResult;
+}
+
+int OrvSetRecordEndCB(OrvRecordEndCallback callback) {
+    core().log("OrvSetRecordEndCB", {callback != nullptr});
+    core().recordEndCallback = callback;
+    return 0;
+}
+
+int OrvGetRecordDroppedFrames(int camera) {
+    core().log("OrvGetRecordDroppedFrames", {camera});
+    return core().recording.contains(camera) ? core().script.recordDroppedFrames : -1;
 }
 
 int OrvGetAudioCount(void) {
@@ -491,7 +517,7 @@ const char* OrvGetAudioName(int index) {
 
 int OrvSetAudioDev(int index) {
     core().log("OrvSetAudioDev", {index});
-    return 0;
+    return index >= 0 && index < core().script.audioNames.size() ? 0 : -1;
 }
 
 const char* OrvReadBarcode(int camera) {

@@ -59,6 +59,7 @@ struct Script {
     bool writeFiles = true;
     int startRecordResult = 0;
     int stopRecordResult = 0;
+    int recordDroppedFrames = 0; // while a recording runs
 };
 
 class FakeOrvCore {
@@ -73,6 +74,12 @@ public:
     OrvZoomCallback zoomCallback = nullptr;
     OrvAutoCapCallback autoCapCallback = nullptr;
     OrvDeviceChangeCallback deviceCallback = nullptr;
+    OrvRecordEndCallback recordEndCallback = nullptr;
+    // Cameras recording now (started and neither stopped nor ended).
+    QList<int> recording;
+    // The engine ends camera's recording itself: the callback, as the engine
+    // makes it on the GUI thread.
+    void endRecording(int camera, int reason, bool saved);
     // Runs after each call is logged, e.g. to look at the world at that moment.
     std::function<void(const Call&)> onCall;
 

@@ -26,9 +26,48 @@ namespace {
 const ZXing::BarcodeFormats kFoundFromTheMiddle =
     ZXing::BarcodeFormat::DataMatrix | ZXing::BarcodeFormat::Aztec;
 
+// Whether bytes (no ECI of their own) are Chinese text in GB18030: valid in
+// it, with at least one character of two or four bytes, and at least half of
+// the two-byte ones in the GB2312 area (both bytes 0xA1 and up), where text
+// in other 8-bit character sets rarely falls.
+bool isGb18030Chinese(const ZXing::ByteArray& bytes) {
+    int multi = 0, gb2312 = 0;
+    const auto at = [&](size_t i) { return i < bytes.size() ? int(bytes[i]) : -1; };
+    const auto digit = [](int b) { return b >= 0x30 && b <= 0x39; };
+    const auto lead = [](int b) { return b >= 0x81 && b <= 0xFE; };
+    for (size_t i = 0; i < bytes.size();) {
+        const int b = at(i);
+        if (b < 0x80) {
+            ++i;
+        } else if (lead(b) && digit(at(i + 1)) && lead(at(i + 2)) && digit(at(i + 3))) {
+            ++multi;
+            i += 4;
+        } else if (lead(b) && at(i + 1) >= 0x40 && at(i + 1) <= 0xFE && at(i + 1) != 0x7F) {
+            ++multi;
+            gb2312 += b >= 0xA1 && at(i + 1) >= 0xA1;
+            i += 2;
+        } else {
+            return false;
+        }
+    }
+    return multi > 0 && 2 * gb2312 >= multi;
+}
+
+// The character set of a code's content that names none (no ECI): UTF-8
+// when it is valid UTF-8, GB18030 when it is Chinese text in it, else
+// ISO-8859-1, the symbologies' default. Never Shift_JIS, which ZXing guesses
+// on its own for GBK bytes; a code that says Shift_JIS (an ECI, QR's kanji
+// mode) is read so all the same.
+std::string characterSetOf(const ZXing::ByteArray& bytes) {
+    if (QByteArrayView(bytes.data(), qsizetype(bytes.size())).isValidUtf8())
+        return "UTF-8";
+    return isGb18030Chinese(bytes) ? "GB18030" : "ISO-8859-1";
+}
+
 // One read of at most one symbol, in the part area of gray (all of it for a
-// null area). ZXing reports bad input by exceptions; none may leave the
-// library.
+// null area), its text in the character set its ECI names or the one its
+// content fits (characterSetOf). ZXing reports bad input by exceptions; none
+// may leave the library.
 ZXing::Result readOne(const QImage& gray, QRect area = {}, ZXing::BarcodeFormats formats = {}) {
     if (area.isNull())
         area = gray.rect();
@@ -41,8 +80,12 @@ ZXing::Result readOne(const QImage& gray, QRect area = {}, ZXing::BarcodeFormats
             .setTryHarder(true)
             .setTryRotate(true)
             .setTryDownscale(true)
-            .setMaxNumberOfSymbols(1);
-        return ZXing::ReadBarcode(view, hints);
+            .setMaxNumberOfSymbols(1)
+            .setCharacterSet("ISO-8859-1"); // no guess of ZXing's own
+        ZXing::Result result = ZXing::ReadBarcode(view, hints);
+        if (result.isValid() && !result.hasECI())
+            result.setCharacterSet(characterSetOf(result.bytes()));
+        return result;
     } catch (const std::exception&) {
         return {};
     }

@@ -24,6 +24,11 @@
 // is a part of a longer code, and is dropped: no code is better than a wrong
 // one.
 //
+// A code's text is read in the character set its ECI names; one without an
+// ECI in UTF-8 when its bytes are valid UTF-8, else in GB18030 when they are
+// Chinese text in it, else in ISO-8859-1. ZXing's own guess (Shift_JIS for
+// most GBK text) is not used.
+//
 // Thread-safe: no shared state.
 
 #include <QByteArray>

@@ -31,10 +31,21 @@ bool Camera::open(QWidget* target) {
     return true;
 }
 
+namespace {
+Camera::RecordingEndHandler& recordingEndHandler() {
+    static Camera::RecordingEndHandler handler;
+    return handler;
+}
+} // namespace
+
+void Camera::setRecordingEndHandler(RecordingEndHandler handler) {
+    recordingEndHandler() = std::move(handler);
+}
+
 void Camera::close() {
     if (!isOpen())
         return;
-    stopRecording();
+    endRecording(ORV_RECORD_END_CAMERA_CLOSED);
     m_source->stop(); // no onFrame() after this
     m_viewControl.attach(nullptr);
     m_view.reset();
@@ -90,19 +101,43 @@ ControlSet& Camera::controls() {
     return own ? *own : m_softwareControls;
 }
 
-bool Camera::startRecording(const QString& path, const std::function<GstElement*()>& makeAudio,
-                            QString* error) {
+int Camera::startRecording(const QString& path, const std::function<GstElement*()>& makeAudio,
+                           QString* error) {
     if (!isOpen() || m_recorder) {
         if (error)
             *error = isOpen() ? QStringLiteral("recording already") : QStringLiteral("closed");
-        return false;
+        return isOpen() ? ORV_RECORD_FAILED : ORV_RECORD_CAMERA_CLOSED;
     }
-    std::shared_ptr<Recorder> recorder = Recorder::start(path, frameSize(), makeAudio, error);
-    if (!recorder)
-        return false;
+    // Trouble comes from the source or a streaming thread; the recording
+    // ends on the GUI thread, if it is still the one that had it.
+    auto onTrouble = [this, generation = ++m_recordings](int reason) {
+        QMetaObject::invokeMethod(
+            &m_context,
+            [this, generation, reason] {
+                if (m_recorder && generation == m_recordings)
+                    endRecording(reason);
+            },
+            Qt::QueuedConnection);
+    };
+    Recorder::Failure failure;
+    std::shared_ptr<Recorder> recorder =
+        Recorder::start(path, frameSize(), makeAudio, std::move(onTrouble), &failure);
+    if (!recorder) {
+        if (error)
+            *error = failure.text;
+        return failure.code;
+    }
     std::lock_guard lock(m_recordMutex);
     m_recorder = std::move(recorder);
-    return true;
+    return 0;
+}
+
+void Camera::endRecording(int reason) {
+    if (!m_recorder)
+        return;
+    const bool saved = stopRecording();
+    if (recordingEndHandler())
+        recordingEndHandler()(this, reason, saved);
 }
 
 bool Camera::stopRecording() {

@@ -14,6 +14,7 @@
 
 #include <orvcore/OrvCoreLib.h>
 
+#include <QObject>
 #include <QRect>
 #include <QString>
 
@@ -97,18 +98,26 @@ public:
     bool autoCapture() const;
 
     // Records the frames from now on (see Recorder); sound from makeAudio
-    // when given. False, with a reason in *error, when closed, recording
-    // already or when the recording cannot start.
-    bool startRecording(const QString& path, const std::function<GstElement*()>& makeAudio,
-                        QString* error);
+    // when given. 0, or why not (one of OrvStartRecord's results) with the
+    // details in *error: closed, recording already, or the recording cannot
+    // start.
+    int startRecording(const QString& path, const std::function<GstElement*()>& makeAudio,
+                       QString* error);
     // Ends the recording and finalises its file; false when none ran or the
     // file could not be finished.
     bool stopRecording();
+    // A recording the camera ended itself (closed, disk full, a failed
+    // write): the reason (ORV_RECORD_END_...) and whether its file was
+    // finished. Called on the GUI thread.
+    using RecordingEndHandler = std::function<void(Camera* camera, int reason, bool saved)>;
+    static void setRecordingEndHandler(RecordingEndHandler handler);
     // The running recording; nullptr when none. GUI thread.
     const Recorder* recorder() const { return m_recorder.get(); }
 
 private:
     void onFrame(const Frame& frame);
+    // Ends the running recording for reason and reports it.
+    void endRecording(int reason);
 
     const QString m_name;
     const std::unique_ptr<FrameSource> m_source;
@@ -127,6 +136,8 @@ private:
     std::unique_ptr<PageTurnWatcher> m_watcher;
     std::shared_ptr<Recorder> m_recorder; // written on the GUI thread under m_recordMutex
     mutable std::mutex m_recordMutex;
+    quint64 m_recordings = 0; // recordings started, to tell a late report from the current one
+    QObject m_context;        // GUI-thread work the recorder asks for; goes with the camera
 };
 
 } // namespace orv

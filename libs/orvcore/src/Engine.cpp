@@ -61,6 +61,10 @@ bool Engine::initialize() {
         QMutexLocker lock(&g_listLock);
         g_engine->m_cameras.push_back(std::move(camera));
     }
+    Camera::setRecordingEndHandler([](Camera* camera, int reason, bool saved) {
+        if (const Engine* e = g_engine)
+            e->recordingEnded(camera, reason, saved);
+    });
     Recorder::preload();
     // Stop every stream before the application object goes away.
     qRemovePostRoutine(shutdownAtExit);
@@ -213,6 +217,13 @@ std::unique_ptr<Camera> Engine::makeVirtualCamera(int index) const {
     const QString folder = index == 0 ? m_pagesFolder : QString();
     return std::make_unique<Camera>(QStringLiteral("Orvanta Virtual Camera %1").arg(index + 1),
                                     std::make_unique<VirtualSource>(index, folder));
+}
+
+void Engine::recordingEnded(const Camera* camera, int reason, bool saved) const {
+    const OrvRecordEndCallback callback = m_recordEnd;
+    for (std::size_t i = 0; callback && i < m_cameras.size(); ++i)
+        if (m_cameras[i].get() == camera)
+            callback(int(i), reason, saved);
 }
 
 void Engine::notify(int event) const {

@@ -68,6 +68,7 @@ public:
     bool moveCamera(int index, QWidget* window);
 
     void setDeviceChangeCallback(OrvDeviceChangeCallback callback) { m_deviceChange = callback; }
+    void setRecordEndCallback(OrvRecordEndCallback callback) { m_recordEnd = callback; }
     // Adds or removes virtual cameras at the end of the list; removed ones
     // are closed first. One callback per camera added or removed.
     void setVirtualCameraCount(int count);
@@ -96,6 +97,8 @@ private:
     int deviceCameraCount() const { return int(m_devices.size()); }
     void releaseWindow(QWidget* window, const Camera* keeper);
     void notify(int event) const;
+    // A camera ended its recording itself: the callback, with its index.
+    void recordingEnded(const Camera* camera, int reason, bool saved) const;
 
     QString m_pagesFolder;
     std::vector<std::unique_ptr<Camera>> m_cameras;
@@ -106,6 +109,7 @@ private:
     std::map<const Camera*, Device> m_devices; // the real cameras, first in m_cameras
     std::unique_ptr<DeviceMonitor> m_monitor;
     std::atomic<OrvDeviceChangeCallback> m_deviceChange{nullptr};
+    std::atomic<OrvRecordEndCallback> m_recordEnd{nullptr};
     AudioDevices m_audio;
 };
 

@@ -9,10 +9,11 @@
 
 #include <QFile>
 
+#include <climits>
+
 using orv::Camera;
 using orv::Engine;
 using orv::api::engine;
-using orv::api::openCameraAt;
 
 namespace {
 
@@ -27,9 +28,9 @@ extern "C" {
 
 int OrvStartRecord(int cameraIndex, const char* path, bool withAudio) {
     Engine* e = engine();
-    Camera* cam = openCameraAt(cameraIndex);
+    Camera* cam = orv::api::cameraAt(cameraIndex); // a closed one says so
     if (!e || !cam || !path || !*path)
-        return -1;
+        return ORV_RECORD_FAILED;
     std::function<GstElement*()> makeAudio;
     if (withAudio) {
         makeAudio = [e] {
@@ -40,16 +41,29 @@ int OrvStartRecord(int cameraIndex, const char* path, bool withAudio) {
         };
     }
     QString error;
-    if (!cam->startRecording(QFile::decodeName(path), makeAudio, &error)) {
+    const int result = cam->startRecording(QFile::decodeName(path), makeAudio, &error);
+    if (result != 0)
         qWarning("recording cannot start: %s", qPrintable(error));
-        return -1;
-    }
-    return 0;
+    return result;
 }
 
 int OrvStopRecord(int cameraIndex) {
     Camera* cam = orv::api::cameraAt(cameraIndex);
     return cam && cam->stopRecording() ? 0 : -1;
+}
+
+int OrvSetRecordEndCB(OrvRecordEndCallback callback) {
+    Engine* e = engine();
+    if (!e)
+        return -1;
+    e->setRecordEndCallback(callback);
+    return 0;
+}
+
+int OrvGetRecordDroppedFrames(int cameraIndex) {
+    const Camera* cam = orv::api::cameraAt(cameraIndex);
+    const orv::Recorder* recorder = cam ? cam->recorder() : nullptr;
+    return recorder ? int(qMin<quint64>(recorder->framesDropped(), INT_MAX)) : -1;
 }
 
 int OrvGetAudioCount(void) {
@@ -75,6 +89,10 @@ int OrvSetAudioDev(int audioIndex) {
 void OrvTestSetVirtualMicrophone(const char* source) {
     if (Engine* e = engine())
         e->audioDevices().setVirtualSource(QByteArray(source ? source : ""));
+}
+
+void OrvTestSetRecordReserve(int64_t bytes) {
+    orv::Recorder::setReserve(quint64(qMax<int64_t>(0, bytes)));
 }
 
 int OrvTestGetRecordStats(int cameraIndex, OrvTestRecordStats* stats) {

@@ -2,15 +2,22 @@
 
 #include "GstSource.h"
 
+#include <orvcore/OrvCoreLib.h>
+
 #include <QFile>
 #include <QFileInfo>
 
 #include <gst/app/gstappsrc.h>
 #include <gst/gst.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
 #include <thread>
 
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace orv {
@@ -131,17 +138,6 @@ bool addChain(GstElement* bin, std::initializer_list<GstElement*> chain, QString
     return true;
 }
 
-// Only the messages the recorder waits for stay on the bus.
-GstBusSyncReply keepEndings(GstBus*, GstMessage* message, gpointer) {
-    const GstMessageType type = GST_MESSAGE_TYPE(message);
-    if (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR)
-        return GST_BUS_PASS;
-    // A handler that drops a message owns it; each one holds its source
-    // element, so one not released keeps the whole pipeline alive.
-    gst_message_unref(message);
-    return GST_BUS_DROP;
-}
-
 QString errorText(GstMessage* message) {
     g_autoptr(GError) error = nullptr;
     g_autofree gchar* debug = nullptr;
@@ -165,18 +161,162 @@ GstElement* openedMicrophone(GstElement* source) {
     return source;
 }
 
-// Creates path for writing, failing when it exists; false when the folder
-// cannot be written.
-bool createExclusive(const QString& path) {
+// Creates path for writing, failing when it exists: 0, or why not (one of
+// OrvStartRecord's results).
+int createExclusive(const QString& path) {
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        ::close(fd);
+        return 0;
+    }
+    switch (errno) {
+    case EEXIST:
+        return ORV_RECORD_FILE_EXISTS;
+    case ENOSPC:
+    case EDQUOT:
+        return ORV_RECORD_DISK_FULL;
+    default: // missing, not a folder, no permission, read-only
+        return ORV_RECORD_FOLDER_NOT_WRITABLE;
+    }
+}
+
+// The bytes an unprivileged writer may still put into folder's file system;
+// the most there is when that cannot be told.
+quint64 roomIn(const QByteArray& folder) {
+    struct statvfs fs {};
+    if (::statvfs(folder.constData(), &fs) != 0)
+        return std::numeric_limits<quint64>::max();
+    return quint64(fs.f_bavail) * quint64(fs.f_frsize);
+}
+
+qint64 videoBitrate(QSize frameSize) {
+    // About two bits a pixel a second: a sharp page at document-camera sizes.
+    return qBound<qint64>(qint64(500000), qint64(frameSize.width()) * frameSize.height() * 2,
+                          qint64(16000000));
+}
+
+std::atomic<quint64> g_reserve{0}; // set by a test
+
+// ASF data packets are all of the file's one packet size; a packet holding
+// less is filled up with padding. asfmux writes the length of such a packet
+// without its padding, so that the padding can be longer than the length
+// the packet declares: ffmpeg-based players then call the packet invalid
+// ("invalid padsize") and lose it, usually the last one of the file. The
+// length a packet declares is made the packet size, as the format has it.
+// False when the file is not as expected (then it is left as it is) or
+// cannot be written.
+bool fixPacketLengths(const QString& path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
         return false;
-    ::close(fd);
-    return true;
+    const auto read = [fd](quint64 at, void* into, size_t n) {
+        return ::pread(fd, into, n, off_t(at)) == ssize_t(n);
+    };
+    const auto le = [](const uchar* p, int n) {
+        quint64 v = 0;
+        for (int i = n - 1; i >= 0; --i)
+            v = (v << 8) | p[i];
+        return v;
+    };
+    static const uchar kFileProperties[16] = {0xa1, 0xdc, 0xab, 0x8c, 0x47, 0xa9, 0xcf, 0x11,
+                                              0x8e, 0xe4, 0x00, 0xc0, 0x0c, 0x20, 0x53, 0x65};
+    bool ok = false;
+    uchar header[30];
+    if (read(0, header, sizeof header)) {
+        // The header object's children: the file properties give the packet
+        // size; the data object follows the header object.
+        const quint64 headerSize = le(header + 16, 8);
+        quint64 packetSize = 0;
+        for (quint64 at = 30; at + 24 <= headerSize && packetSize == 0;) {
+            uchar object[24 + 80];
+            if (!read(at, object, 24))
+                break;
+            const quint64 size = le(object + 16, 8);
+            if (std::memcmp(object, kFileProperties, 16) == 0 && size >= 104 &&
+                read(at, object, sizeof object) && le(object + 92, 4) == le(object + 96, 4))
+                packetSize = le(object + 96, 4);
+            if (size < 24)
+                break;
+            at += size;
+        }
+        uchar data[50];
+        if (packetSize > 0 && read(headerSize, data, sizeof data)) {
+            const quint64 packets = le(data + 40, 8);
+            ok = true;
+            static const int kWidth[4] = {0, 1, 2, 4};
+            for (quint64 k = 0; k < packets && ok; ++k) {
+                const quint64 start = headerSize + 50 + k * packetSize;
+                uchar p[32];
+                if (!read(start, p, sizeof p)) {
+                    ok = false;
+                    break;
+                }
+                int at = (p[0] & 0x80) ? 1 + (p[0] & 0x0f) : 0; // error correction data
+                const int flags = p[at];
+                at += 2; // and the property flags
+                const int lengthWidth = kWidth[(flags >> 5) & 3];
+                const int paddingAt = at + lengthWidth + kWidth[(flags >> 1) & 3];
+                const int paddingWidth = kWidth[(flags >> 3) & 3];
+                if (lengthWidth < 2 || paddingAt + paddingWidth > int(sizeof p))
+                    continue; // no length, or one that cannot hold the size
+                const quint64 length = le(p + at, lengthWidth);
+                const quint64 padding = le(p + paddingAt, paddingWidth);
+                if (length == packetSize || length + padding != packetSize)
+                    continue;
+                uchar fixed[4];
+                for (int i = 0; i < lengthWidth; ++i)
+                    fixed[i] = uchar(packetSize >> (8 * i));
+                ok = ::pwrite(fd, fixed, size_t(lengthWidth), off_t(start + at)) == lengthWidth;
+            }
+        }
+    }
+    ok = ::close(fd) == 0 && ok;
+    return ok;
 }
 
 } // namespace
+
+// Only the messages the recorder waits for stay on the bus; an error while
+// the recording runs is reported as trouble at once (the disk filled up, the
+// file cannot be written).
+struct RecorderBus {
+    static GstBusSyncReply onMessage(GstBus*, GstMessage* message, gpointer data) {
+        const GstMessageType type = GST_MESSAGE_TYPE(message);
+        if (type == GST_MESSAGE_ERROR) {
+            auto* recorder = static_cast<Recorder*>(data);
+            g_autoptr(GError) error = nullptr;
+            gst_message_parse_error(message, &error, nullptr);
+            const bool full = error && error->domain == GST_RESOURCE_ERROR &&
+                              error->code == GST_RESOURCE_ERROR_NO_SPACE_LEFT;
+            bool running = false;
+            {
+                std::lock_guard lock(recorder->m_mutex);
+                running = recorder->m_accepting;
+            }
+            if (running)
+                recorder->troubled(full ? ORV_RECORD_END_DISK_FULL : ORV_RECORD_END_WRITE_FAILED);
+        }
+        if (type == GST_MESSAGE_EOS || type == GST_MESSAGE_ERROR)
+            return GST_BUS_PASS;
+        // A handler that drops a message owns it; each one holds its source
+        // element, so one not released keeps the whole pipeline alive.
+        gst_message_unref(message);
+        return GST_BUS_DROP;
+    }
+};
+
+quint64 Recorder::reserveBytes(QSize frameSize) {
+    // The mux queues hold up to five seconds of each stream; a second more
+    // of video, the sound, the header and the index fit in the rest.
+    if (const quint64 fixed = g_reserve)
+        return fixed;
+    return quint64(videoBitrate(frameSize)) / 8 * 6 + (quint64(1) << 20);
+}
+
+void Recorder::setReserve(quint64 bytes) {
+    g_reserve = bytes;
+}
 
 void Recorder::preload() {
     // Joined at exit; loading takes a fraction of a second.
@@ -199,32 +339,37 @@ void Recorder::preload() {
 }
 
 std::unique_ptr<Recorder> Recorder::start(const QString& path, QSize frameSize,
-                                          const AudioSourceFactory& makeAudio, QString* error) {
-    QString ignored;
-    if (!error)
-        error = &ignored;
-    if (path.isEmpty() || frameSize.isEmpty()) {
-        *error = QStringLiteral("no path or no frame size");
+                                          const AudioSourceFactory& makeAudio,
+                                          TroubleHandler onTrouble, Failure* failure) {
+    Failure ignored;
+    if (!failure)
+        failure = &ignored;
+    const auto fail = [failure](int code, const QString& text) {
+        *failure = {code, text};
         return nullptr;
-    }
-    if (!ensureGstreamer()) {
-        *error = QStringLiteral("GStreamer cannot start");
-        return nullptr;
-    }
-    if (QFileInfo::exists(path)) {
-        *error = QStringLiteral("%1 exists already").arg(path);
-        return nullptr;
-    }
+    };
+    if (path.isEmpty() || frameSize.isEmpty())
+        return fail(ORV_RECORD_FAILED, QStringLiteral("no path or no frame size"));
+    if (!ensureGstreamer())
+        return fail(ORV_RECORD_FAILED, QStringLiteral("GStreamer cannot start"));
+    if (QFileInfo::exists(path))
+        return fail(ORV_RECORD_FILE_EXISTS, QStringLiteral("%1 exists already").arg(path));
     std::unique_ptr<Recorder> recorder(new Recorder);
     recorder->m_path = path;
     recorder->m_partPath = path + QStringLiteral(".part");
     for (int n = 1; QFileInfo::exists(recorder->m_partPath) && n < 100; ++n)
         recorder->m_partPath = path + QStringLiteral(".%1.part").arg(n);
-    if (!createExclusive(recorder->m_partPath)) {
-        *error = QStringLiteral("cannot write %1").arg(recorder->m_partPath);
-        return nullptr;
+    if (const int refused = createExclusive(recorder->m_partPath))
+        return fail(refused, QStringLiteral("cannot write %1").arg(recorder->m_partPath));
+    recorder->m_folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    recorder->m_reserve = reserveBytes(frameSize);
+    recorder->m_onTrouble = std::move(onTrouble);
+    if (roomIn(recorder->m_folder) < recorder->m_reserve) {
+        QFile::remove(recorder->m_partPath); // made by us a moment ago
+        return fail(ORV_RECORD_DISK_FULL, QStringLiteral("too little room left for %1").arg(path));
     }
 
+    QString* error = &failure->text;
     GstElement* microphone = makeAudio ? openedMicrophone(makeAudio()) : nullptr;
     bool started = recorder->build(frameSize, microphone, error);
     if (!started && microphone) {
@@ -238,6 +383,7 @@ std::unique_ptr<Recorder> Recorder::start(const QString& path, QSize frameSize,
     if (!started) {
         recorder->teardown();
         QFile::remove(recorder->m_partPath); // made by us a moment ago
+        failure->code = ORV_RECORD_FAILED;
         return nullptr;
     }
     recorder->m_finished = false;
@@ -247,7 +393,7 @@ std::unique_ptr<Recorder> Recorder::start(const QString& path, QSize frameSize,
 bool Recorder::build(QSize frameSize, GstElement* audio, QString* error) {
     m_pipeline = gst_pipeline_new("recorder");
     GstBus* bus = gst_element_get_bus(m_pipeline);
-    gst_bus_set_sync_handler(bus, keepEndings, nullptr, nullptr);
+    gst_bus_set_sync_handler(bus, RecorderBus::onMessage, this, nullptr);
     gst_object_unref(bus);
 
     GstElement* mux = gst_element_factory_make("asfmux", nullptr);
@@ -278,11 +424,8 @@ bool Recorder::build(QSize frameSize, GstElement* audio, QString* error) {
         gst_caps_unref(caps);
     }
     if (encoder) {
-        // About two bits a pixel a second: a sharp page at document-camera sizes.
-        const qint64 bitrate = qBound<qint64>(
-            qint64(500000), qint64(frameSize.width()) * frameSize.height() * 2, qint64(16000000));
-        g_object_set(encoder, "bitrate", gint(bitrate), "gop-size", gint(15 * kKeyFrameSeconds),
-                     nullptr);
+        g_object_set(encoder, "bitrate", gint(videoBitrate(frameSize)), "gop-size",
+                     gint(15 * kKeyFrameSeconds), nullptr);
         restampOutput(encoder);
     }
     if (!addChain(m_pipeline,
@@ -355,6 +498,19 @@ Recorder::~Recorder() {
     finish();
 }
 
+void Recorder::troubled(int reason) {
+    if (!m_troubled.exchange(true) && m_onTrouble)
+        m_onTrouble(reason);
+}
+
+void Recorder::watchRoom(quint64 now) {
+    if (now < m_nextRoomCheck)
+        return;
+    m_nextRoomCheck = now + GST_SECOND;
+    if (roomIn(m_folder) < m_reserve)
+        troubled(ORV_RECORD_END_DISK_FULL);
+}
+
 void Recorder::offer(const QImage& frame) {
     std::lock_guard lock(m_mutex);
     if (!m_accepting || frame.isNull())
@@ -362,6 +518,7 @@ void Recorder::offer(const QImage& frame) {
     const GstClockTime now = gst_clock_get_time(m_clock);
     if (now < m_baseTime)
         return;
+    watchRoom(now - m_baseTime);
     if (gst_app_src_get_current_level_bytes(GST_APP_SRC(m_appsrc)) + m_frameBytes >
         kInputFrames * m_frameBytes) {
         ++m_dropped;
@@ -382,7 +539,12 @@ void Recorder::offer(const QImage& frame) {
         gst_buffer_new_wrapped_full(GST_MEMORY_FLAG_READONLY, const_cast<uchar*>(kept->constBits()),
                                     gsize(kept->sizeInBytes()), 0, gsize(kept->sizeInBytes()), kept,
                                     [](gpointer data) { delete static_cast<QImage*>(data); });
-    GST_BUFFER_PTS(buffer) = now - m_baseTime;
+    // On whole milliseconds (the file's unit), each later than the one
+    // before: two frames offered within a millisecond get distinct times.
+    const GstClockTime stamp = std::max<GstClockTime>(
+        (now - m_baseTime) / GST_MSECOND * GST_MSECOND, m_lastStamp + GST_MSECOND);
+    m_lastStamp = stamp;
+    GST_BUFFER_PTS(buffer) = stamp;
     if (gst_app_src_push_buffer(GST_APP_SRC(m_appsrc), buffer) == GST_FLOW_OK)
         ++m_written;
     else
@@ -419,6 +581,8 @@ bool Recorder::finish() {
         qWarning("what was recorded stays in %s", qPrintable(m_partPath));
         return false;
     }
+    if (!fixPacketLengths(m_partPath))
+        qWarning("recording %s: the packet lengths could not be checked", qPrintable(m_path));
     // QFile::rename never replaces an existing file.
     if (!QFile::rename(m_partPath, m_path)) {
         qWarning("recording kept as %s: %s cannot be written", qPrintable(m_partPath),

@@ -196,8 +196,38 @@ ORVCORE_API int OrvClearWatermark(int cameraIndex);
 
 /* ---- Recording ------------------------------------------------------------------ */
 
+/* Records the camera into path (WMV video, WMA sound from the chosen
+ * microphone when withAudio), written as "<path>.part" and renamed to path
+ * when finished. 0 when it started, else one of ORV_RECORD_FAILED and the
+ * reasons below. */
+enum {
+    ORV_RECORD_FAILED = -1,              /* bad arguments, recording already, no encoder */
+    ORV_RECORD_CAMERA_CLOSED = -2,       /* the camera is not open */
+    ORV_RECORD_FILE_EXISTS = -3,         /* path (or its temporary name) exists */
+    ORV_RECORD_FOLDER_NOT_WRITABLE = -4, /* the folder is missing or cannot be written */
+    ORV_RECORD_DISK_FULL = -5            /* too little room left on the disk */
+};
 ORVCORE_API int OrvStartRecord(int cameraIndex, const char* path, bool withAudio);
+/* Ends the recording and finishes its file; 0 when the file was finished. */
 ORVCORE_API int OrvStopRecord(int cameraIndex);
+/* Why the engine ended a recording itself, without OrvStopRecord: its camera
+ * closed (OrvCloseCamera, the device left or its stream failed), the disk
+ * became full (the recording stops while there is room to finish the file),
+ * or the file could not be written. */
+enum {
+    ORV_RECORD_END_CAMERA_CLOSED = 1,
+    ORV_RECORD_END_DISK_FULL = 2,
+    ORV_RECORD_END_WRITE_FAILED = 3
+};
+/* A recording the engine ended; saved: its file is finished under its name
+ * (otherwise what was written stays in "<path>.part"). Called on the GUI
+ * thread, with the index the camera had when the recording ended. */
+typedef void (*OrvRecordEndCallback)(int cameraIndex, int reason, bool saved);
+/* One callback for the process; NULL removes it. */
+ORVCORE_API int OrvSetRecordEndCB(OrvRecordEndCallback callback);
+/* Frames of the running recording dropped so far (the encoder was behind);
+ * -1 when the camera does not record. */
+ORVCORE_API int OrvGetRecordDroppedFrames(int cameraIndex);
 ORVCORE_API int OrvGetAudioCount(void);
 ORVCORE_API const char* OrvGetAudioName(int audioIndex);
 ORVCORE_API int OrvSetAudioDev(int audioIndex);

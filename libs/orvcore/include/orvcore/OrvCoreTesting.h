@@ -98,6 +98,11 @@ typedef struct OrvTestRecordStats {
 } OrvTestRecordStats;
 ORVCORE_API int OrvTestGetRecordStats(int cameraIndex, OrvTestRecordStats* stats);
 
+/* The room recordings keep free on their disk for finishing the file, in
+ * bytes, in place of what they work out (0: worked out again), so that a
+ * test can let a small disk run full quickly. */
+ORVCORE_API void OrvTestSetRecordReserve(int64_t bytes);
+
 /* Closes every camera and returns the library to its state before OrvInit:
  * a later OrvInit reads the environment again. */
 ORVCORE_API void OrvTestShutdown(void);
