@@ -141,9 +141,6 @@ MainForm::MainForm() : QDialog(nullptr) {
     }
 
     pair.openMain();
-    const int main = pair.main();
-    videoWidth = OrvGetResWidth(main, 0);
-    videoHeight = OrvGetResHeight(main, 0);
 
     InitResolution();
     initPictureControls();
@@ -230,18 +227,18 @@ void MainForm::buildPreview() {
 }
 
 void MainForm::onDeviceChange(int event) {
+    // The indices move with every arrival and removal: the lists are read
+    // again; a main camera that opened brings its own controls.
     if (event == ORV_DEVICE_ARRIVAL) {
-        // A camera after a start without one: the lists, the resolution and
-        // the zoom range are those of the camera that opened.
         qCInfo(lcCamera) << "a camera was attached";
-        if (pair.deviceArrived()) {
-            videoWidth = OrvGetResWidth(pair.main(), cfg.resolutionIndex);
-            videoHeight = OrvGetResHeight(pair.main(), cfg.resolutionIndex);
-            showCameraState();
-        }
+        const bool opened = pair.deviceArrived();
+        showCameraState();
+        if (opened)
+            refreshMainControls();
     } else if (event == ORV_DEVICE_REMOVE_COMPLETE) {
         qCWarning(lcCamera) << "a camera was removed";
         pair.deviceRemoved();
+        showCameraState();
     }
 }
 

@@ -65,7 +65,6 @@ public:
     const QByteArray& imageFolderPath() const { return imageFolder; }
     const QByteArray& extension() const;
     int formatEntry() const;
-    QSize videoSize() const { return QSize(videoWidth, videoHeight); }
     int fitTimerId() const { return fitTimer; }
     int fitTicks() const { return fitTries; }
     bool isFrameMaximized() const { return maximized; }
@@ -120,6 +119,10 @@ public:
 
     // ---- picture controls at start ----------------------------------------------
     void initPictureControls();
+    // The picture controls from the settings and the main camera, after
+    // another camera became main: colour mode, exposure, mouse mode and the
+    // camera's own properties.
+    void refreshMainControls();
     void applyStartupRotation();
     int currentDPI() const;
 
@@ -259,9 +262,6 @@ private:
     Ui::MainForm* ui = nullptr;
     Settings cfg; // every persisted setting (profile file)
     camera::CameraPair pair{cfg};
-
-    int videoWidth = 0;
-    int videoHeight = 0;
 
     QPreviewWidget* preview = nullptr;
     QWidget* thumbnailHost = nullptr;

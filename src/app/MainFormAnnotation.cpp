@@ -61,7 +61,7 @@ void MainForm::enterVisualizer(const QString&) {
     if (!visualizerWindow)
         return;
     hide();
-    OrvSetHwnd(pair.main(), visualizerWindow->winId());
+    pair.showMainIn(visualizerWindow->winId());
     visualizerWindow->show();
     visualizerWindow->activateWindow(); // keys: the text box, undo and save
 }
@@ -72,14 +72,14 @@ void MainForm::switch2SnapMode(const QString&) {
     hide();
     if (pair.viceMode() == camera::ViceMode::InPicture)
         pDiaSmallVideo->hide();
-    OrvSetHwnd(pair.main(), snapWindow->winId());
+    pair.showMainIn(snapWindow->winId());
     snapWindow->show();
 }
 
 void MainForm::restorePreview() {
     if (pair.viceMode() == camera::ViceMode::InPicture)
         pDiaSmallVideo->show();
-    OrvSetHwnd(pair.main(), pair.surfaces().preview);
+    pair.showMainIn(0);
 }
 
 int MainForm::snapCapture(const QByteArray& path) {

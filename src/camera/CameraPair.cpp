@@ -1,5 +1,7 @@
 #include "camera/CameraPair.h"
 
+#include <algorithm>
+
 namespace camera {
 
 const QList<int>& dpiValues() {
@@ -40,28 +42,110 @@ int CameraPair::start() {
     const QList<int> candidates = others();
     if (!candidates.isEmpty())
         vice_ = candidates.last();
+    rememberIdentities();
     return n;
 }
 
 void CameraPair::openMain() {
     OrvSetDefaultResolution(main(), settings_.resolutionIndex);
-    OrvOpenCamera(main(), surfaces_.preview);
+    OrvOpenCamera(main(), mainSurface());
     applyMainSettings();
+    rememberIdentities();
+}
+
+// Every setting a main camera carries, applied in this order to whichever
+// camera becomes main; `leave` (when set) takes from the camera that stops
+// being main what only the main camera has.
+struct CameraPair::MainSetting {
+    const char* name;
+    void (*apply)(CameraPair& pair, int camera);
+    void (*leave)(CameraPair& pair, int camera);
+};
+
+const CameraPair::MainSetting CameraPair::mainSettings_[] = {
+    {"resize",
+     [](CameraPair& p, int m) {
+         OrvSetResize(m, p.settings_.ResizeImage, p.settings_.ResizeImageRatio);
+     },
+     nullptr},
+    {"zoom-rate display",
+     [](CameraPair& p, int m) { OrvSetShowZoomRate(m, p.settings_.ShowRatio); },
+     [](CameraPair&, int c) { OrvSetShowZoomRate(c, false); }},
+    {"dpi", [](CameraPair& p, int m) { OrvSetDPI(m, dpiAt(p.settings_.DPIIndex)); }, nullptr},
+    {"jpeg quality", [](CameraPair& p, int m) { OrvSetJpgQuality(m, p.settings_.JPGQuality); },
+     nullptr},
+    {"background removal", [](CameraPair& p, int m) { OrvDelBackColor(m, p.settings_.DelBack); },
+     nullptr},
+    {"auto crop", [](CameraPair& p, int m) { OrvEnableAutoRotate(m, p.settings_.AutoCrop); },
+     [](CameraPair& p, int c) {
+         if (p.settings_.AutoCrop)
+             OrvEnableAutoRotate(c, false);
+     }},
+    {"colour mode", [](CameraPair& p, int m) { OrvSetDevColor(m, p.settings_.colorMode); },
+     nullptr},
+    {"exposure",
+     [](CameraPair& p, int m) { OrvSetExposure(m, p.settings_.AutoExp, p.settings_.Exposure); },
+     nullptr},
+    {"mouse mode", [](CameraPair& p, int) { p.applyMouseMode(); }, nullptr},
+    {"zoom",
+     [](CameraPair& p, int m) {
+         p.readZoomRange();
+         if (p.zoomCallback_)
+             OrvSetZoomCB(m, p.zoomCallback_);
+     },
+     nullptr},
+    {"watermark", [](CameraPair& p, int) { p.applyWatermark(); },
+     [](CameraPair& p, int c) {
+         if (p.watermark_)
+             OrvClearWatermark(c);
+     }},
+    {"page-turn detection", [](CameraPair& p, int) { p.applyAutoCapture(); },
+     [](CameraPair& p, int c) {
+         if (p.detecting_ == c) {
+             OrvSetAutoCap(c, false);
+             p.detecting_ = -1;
+         }
+     }},
+};
+
+QList<QByteArray> CameraPair::mainSettingNames() {
+    QList<QByteArray> names;
+    for (const MainSetting& s : mainSettings_)
+        names << s.name;
+    return names;
 }
 
 void CameraPair::applyMainSettings() {
     const int m = main();
-    OrvSetResize(m, settings_.ResizeImage, settings_.ResizeImageRatio);
-    OrvSetShowZoomRate(m, settings_.ShowRatio);
-    OrvSetDPI(m, dpiAt(settings_.DPIIndex));
-    OrvSetJpgQuality(m, settings_.JPGQuality);
-    OrvDelBackColor(m, settings_.DelBack);
-    OrvEnableAutoRotate(m, settings_.AutoCrop);
-    readZoomRange();
-    if (zoomCallback_)
-        OrvSetZoomCB(m, zoomCallback_);
-    applyWatermark();
-    applyAutoCapture();
+    for (const MainSetting& s : mainSettings_)
+        s.apply(*this, m);
+}
+
+void CameraPair::leaveMain(int camera) {
+    for (const MainSetting& s : mainSettings_)
+        if (s.leave)
+            s.leave(*this, camera);
+}
+
+void CameraPair::setMouseMode(int mode) {
+    if (mode != 0 && mode != 1)
+        return;
+    mouseMode_ = mode;
+    applyMouseMode();
+}
+
+void CameraPair::applyMouseMode() {
+    OrvSetMouseMode(main(), viceMode_ == ViceMode::InPicture ? -1 : mouseMode_);
+}
+
+QSize CameraPair::mainVideoSize() const {
+    return QSize(OrvGetResWidth(main(), settings_.resolutionIndex),
+                 OrvGetResHeight(main(), settings_.resolutionIndex));
+}
+
+void CameraPair::showMainIn(WId window) {
+    mainWindow_ = window;
+    OrvSetHwnd(main(), mainSurface());
 }
 
 void CameraPair::setWatermark(WatermarkSource source) {
@@ -103,15 +187,6 @@ void CameraPair::applyAutoCapture() {
     detecting_ = m;
 }
 
-void CameraPair::leaveMain(int camera) {
-    if (watermark_)
-        OrvClearWatermark(camera);
-    if (detecting_ == camera) {
-        OrvSetAutoCap(camera, false);
-        detecting_ = -1;
-    }
-}
-
 void CameraPair::readZoomRange() {
     minZoom_ = OrvGetMinZoomRatio(main());
     maxZoom_ = OrvGetMaxZoomRatio(main());
@@ -134,20 +209,17 @@ bool CameraPair::selectMain(int camera) {
     leaveMain(oldMain);
     if (viceOn() && camera == vice_) {
         // The two change windows; neither is reopened.
-        OrvSetHwnd(camera, surfaces_.preview);
+        OrvSetHwnd(camera, mainSurface());
         OrvSetHwnd(oldMain, viceSurface());
         const int oldMainResolution = settings_.resolutionIndex;
         settings_.mainCameraIndex = camera;
         vice_ = oldMain;
         runAtFirstResolution(viceResolution_);
         viceResolution_ = oldMainResolution;
-        OrvSetShowZoomRate(vice_, false);
-        if (settings_.AutoCrop)
-            OrvEnableAutoRotate(vice_, false);
     } else {
         OrvCloseCamera(oldMain);
         settings_.mainCameraIndex = camera;
-        OrvOpenCamera(camera, surfaces_.preview);
+        OrvOpenCamera(camera, mainSurface());
         runAtFirstResolution(settings_.resolutionIndex);
         if (viceOn()) {
             const int first = others().value(0, -1);
@@ -161,6 +233,7 @@ bool CameraPair::selectMain(int camera) {
         }
     }
     applyMainSettings();
+    rememberIdentities();
     return true;
 }
 
@@ -193,6 +266,7 @@ bool CameraPair::selectVice(int camera) {
     OrvOpenCamera(camera, viceSurface());
     OrvSetShowZoomRate(camera, false);
     viceResolution_ = 0;
+    rememberIdentities();
     return true;
 }
 
@@ -200,10 +274,7 @@ void CameraPair::setViceMode(ViceMode mode, int camera) {
     if (mode == viceMode_)
         return;
     const int m = main();
-    if (viceMode_ == ViceMode::InPicture) {
-        // Leaving the picture-in-picture: zoom and dragging come back.
-        OrvSetMouseMode(m, 0);
-    }
+    const ViceMode before = viceMode_;
     switch (mode) {
     case ViceMode::Off:
         OrvCloseCamera(vice_);
@@ -224,12 +295,17 @@ void CameraPair::setViceMode(ViceMode mode, int camera) {
         if (viceMode_ == ViceMode::Off)
             return; // the vice preview has to be on first
         OrvResetVideo(m);
-        OrvSetMouseMode(m, -1);
         OrvSetHwnd(vice_, surfaces_.smallWindow);
         break;
     }
     viceMode_ = mode;
+    viceMissing_ = false;
     settings_.OpenSub = viceOn();
+    // Into the picture-in-picture the main camera stops taking the mouse;
+    // out of it, zoom and the chosen mouse mode come back.
+    if (before == ViceMode::InPicture || mode == ViceMode::InPicture)
+        applyMouseMode();
+    rememberIdentities();
 }
 
 bool CameraPair::swap() {
@@ -238,14 +314,12 @@ bool CameraPair::swap() {
     const int oldMain = main();
     leaveMain(oldMain);
     OrvSetHwnd(oldMain, viceSurface());
-    OrvSetHwnd(vice_, surfaces_.preview);
+    OrvSetHwnd(vice_, mainSurface());
     settings_.mainCameraIndex = vice_;
     vice_ = oldMain;
     std::swap(settings_.resolutionIndex, viceResolution_);
-    OrvSetShowZoomRate(vice_, false);
-    if (settings_.AutoCrop)
-        OrvEnableAutoRotate(vice_, false);
     applyMainSettings();
+    rememberIdentities();
     return true;
 }
 
@@ -256,22 +330,105 @@ void CameraPair::setViceResolution(int index) {
     viceResolution_ = index;
 }
 
-bool CameraPair::deviceArrived() {
-    if (!missing_)
-        return false;
+QByteArray CameraPair::identityAt(int index) const {
+    if (index < 0 || index >= OrvGetCameraCount())
+        return QByteArray();
+    const QByteArray name(OrvGetDevName(index));
+    int rank = 0;
+    for (int i = 0; i < index; ++i)
+        if (QByteArray(OrvGetDevName(i)) == name)
+            ++rank;
+    return name + '\n' + QByteArray::number(rank);
+}
+
+int CameraPair::indexOfIdentity(const QByteArray& identity) const {
+    if (identity.isEmpty())
+        return -1;
     const int n = OrvGetCameraCount();
-    if (n <= 0)
-        return false;
-    if (settings_.mainCameraIndex >= n)
-        settings_.mainCameraIndex = n - 1;
-    if (settings_.resolutionIndex >= OrvGetResCount(main()))
-        settings_.resolutionIndex = 0;
-    openMain();
-    missing_ = false;
-    const QList<int> candidates = others();
-    if (!viceOn() && !candidates.isEmpty())
-        vice_ = candidates.last();
-    return true;
+    for (int i = 0; i < n; ++i)
+        if (identityAt(i) == identity)
+            return i;
+    return -1;
+}
+
+void CameraPair::rememberIdentities() {
+    if (!missing_)
+        mainId_ = identityAt(main());
+    if (viceOn() && !viceMissing_)
+        viceId_ = identityAt(vice_);
+}
+
+void CameraPair::followIdentities() {
+    const int m = indexOfIdentity(mainId_);
+    if (m >= 0) {
+        settings_.mainCameraIndex = m;
+    } else if (!mainId_.isEmpty()) {
+        missing_ = true; // its device left; the engine closed it
+    }
+    if (viceOn()) {
+        const int v = indexOfIdentity(viceId_);
+        // While the main camera is missing its stored index names nothing.
+        if (v >= 0 && (missing_ || v != main()))
+            vice_ = v;
+        else
+            viceMissing_ = true;
+    }
+    if (detecting_ >= 0 && m >= 0)
+        detecting_ = m; // detection runs only on the main camera
+}
+
+void CameraPair::deviceRemoved() {
+    followIdentities();
+    if (mainId_.isEmpty())
+        missing_ = true; // no device known: the next arrival opens one
+    if (!viceOn()) {
+        const QList<int> candidates = others();
+        if (!candidates.isEmpty())
+            vice_ = candidates.last();
+    }
+}
+
+bool CameraPair::deviceArrived() {
+    const bool mainWasMissing = missing_;
+    followIdentities();
+    const int n = OrvGetCameraCount();
+    bool opened = false;
+    if (mainWasMissing && n > 0) {
+        int m = indexOfIdentity(mainId_);
+        if (m < 0) {
+            // Another device than the one that left: the stored index, or
+            // the first camera that is not the vice camera.
+            m = std::min(settings_.mainCameraIndex, n - 1);
+            const bool viceThere = viceOn() && !viceMissing_;
+            for (int c = 0; viceThere && m == vice_ && c < n; ++c)
+                if (c != vice_)
+                    m = c;
+        }
+        if (!(viceOn() && !viceMissing_ && m == vice_)) {
+            settings_.mainCameraIndex = m;
+            if (settings_.resolutionIndex >= OrvGetResCount(m))
+                settings_.resolutionIndex = 0;
+            missing_ = false;
+            openMain();
+            opened = true;
+        }
+    }
+    if (viceOn() && viceMissing_) {
+        const int v = indexOfIdentity(viceId_);
+        if (v >= 0 && v != main()) {
+            vice_ = v;
+            OrvSetDefaultResolution(v, viceResolution_);
+            OrvOpenCamera(v, viceSurface());
+            OrvSetShowZoomRate(v, false);
+            viceMissing_ = false;
+        }
+    }
+    if (!viceOn()) {
+        const QList<int> candidates = others();
+        if (!candidates.isEmpty())
+            vice_ = candidates.last();
+    }
+    return opened;
 }
 
 void CameraPair::closeAll() {

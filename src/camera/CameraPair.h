@@ -4,7 +4,9 @@
 
 #include <orvcore/OrvCoreLib.h>
 
+#include <QByteArray>
 #include <QList>
+#include <QSize>
 
 #include <functional>
 
@@ -38,12 +40,16 @@ int dpiAt(int index);
 
 // The main camera, the vice camera and where the vice picture goes. Every
 // transition calls the engine and leaves the pair consistent: the camera that
-// becomes main gets every per-camera setting (quality, DPI, background
-// removal, auto crop, resize, zoom-rate display, zoom callback, and, while
-// they are on, the watermark and page-turn detection, which the camera that
-// stops being main loses), and the persisted camera index and vice-preview
-// flag follow. No widgets: the main
-// window reads its controls, calls a transition and refreshes its controls.
+// becomes main, by a swap, the device list or an arrival, gets every
+// per-camera setting of one table (see CameraPair.cpp: resize, zoom-rate
+// display, DPI, JPEG quality, background removal, auto crop, colour mode,
+// exposure, mouse mode, zoom range and callback, and, while they are on, the
+// watermark and page-turn detection), the camera that stops being main loses
+// what only a main camera carries, and the persisted camera index and
+// vice-preview flag follow. Main and vice are kept by device identity: when
+// cameras arrive or leave and the indices move, the pair's indices follow
+// their devices. No widgets: the main window reads its controls, calls a
+// transition and refreshes its controls from the settings and the pair.
 class CameraPair {
 public:
     explicit CameraPair(Settings& settings);
@@ -62,6 +68,8 @@ public:
     bool zoomEnabled() const { return viceMode_ != ViceMode::InPicture; }
     bool cameraMissing() const { return missing_; }
     int viceResolution() const { return viceResolution_; }
+    // The main camera's video size at its current resolution.
+    QSize mainVideoSize() const;
     float minZoom() const { return minZoom_; }
     float maxZoom() const { return maxZoom_; }
 
@@ -97,10 +105,26 @@ public:
     bool swap();
     void setViceResolution(int index);
 
-    // A camera arrived: when none was usable, the main camera opens with
-    // every setting. True when it did (the lists need filling).
+    // A camera arrived: main and vice follow their devices to their new
+    // indices; a main camera that was missing opens (into the surface it is
+    // shown in) with every setting, and a vice camera that was missing opens
+    // again. True when the main camera opened (its controls need filling).
     bool deviceArrived();
-    void deviceRemoved() { missing_ = true; }
+    // A camera left: main and vice follow their devices; the main camera is
+    // missing when its device left (the next arrival opens it).
+    void deviceRemoved();
+
+    // The window the main camera's picture is shown in: the preview, or
+    // another window while it is shown (0: the preview again). A camera that
+    // opens as main opens there.
+    void showMainIn(WId window);
+    WId mainSurface() const { return mainWindow_ ? mainWindow_ : surfaces_.preview; }
+
+    // The mouse mode chosen for the main camera: 0 drag, 1 capture
+    // rectangle. While the vice picture lies inside the main picture the
+    // main camera runs mode -1; leaving it brings the chosen mode back.
+    void setMouseMode(int mode);
+    int mouseMode() const { return mouseMode_; }
 
     // Both cameras closed, at exit.
     void closeAll();
@@ -119,14 +143,27 @@ public:
     void setAutoCapture(bool on);
     bool autoCaptureOn() const { return autoCapture_; }
 
+    struct MainSetting;
+    // The names of the per-camera settings, in the order they are applied.
+    static QList<QByteArray> mainSettingNames();
+
 private:
-    // The camera that stops being main keeps neither watermark nor detection.
+    // The camera that stops being main loses what only a main camera carries
+    // (watermark, detection, zoom-rate display, auto crop).
     void leaveMain(int camera);
+    void applyMouseMode();
     void applyWatermark();
     void applyAutoCapture();
     WId viceSurface() const;
     void readZoomRange();
     void runAtFirstResolution(int currentResolution);
+    // Device identity: the name with its rank among equal names.
+    QByteArray identityAt(int index) const;
+    int indexOfIdentity(const QByteArray& identity) const;
+    void rememberIdentities();
+    // Main and vice to the indices their devices have now.
+    void followIdentities();
+    static const MainSetting mainSettings_[];
 
     Settings& settings_;
     Surfaces surfaces_;
@@ -139,6 +176,11 @@ private:
     int viceResolution_ = 0;
     ViceMode viceMode_ = ViceMode::Off;
     bool missing_ = false;
+    bool viceMissing_ = false;
+    QByteArray mainId_;
+    QByteArray viceId_;
+    WId mainWindow_ = 0;
+    int mouseMode_ = 0;
     float minZoom_ = 0.0f;
     float maxZoom_ = 0.0f;
 };

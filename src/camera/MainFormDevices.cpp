@@ -119,8 +119,6 @@ void MainForm::onResolutionChange() {
     const int main = pair.main();
     OrvSetResolution(main, r);
     cfg.resolutionIndex = r;
-    videoWidth = OrvGetResWidth(main, r);
-    videoHeight = OrvGetResHeight(main, r);
     // A fit still waiting for the previous resolution is replaced.
     if (fitTimer != 0)
         killTimer(fitTimer);
@@ -167,9 +165,8 @@ void MainForm::onDevChange() {
     }
     if (!pair.selectMain(camera))
         return;
-    videoWidth = OrvGetResWidth(pair.main(), cfg.resolutionIndex);
-    videoHeight = OrvGetResHeight(pair.main(), cfg.resolutionIndex);
     if (!viceWasOn)
         ui->comboBoxColor->setCurrentIndex(0);
     showCameraState();
+    refreshMainControls();
 }

@@ -5,6 +5,8 @@
 #include "ui_MainForm.h"
 #include <orvcore/OrvCoreLib.h>
 
+#include <QSignalBlocker>
+
 namespace {
 enum VideoProperty { Contrast = 1, Saturation = 3, Sharpness = 4 };
 
@@ -32,6 +34,7 @@ Exposure readExposure(int camera) {
 // in automatic mode the slider and its value are disabled (never re-enabled
 // here: only the automatic-exposure box does that).
 void showExposure(Ui::MainForm* ui, const Settings& cfg, const Exposure& e) {
+    const QSignalBlocker quiet(ui->horizontalSliderexpos);
     ui->horizontalSliderexpos->setRange(e.lower, e.upper);
     ui->horizontalSliderexpos->setValue(cfg.Exposure);
     if (cfg.AutoExp) {
@@ -48,10 +51,28 @@ void MainForm::initPictureControls() {
     const int main = pair.main();
     readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
 
-    const Exposure e = readExposure(main);
-    showExposure(ui, cfg, e);
-    if (!cfg.AutoExp && cfg.Exposure != e.value)
-        OrvSetExposure(main, false, cfg.Exposure);
+    // The camera pair gave the camera the stored exposure when it opened.
+    showExposure(ui, cfg, readExposure(main));
+}
+
+void MainForm::refreshMainControls() {
+    const int main = pair.main();
+    readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
+    readProperty(main, Contrast, ui->horizontalSliderContrast, ui->label_Contrast);
+    readProperty(main, Saturation, ui->horizontalSliderSaut, ui->label_Saut);
+    showExposure(ui, cfg, readExposure(main));
+    ui->horizontalSliderexpos->setEnabled(!cfg.AutoExp);
+    ui->label_Expos->setEnabled(!cfg.AutoExp);
+    {
+        const QSignalBlocker quiet(ui->comboBoxColor);
+        ui->comboBoxColor->setCurrentIndex(cfg.colorMode);
+    }
+    if (cfg.colorMode == 0)
+        ui->radioButtonCredent->setChecked(true);
+    else if (cfg.colorMode == 1)
+        ui->radioButtonDocument->setChecked(true);
+    ui->pushButtonDrag->setChecked(pair.mouseMode() == 0);
+    ui->pushButtonCut->setChecked(pair.mouseMode() == 1);
 }
 
 void MainForm::applyStartupRotation() {

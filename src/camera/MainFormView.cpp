@@ -119,12 +119,12 @@ void MainForm::fitSmallWindow() {
 
 void MainForm::onSetDrag() {
     ui->pushButtonCut->setChecked(false);
-    OrvSetMouseMode(pair.main(), 0);
+    pair.setMouseMode(0);
 }
 
 void MainForm::onSetDrawRect() {
     ui->pushButtonDrag->setChecked(false);
-    OrvSetMouseMode(pair.main(), 1);
+    pair.setMouseMode(1);
 }
 
 void MainForm::onZoomIn() {
@@ -187,7 +187,6 @@ void MainForm::onSwitchMainSub() {
         platform::showMessage(QStringLiteral("副头未开启"), QStringLiteral("提示"));
         return;
     }
-    videoWidth = OrvGetResWidth(pair.main(), cfg.resolutionIndex);
-    videoHeight = OrvGetResHeight(pair.main(), cfg.resolutionIndex);
     showCameraState();
+    refreshMainControls();
 }

@@ -132,6 +132,17 @@ QString misfit(QWidget* w) {
             return {};
         return report(need, room.width(), text);
     }
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        // A value the program fills in shows whole (a read-only path may not).
+        if (edit->isReadOnly() || edit->text().isEmpty())
+            return {};
+        QStyleOptionFrame opt;
+        opt.initFrom(edit);
+        opt.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, edit);
+        const QRect room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &opt, edit);
+        // The line edit keeps 2 px on each side of its text.
+        return report(fm.horizontalAdvance(edit->text()), room.width() - 4, edit->text());
+    }
     if (auto* combo = qobject_cast<QComboBox*>(w)) {
         if (combo->isEditable())
             return {};

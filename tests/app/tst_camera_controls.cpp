@@ -47,6 +47,8 @@ private slots:
     void newMainCameraGetsEverySetting_data();
     void newMainCameraGetsEverySetting();
     void viceOffWhileInsideTheMainPictureRestoresZoom();
+    void controlsShowWhatTheNewMainCameraRuns_data();
+    void controlsShowWhatTheNewMainCameraRuns();
     void sliderZoomUsesTheRange();
     void rotationArithmetic();
     void switchWithoutVicePreviewIsRefused();
@@ -127,7 +129,7 @@ void TestCameraControls::sameResolutionDoesNothing() {
     QCOMPARE(form->fitTimerId(), 0);
     form->widgets()->comboBoxRes->setCurrentIndex(2);
     QCOMPARE(core().callsOf("OrvSetResolution").first().args[1].toInt(), 2);
-    QCOMPARE(form->videoSize().width(), 640);
+    QCOMPARE(form->cameras().mainVideoSize().width(), 640);
     QVERIFY(form->fitTimerId() != 0);
     form.reset();
 }
@@ -202,6 +204,43 @@ void TestCameraControls::newMainCameraGetsEverySetting() {
     QCOMPARE(last("OrvSetZoomCB").value(0).toInt(), 1);
     QVERIFY(core().zoomCallback);
     QCOMPARE(form->widgets()->horizontalSliderJPG->value(), 42);
+    form.reset();
+}
+
+void TestCameraControls::controlsShowWhatTheNewMainCameraRuns_data() {
+    QTest::addColumn<bool>("byList");
+    QTest::newRow("swap button") << false;
+    QTest::newRow("device list") << true;
+}
+
+// Grey colour mode, manual exposure -3 and the capture rectangle: after a
+// swap the new main camera runs them and the controls still show them.
+void TestCameraControls::controlsShowWhatTheNewMainCameraRuns() {
+    QFETCH(bool, byList);
+    env.writeProfile("AutoExp=0\nExposure=-3\n");
+    core().script.cameraCount = 2;
+    core().script.exposure = {true, 0, -13, -6};
+    auto form = env.makeForm();
+    Ui::MainForm* ui = form->widgets();
+    ui->checkBoxPIP->click();
+    ui->comboBoxColor->setCurrentIndex(1);
+    ui->pushButtonCut->click();
+    core().calls.clear();
+    if (byList)
+        ui->comboBoxDev->setCurrentIndex(1);
+    else
+        ui->pushButtonSwitchMainSub->click();
+    QCOMPARE(form->settings().mainCameraIndex, 1);
+    auto last = [](const char* name) { return core().callsOf(name).last().args; };
+    QCOMPARE(last("OrvSetDevColor"), (QVariantList{1, 1}));
+    QCOMPARE(ui->comboBoxColor->currentIndex(), 1);
+    QCOMPARE(last("OrvSetExposure"), (QVariantList{1, false, -3}));
+    QVERIFY(!ui->checkBoxAutoExp->isChecked());
+    QVERIFY(ui->horizontalSliderexpos->isEnabled());
+    QCOMPARE(ui->label_Expos->text(), QStringLiteral("-3"));
+    QCOMPARE(last("OrvSetMouseMode"), (QVariantList{1, 1}));
+    QVERIFY(ui->pushButtonCut->isChecked());
+    QVERIFY(!ui->pushButtonDrag->isChecked());
     form.reset();
 }
 

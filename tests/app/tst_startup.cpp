@@ -75,8 +75,7 @@ void TestStartup::mainCameraOpensIntoThePreview() {
     QCOMPARE(open.args[0].toInt(), 0);
     QCOMPARE(open.args[1].toULongLong(), qulonglong(form->cameras().surfaces().preview));
     QVERIFY(form->cameras().surfaces().preview != 0);
-    QCOMPARE(form->videoSize().width(), 2592);
-    QCOMPARE(form->videoSize().height(), 1944);
+    QCOMPARE(form->cameras().mainVideoSize(), QSize(2592, 1944));
     // DPI list entry 1 ("200") without a profile file.
     QCOMPARE(core().callsOf("OrvSetDPI").first().args[1].toInt(), 200);
     QCOMPARE(form->widgets()->comboBoxRes->count(), 3);
@@ -151,8 +150,17 @@ void TestStartup::removalThenArrivalReopensOnce() {
     QVERIFY(core().deviceCallback);
     const int opensBefore = core().count("OrvOpenCamera");
 
+    // Another camera leaving does not make the main one missing.
+    core().script.cameraCount = 2;
+    core().deviceCallback(ORV_DEVICE_ARRIVAL);
+    core().script.cameraCount = 1;
+    core().deviceCallback(ORV_DEVICE_REMOVE_COMPLETE);
+    QCoreApplication::processEvents();
+    QVERIFY(!form->cameras().cameraMissing());
+    core().script.cameraCount = 0;
     core().deviceCallback(ORV_DEVICE_REMOVE_COMPLETE);
     QTRY_VERIFY(form->cameras().cameraMissing());
+    core().script.cameraCount = 1;
     core().deviceCallback(ORV_DEVICE_ARRIVAL);
     QTRY_COMPARE(core().count("OrvOpenCamera"), opensBefore + 1);
     QVERIFY(!form->cameras().cameraMissing());

@@ -22,6 +22,7 @@ void FakeOrvCore::reset() {
     onCall = nullptr;
     splitOn.clear();
     pdfMode.clear();
+    openCameras.clear();
 }
 
 void FakeOrvCore::endRecording(int camera, int reason, bool saved) {
@@ -93,12 +94,21 @@ const char* keep(QByteArray& slot, const QByteArray& value) {
     return slot.constData();
 }
 
-void writeFile(const QByteArray& path, const QByteArray& content, bool append = false) {
+bool writeFile(const QByteArray& path, const QByteArray& content, bool append = false) {
     if (!core().script.writeFiles || path.isEmpty())
-        return;
+        return true;
     QFile f(QString::fromUtf8(path));
-    if (f.open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(content);
+    return f.open(append ? QIODevice::Append : QIODevice::WriteOnly | QIODevice::Truncate) &&
+           f.write(content) == content.size();
+}
+
+// The extensions the library writes, any case.
+bool knownFormat(const QByteArray& path) {
+    const QByteArray p = path.toLower();
+    for (const char* ext : {".jpg", ".jpeg", ".png", ".bmp", ".tif", ".tiff", ".pdf"})
+        if (p.endsWith(ext))
+            return true;
+    return false;
 }
 
 QByteArray beforeExtension(const QByteArray& path) {
@@ -136,13 +146,18 @@ const char* OrvGetDevName(int camera) {
 
 int OrvOpenCamera(int camera, WId window) {
     core().log("OrvOpenCamera", {camera, ptr(window)});
-    return validCamera(camera) ? core().script.openResult : -1;
+    if (!validCamera(camera))
+        return -1;
+    if (core().script.openResult == 0 && !core().openCameras.contains(camera))
+        core().openCameras << camera;
+    return core().script.openResult;
 }
 
 int OrvCloseCamera(int camera) {
     core().log("OrvCloseCamera", {camera});
     // As the engine does: a recording ends with its camera, and says so.
     core().endRecording(camera, ORV_RECORD_END_CAMERA_CLOSED, true);
+    core().openCameras.removeAll(camera);
     return validCamera(camera) ? 0 : -1;
 }
 
@@ -371,24 +386,33 @@ int OrvPrint(int camera) {
 int OrvCapture(int camera, const char* path) {
     const QByteArray file(path ? path : "");
     core().log("OrvCapture", {camera, file});
+    if (!validCamera(camera) || !core().openCameras.contains(camera) || !knownFormat(file))
+        return -1;
     const int count = core().script.captureResult;
     if (count <= 0)
         return count;
-    if (file.endsWith(".pdf")) {
-        writeFile(file, "page\n", core().pdfMode.value(camera, 1) == 0);
-        return count;
+    const bool split = core().splitOn.value(camera);
+    if (file.toLower().endsWith(".pdf")) {
+        // A split capture adds both pages.
+        const int pages = split ? 2 : count;
+        const bool append = core().pdfMode.value(camera, 1) == 0;
+        for (int i = 0; i < pages; ++i)
+            if (!writeFile(file, "page\n", append || i > 0))
+                return -1;
+        return pages;
     }
     // A test may have written the picture itself when the call was logged.
-    if (!QFile::exists(QString::fromUtf8(file)))
-        writeFile(file, "capture " + QByteArray::number(camera) + "\n");
-    QByteArray base = beforeExtension(file);
+    if (!QFile::exists(QString::fromUtf8(file)) &&
+        !writeFile(file, "capture " + QByteArray::number(camera) + "\n"))
+        return -1;
+    const QByteArray base = beforeExtension(file);
     const QByteArray ext = file.mid(base.size());
-    if (core().splitOn.value(camera)) {
-        base += "_split";
-        writeFile(base + ext, "split\n");
-    }
+    // A split capture is one picture pair: the right page beside the left.
+    if (split)
+        return writeFile(base + "_split" + ext, "split\n") ? 1 : -1;
     for (int i = 1; count > 1 && i <= count; ++i)
-        writeFile(base + "_" + QByteArray::number(i) + ext, "document\n");
+        if (!writeFile(base + "_" + QByteArray::number(i) + ext, "document\n"))
+            return -1;
     return count;
 }
 

@@ -55,7 +55,9 @@ struct Script {
     int openResult = 0;
     // Successful captures, merges and compositions write their files as the
     // library does (split and numbered files too; a multi-page PDF grows by
-    // one "page" line per capture).
+    // one "page" line per page). As in the library, a capture needs an open
+    // camera, a known extension and a folder it can write to; otherwise it
+    // returns -1 and writes nothing.
     bool writeFiles = true;
     int startRecordResult = 0;
     int stopRecordResult = 0;
@@ -96,6 +98,7 @@ public:
     QList<QSize> resolutionsOf(int camera) const;
     // Library state the written files depend on.
     QMap<int, bool> splitOn;
+    QList<int> openCameras;
     QMap<int, int> pdfMode;
 
 private:
