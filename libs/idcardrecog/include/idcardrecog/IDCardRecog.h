@@ -22,7 +22,8 @@ IDCARDRECOG_API int fnInit(void);
  * "住址:...", "公民身份号码:..."); a number whose check digit fails is
  * followed by " (号码无效)", a birth date or sex that disagrees with a valid
  * number by " (与号码不符)", a date, sex or nation that is none by
- * " (无法识别)"; a picture without a readable card gives a line saying so. Never NULL; the text belongs to the library and stays valid
+ * " (无法识别)"; a picture without a readable card gives a line saying so.
+ * Never NULL; the text belongs to the library and stays valid
  * until the next call from the same thread. */
 IDCARDRECOG_API const char* fnRecogIDCardEx(const char* imagePath);
 
