@@ -117,16 +117,6 @@ std::string readPicture(tesseract::TessBaseAPI& api, Pix* pix, int dpi) {
     return text ? std::string(text.get()) : std::string();
 }
 
-// The rows top..bottom of a picture, as a picture of their own.
-PixPtr rows(Pix* pix, int top, int bottom) {
-    Box* box = boxCreate(0, top, pixGetWidth(pix), bottom - top);
-    PixPtr part(pixClipRectangle(pix, box, nullptr));
-    boxDestroy(&box);
-    if (part)
-        pixCopyResolution(part.get(), pix);
-    return part;
-}
-
 } // namespace
 
 std::string OcrEngine::recognise(const char* path) {
@@ -138,8 +128,8 @@ std::string OcrEngine::recognise(const char* path) {
         return {};
     Pix* pix = page.gray.get();
     const int cut = readers[1] ? findMiddleGap(pix) : -1;
-    PixPtr upper = cut < 0 ? nullptr : rows(pix, 0, cut);
-    PixPtr lower = cut < 0 ? nullptr : rows(pix, cut, pixGetHeight(pix));
+    PixPtr upper = cut < 0 ? nullptr : rowsOf(pix, 0, cut);
+    PixPtr lower = cut < 0 ? nullptr : rowsOf(pix, cut, pixGetHeight(pix));
     if (!upper || !lower)
         return joinChineseCharacters(readPicture(*readers[0], pix, page.dpi));
     // The two halves side by side, each on its own reader and picture.

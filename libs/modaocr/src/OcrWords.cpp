@@ -137,15 +137,6 @@ std::string readWords(tesseract::TessBaseAPI& api, Pix* pix, int dpi, int top, i
     return out;
 }
 
-PixPtr rowsOf(Pix* pix, int top, int bottom) {
-    Box* box = boxCreate(0, top, pixGetWidth(pix), bottom - top);
-    PixPtr part(pixClipRectangle(pix, box, nullptr));
-    boxDestroy(&box);
-    if (part)
-        pixCopyResolution(part.get(), pix);
-    return part;
-}
-
 // The line numbers of text from a lower part, moved on by first.
 std::string renumbered(const std::string& text, int first) {
     std::string out;

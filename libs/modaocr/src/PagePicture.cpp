@@ -39,4 +39,13 @@ PagePicture loadPagePicture(const char* path) {
     return page;
 }
 
+PixPtr rowsOf(Pix* pix, int top, int bottom) {
+    Box* box = boxCreate(0, top, pixGetWidth(pix), bottom - top);
+    PixPtr part(pixClipRectangle(pix, box, nullptr));
+    boxDestroy(&box);
+    if (part)
+        pixCopyResolution(part.get(), pix);
+    return part;
+}
+
 } // namespace modaocr

@@ -31,4 +31,8 @@ int usableDpi(int statedDpi);
 // picture (gray == nullptr) when the file is missing or not a picture.
 PagePicture loadPagePicture(const char* path);
 
+// The rows top..bottom of a picture, as a picture of their own (same
+// resolution).
+PixPtr rowsOf(Pix* pix, int top, int bottom);
+
 } // namespace modaocr
