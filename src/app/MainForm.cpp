@@ -132,13 +132,9 @@ MainForm::MainForm() : QDialog(nullptr) {
     pair.setZoomCallback(&zoomChanged);
     const int count = pair.start();
     fillDeviceLists();
-    if (count <= 0) {
-        if (cfg.Language == 0)
-            platform::showMessage(QStringLiteral("请连接高拍仪!"), QStringLiteral("提示"));
-        else if (cfg.Language == 1)
-            platform::showMessage(QStringLiteral("Please connect high speed portable scanner!"),
-                                  QStringLiteral("Information"));
-    }
+    if (count <= 0)
+        language.tell(QStringLiteral("请连接高拍仪!"),
+                      QStringLiteral("Please connect high speed portable scanner!"));
 
     pair.openMain();
 

@@ -4,6 +4,7 @@
 #include "camera/SmallWindowGeometry.h"
 #include "capture/CaptureGeometry.h"
 #include "config/Settings.h"
+#include "shell/Language.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -261,6 +262,7 @@ protected:
 private:
     Ui::MainForm* ui = nullptr;
     Settings cfg; // every persisted setting (profile file)
+    shell::Language language{cfg.Language};
     camera::CameraPair pair{cfg};
 
     QPreviewWidget* preview = nullptr;

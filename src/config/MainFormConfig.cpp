@@ -30,6 +30,5 @@ void MainForm::WriteConfig() {
     // Any failure, also a file the profile module refuses to rewrite (one
     // grown past its size limit), is reported once.
     if (!config::createIfMissing(path) || !config::writeSettings(path, cfg))
-        platform::showMessage(QStringLiteral("写配置文件失败, 参数不能记忆!"),
-                              QStringLiteral("提示"));
+        shell::Language::tellChinese(QStringLiteral("写配置文件失败, 参数不能记忆!"));
 }

@@ -193,7 +193,7 @@ void MainForm::setSkin(int index) {
 }
 
 void MainForm::applyLanguage(int language) {
-    cfg.Language = language;
+    this->language.set(language);
     platform::useQtTranslations(language);
     applyTexts(language);
     recording->showCaptions(language);

@@ -2,6 +2,7 @@
 // the button row, the menu, maximise and restore.
 
 #include "AppTestEnv.h"
+#include "shell/Language.h"
 #include "ui_MainForm.h"
 
 #include <QMenu>
@@ -29,6 +30,8 @@ private slots:
     void doubleClickOnTitleMaximisesAndRestores();
     void draggingTheWindowMovesIt();
     void linksStayConnectedOnceAcrossLanguageSwitches();
+    void textsAndMessagesFollowTheStoredLanguage_data();
+    void textsAndMessagesFollowTheStoredLanguage();
 };
 
 void TestLanguage::englishHidesTheChineseOnlyButtonsAndWidensTheRow() {
@@ -154,6 +157,31 @@ void TestLanguage::linksStayConnectedOnceAcrossLanguageSwitches() {
     emit form->widgets()->labelSnapMode->linkActivated(QStringLiteral("#"));
     QCOMPARE(fake::core().count("OrvSetHwnd"), 1);
     form.reset();
+}
+
+void TestLanguage::textsAndMessagesFollowTheStoredLanguage_data() {
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("chinese") << 0 << QStringLiteral("中") << QStringLiteral("提示");
+    QTest::newRow("english") << 1 << QStringLiteral("en") << QStringLiteral("Information");
+    QTest::newRow("form texts") << 2 << QStringLiteral("中") << QStringLiteral("提示");
+}
+
+void TestLanguage::textsAndMessagesFollowTheStoredLanguage() {
+    QFETCH(int, stored);
+    QFETCH(QString, text);
+    QFETCH(QString, caption);
+    int setting = -1;
+    shell::Language language(setting);
+    QSignalSpy changes(&language, &shell::Language::languageChanged);
+    language.set(stored);
+    language.set(stored); // no change, no signal
+    QCOMPARE(setting, stored);
+    QCOMPARE(changes.size(), 1);
+    QCOMPARE(language.text(QStringLiteral("中"), QStringLiteral("en")), text);
+    language.tell(QStringLiteral("中"), QStringLiteral("en"));
+    QCOMPARE(env.messages, (QList<QPair<QString, QString>>{{text, caption}}));
 }
 
 QTEST_MAIN(TestLanguage)
