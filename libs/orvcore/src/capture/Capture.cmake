@@ -42,5 +42,5 @@ target_include_directories(orvcore_capture SYSTEM PRIVATE ${ORV_OPENCV_INCLUDE_D
 target_link_libraries(orvcore_capture PUBLIC Qt6::Gui
   PRIVATE PkgConfig::ORV_TIFF PkgConfig::ORV_JPEG ${ORV_OPENCV_IMGPROC} ${ORV_OPENCV_CORE})
 
-target_sources(orvcore PRIVATE ${_capture}/OrvCoreCaptureApi.cpp)
+target_sources(orvcore PRIVATE ${_capture}/../api/OrvCoreCaptureApi.cpp)
 target_link_libraries(orvcore PRIVATE orvcore_capture)
