@@ -38,7 +38,6 @@ QImage page(int seed) {
     return image;
 }
 
-
 QImage withHand(const QImage& frame, int x) {
     QImage out = frame.copy();
     QPainter p(&out);

@@ -4,8 +4,8 @@
 // application would hand to it, and a library restarted with a chosen set of
 // virtual cameras.
 
-#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QByteArray>
 #include <QColor>

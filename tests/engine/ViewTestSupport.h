@@ -3,8 +3,8 @@
 // Helpers of the view and picture tests: plain native surfaces, grabs, and a
 // page whose every pixel tells where in the frame it comes from.
 
-#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QImage>
 #include <QTemporaryDir>

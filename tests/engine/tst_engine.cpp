@@ -6,8 +6,8 @@
 #include "SceneRenderer.h"
 #include "ViewGeometry.h"
 
-#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include "EngineTestSupport.h"
 

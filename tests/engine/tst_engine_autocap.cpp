@@ -2,8 +2,8 @@
 // turns of a folder-driven virtual camera, stamped captures and the stamped
 // live picture; the page-turn detector itself against noise and a hand.
 
-#include "EngineTestSupport.h"
 #include "CameraNoise.h"
+#include "EngineTestSupport.h"
 #include "PageTurnDetector.h"
 
 #include <QDir>
@@ -45,7 +45,6 @@ QImage page(int seed, QSize size = QSize(640, 480)) {
     }
     return image;
 }
-
 
 QImage withHand(const QImage& frame, QPoint at) {
     QImage out = frame.copy();

@@ -63,6 +63,12 @@ struct Received {
     int count = 0;
     bool offGuiThread = true;
 
+    // The last frame let go under the lock the streaming thread took.
+    ~Received() {
+        std::lock_guard lock(mutex);
+        last = {};
+    }
+
     GstSource::FrameSink sink() {
         return [this](const orv::Frame& frame) {
             std::lock_guard lock(mutex);

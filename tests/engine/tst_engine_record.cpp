@@ -20,6 +20,7 @@
 
 #include <gst/gst.h>
 
+#include <memory>
 #include <mutex>
 
 #include <sys/mount.h>
@@ -269,7 +270,9 @@ void TestEngineRecord::bothCamerasRecordPictureAndSound() {
     onlyFiles({QStringLiteral("main.wmv"), QStringLiteral("vice.wmv")});
 
     for (const QString& file : files) {
-        Decoded decoded;
+        // On the heap: each file's streaming threads get memory of their own.
+        const auto held = std::make_unique<Decoded>();
+        Decoded& decoded = *held;
         decode(file, decoded);
         QVERIFY(decoded.finished);
         QVERIFY2(decoded.video.buffers >= 60, qPrintable(QString::number(decoded.video.buffers)));
@@ -319,7 +322,9 @@ void TestEngineRecord::noOrBrokenMicrophoneGivesVideoOnly() {
         QTest::qWait(800);
         QCOMPARE(OrvStopRecord(0), 0);
         QCOMPARE(OrvSetResolution(0, kSmallest), 0);
-        Decoded decoded;
+        // On the heap: each file's streaming threads get memory of their own.
+        const auto held = std::make_unique<Decoded>();
+        Decoded& decoded = *held;
         decode(file, decoded);
         QVERIFY(decoded.finished);
         QVERIFY(decoded.video.buffers > 10);

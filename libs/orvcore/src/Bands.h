@@ -7,6 +7,8 @@
 #include <QSemaphore>
 #include <QThreadPool>
 
+#include "ThreadAnnotations.h"
+
 #include <algorithm>
 
 namespace orv {
@@ -22,14 +24,27 @@ template <typename Work> void inBands(int rows, const Work& work) {
         work(0, rows);
         return;
     }
+    // A task of its own rather than QRunnable::create, so that the hand-off
+    // through the pool is marked before the task reads anything.
+    struct Band final : QRunnable {
+        Band(const Work& work, QSemaphore& done, int first, int last)
+            : work(work), done(done), first(first), last(last) {}
+        void run() override {
+            tsan::acquire(this);
+            work(first, last);
+            tsan::release(&done);
+            done.release();
+        }
+        const Work& work;
+        QSemaphore& done;
+        const int first, last;
+    };
     QSemaphore done;
     int started = 0;
     for (int b = 1; b < bands; ++b) {
         const int first = rows * b / bands, last = rows * (b + 1) / bands;
-        QRunnable* task = QRunnable::create([&work, &done, first, last] {
-            work(first, last);
-            done.release();
-        });
+        auto* task = new Band(work, done, first, last);
+        tsan::release(task);
         if (pool->tryStart(task)) {
             ++started;
         } else {
@@ -39,6 +54,7 @@ template <typename Work> void inBands(int rows, const Work& work) {
     }
     work(0, rows / bands);
     done.acquire(started);
+    tsan::acquire(&done);
 }
 
 } // namespace orv

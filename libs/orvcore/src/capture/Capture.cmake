@@ -1,6 +1,6 @@
 # The capture path of liborvcore: processing chain, page geometry and the
-# file writers, as a static library that the engine links (and its tests and
-# benchmarks link directly). Included from libs/orvcore/CMakeLists.txt.
+# file writers, as a static library that the engine's internals link (and
+# its tests and benchmarks link directly). Included from libs/orvcore/CMakeLists.txt.
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(ORV_TIFF REQUIRED IMPORTED_TARGET GLOBAL libtiff-4)
 pkg_check_modules(ORV_JPEG REQUIRED IMPORTED_TARGET GLOBAL libjpeg)
@@ -41,6 +41,3 @@ target_include_directories(orvcore_capture PUBLIC ${_capture})
 target_include_directories(orvcore_capture SYSTEM PRIVATE ${ORV_OPENCV_INCLUDE_DIR})
 target_link_libraries(orvcore_capture PUBLIC Qt6::Gui
   PRIVATE PkgConfig::ORV_TIFF PkgConfig::ORV_JPEG ${ORV_OPENCV_IMGPROC} ${ORV_OPENCV_CORE})
-
-target_sources(orvcore PRIVATE ${_capture}/OrvCoreCaptureApi.cpp)
-target_link_libraries(orvcore PRIVATE orvcore_capture)

@@ -9,8 +9,8 @@
 #include "ApiSupport.h"
 #include "ViewState.h"
 
-#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <cmath>
 

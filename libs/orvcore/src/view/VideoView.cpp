@@ -1,6 +1,7 @@
 #include "VideoView.h"
 
 #include "FrameScaler.h"
+#include "ThreadAnnotations.h"
 #include "ViewGeometry.h"
 
 #include <QEvent>
@@ -278,9 +279,11 @@ void VideoView::scaleLoop() {
 void VideoView::postRepaint() {
     if (m_repaintPosted.exchange(true))
         return; // one wake-up pending is enough
+    tsan::release(tsan::queuedCalls());
     QMetaObject::invokeMethod(
         this,
         [this] {
+            tsan::acquire(tsan::queuedCalls());
             m_repaintPosted = false;
             requestRepaint();
         },

@@ -57,7 +57,7 @@ int OrvAddWaterMark(int cameraIndex, int mode, const _WATERMARKPARAM* param) {
     const QSize frame = cam->frameSize();
     if (!frame.isEmpty())
         stamp->offset = QPointF(qBound(0.0, double(param->x) / frame.width(), 1.0),
-                               qBound(0.0, double(param->y) / frame.height(), 1.0));
+                                qBound(0.0, double(param->y) / frame.height(), 1.0));
     cam->setWatermark(std::move(stamp));
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "GstSource.h"
 
 #include "GstJpegDecoder.h"
+#include "ThreadAnnotations.h"
 
 #include <QDebug>
 #include <QMetaObject>
@@ -487,8 +488,13 @@ bool GstSource::launch(QSize size) {
     stream->sink = m_sink;
     const quint64 generation = ++m_generation;
     stream->onFailure = [this, generation](const QString& reason) {
+        tsan::release(tsan::queuedCalls());
         QMetaObject::invokeMethod(
-            &m_context, [this, generation, reason] { streamFailed(generation, reason); },
+            &m_context,
+            [this, generation, reason] {
+                tsan::acquire(tsan::queuedCalls());
+                streamFailed(generation, reason);
+            },
             Qt::QueuedConnection);
     };
     QString error;

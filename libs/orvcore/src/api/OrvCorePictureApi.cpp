@@ -9,8 +9,8 @@
 #include "PrintPage.h"
 #include "PropertyDialog.h"
 
-#include <orvcore/OrvCoreLib.h>
 #include "orvcore/OrvCoreTesting.h"
+#include <orvcore/OrvCoreLib.h>
 
 #include <QApplication>
 #include <QPrinter>
