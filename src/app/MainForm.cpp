@@ -14,6 +14,7 @@
 #include "platform/QtTranslations.h"
 #include "recognition/BarcodeReadTask.h"
 #include "recognition/IdCardRecogLibrary.h"
+#include "recognition/IdCardService.h"
 #include "recognition/OcrService.h"
 #include "recognition/QBarcodeResultDlg.h"
 #include "recording/RecordingSession.h"
@@ -116,6 +117,9 @@ MainForm::MainForm() : QDialog(nullptr) {
     initRecording();
     ocrService = new OcrService(this, [this] { return cfg.Language; });
     ocrService->setExportExtension(ocrExtension);
+    idCards = new IdCardService(
+        {[this](const QByteArray& path) { AddThumbItem(path); }, &shell::Language::tellChinese},
+        this);
     // The whiteboard and snapshot windows, after the settings (the board
     // takes the pen settings from them).
     initAnnotation();
@@ -172,6 +176,7 @@ MainForm::~MainForm() {
     textQueue->finish(nullptr, cfg.Language);
     delete barcodeReader; // waits for a read still running
     barcodeReader = nullptr;
+    idCards->finish(); // a card being read is in its files
     if (pDiaSmallVideo)
         pDiaSmallVideo->hide();
     // Windows without a parent: they go with the main window.

@@ -28,6 +28,7 @@ class QMultiCapDialog;
 class ProfileName;
 class OcrService;
 class BarcodeReadTask;
+class IdCardService;
 class QSnapWidget;
 class QVisualizer;
 class KeyboardAccess;
@@ -323,6 +324,7 @@ private:
     QAction* actionEnglish = nullptr;
     OcrService* ocrService = nullptr;         // OCR of the page and its result window
     BarcodeReadTask* barcodeReader = nullptr; // reads off the GUI thread
+    IdCardService* idCards = nullptr;         // reads and recognises off the GUI thread
 
     // Shortcuts and accessible names.
     KeyboardAccess* keyboard = nullptr;

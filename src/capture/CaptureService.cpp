@@ -5,9 +5,9 @@
 #include "capture/SearchablePdfQueue.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/Clock.h"
-#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "recognition/BarcodeText.h"
+#include "shell/Language.h"
 
 #include <orvcore/OrvCoreLib.h>
 
@@ -73,8 +73,8 @@ bool markBusy(const QByteArray& picture, const QByteArray& out, int language) {
     painter.setFont(font);
     painter.setPen(Qt::white);
     painter.drawText(band, Qt::AlignCenter,
-                     language == 1 ? QStringLiteral("Reading text…")
-                                   : QStringLiteral("文字识别中…"));
+                     shell::Language::text(language, QStringLiteral("文字识别中…"),
+                                           QStringLiteral("Reading text…")));
     painter.end();
     return image.save(file(out), "JPEG", 85);
 }
@@ -101,11 +101,8 @@ void CaptureService::chooseColorMode(int mode) {
 }
 
 void CaptureService::reportFailure() const {
-    if (cfg.Language == 1)
-        platform::showMessage(QStringLiteral("Capture failed: the picture could not be written."),
-                              QStringLiteral("Information"));
-    else
-        platform::showMessage(QStringLiteral("拍照失败!"), QStringLiteral("提示"));
+    shell::Language::tell(cfg.Language, QStringLiteral("拍照失败!"),
+                          QStringLiteral("Capture failed: the picture could not be written."));
 }
 
 bool CaptureService::folderUsable() const {
@@ -160,12 +157,10 @@ QByteArray CaptureService::nextName() {
 
 QByteArray CaptureService::freePath(const QList<QByteArray>& taken, const QByteArray& extension) {
     if (!folderUsable()) {
-        platform::showMessage(
-            cfg.Language == 1 ? QStringLiteral("Capture refused: the image folder \"%1\" "
-                                               "cannot be written. Choose another folder.")
-                                    .arg(file(imageFolder_))
-                              : QStringLiteral("图像目录不可用, 请重新选择工作目录!"),
-            cfg.Language == 1 ? QStringLiteral("Information") : QStringLiteral("提示"));
+        shell::Language::tell(cfg.Language, QStringLiteral("图像目录不可用, 请重新选择工作目录!"),
+                              QStringLiteral("Capture refused: the image folder \"%1\" "
+                                             "cannot be written. Choose another folder.")
+                                  .arg(file(imageFolder_)));
         return QByteArray();
     }
     const QByteArray ext = extension.isEmpty() ? extension_ : extension;
@@ -176,11 +171,9 @@ QByteArray CaptureService::freePath(const QList<QByteArray>& taken, const QByteA
             const int counter = cfg.fileNameCounter;
             const QByteArray name = nextName();
             if (name.isEmpty()) {
-                platform::showMessage(
-                    cfg.Language == 1 ? QStringLiteral("The file counter is at its largest value: "
-                                                       "enter a smaller start number.")
-                                      : QStringLiteral("计数已达上限, 请重新设置计数!"),
-                    cfg.Language == 1 ? QStringLiteral("Information") : QStringLiteral("提示"));
+                shell::Language::tell(cfg.Language, QStringLiteral("计数已达上限, 请重新设置计数!"),
+                                      QStringLiteral("The file counter is at its largest value: "
+                                                     "enter a smaller start number."));
                 return QByteArray();
             }
             const QByteArray path = naming::capturePath(imageFolder_, name, ext);
@@ -293,20 +286,18 @@ void CaptureService::searchablePdfDone(bool ok, bool noModels, const QByteArray&
     if (ok && !textQueue->holds(pdf))
         strip.refresh(pdf, picture);
     QFile::remove(file(picture));
-    const bool english = cfg.Language == 1;
     if (!ok) {
-        platform::showMessage(
-            english ? QStringLiteral("The page could not be written to %1.").arg(file(pdf))
-                    : QStringLiteral("PDF页面写入失败: %1").arg(file(pdf)),
-            english ? QStringLiteral("Information") : QStringLiteral("提示"));
+        shell::Language::tell(
+            cfg.Language, QStringLiteral("PDF页面写入失败: %1").arg(file(pdf)),
+            QStringLiteral("The page could not be written to %1.").arg(file(pdf)));
     } else if (noModels && !toldNoModels) {
         toldNoModels = true;
-        platform::showMessage(english ? QStringLiteral("No text recognition models are installed "
-                                                       "(Tesseract \"chi_sim\" or \"eng\"): the "
-                                                       "PDF pages are written without text.")
-                                      : QStringLiteral("未找到文字识别模型 (Tesseract chi_sim 或 "
-                                                       "eng), PDF页面中没有文字!"),
-                              english ? QStringLiteral("Information") : QStringLiteral("提示"));
+        shell::Language::tell(cfg.Language,
+                              QStringLiteral("未找到文字识别模型 (Tesseract chi_sim 或 "
+                                             "eng), PDF页面中没有文字!"),
+                              QStringLiteral("No text recognition models are installed "
+                                             "(Tesseract \"chi_sim\" or \"eng\"): the "
+                                             "PDF pages are written without text."));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "capture/ProfileName.h"
 
 #include "shell/Contrast.h"
+#include "shell/Language.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -324,13 +325,15 @@ void ProfileName::onradioButton_M() {
 void ProfileName::applyLanguage(int language) {
     if (language != 0 && language != 1)
         return;
-    const bool zh = language == 0;
-    auto set = [zh](auto* w, Text t) { w->setText(QString::fromUtf8(zh ? t.zh : t.en)); };
-    setWindowTitle(QString::fromUtf8(zh ? "水印设置" : "Watermark setting"));
-    groupBox->setTitle(QString::fromUtf8(zh ? "水印信息" : "Information"));
-    groupBox_2->setTitle(QString::fromUtf8(zh ? "水印位置" : "Location"));
-    groupBox_4->setTitle(QString::fromUtf8(zh ? "坐标" : "Coordinate"));
-    groupBox_3->setTitle(QString::fromUtf8(zh ? "固定位置" : "Fix position"));
+    auto text = [language](Text t) {
+        return shell::Language::text(language, QString::fromUtf8(t.zh), QString::fromUtf8(t.en));
+    };
+    auto set = [&text](auto* w, Text t) { w->setText(text(t)); };
+    setWindowTitle(text({"水印设置", "Watermark setting"}));
+    groupBox->setTitle(text({"水印信息", "Information"}));
+    groupBox_2->setTitle(text({"水印位置", "Location"}));
+    groupBox_4->setTitle(text({"坐标", "Coordinate"}));
+    groupBox_3->setTitle(text({"固定位置", "Fix position"}));
     set(pushButtonFont, {"字体", "Font"});
     set(pushButtonColor, {"颜色", "Color"});
     set(label, {"透明度", "Opcity"});

@@ -1,6 +1,6 @@
 #include "capture/QMultiCapDialog.h"
 
-#include "platform/Messages.h"
+#include "shell/Language.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -202,7 +202,7 @@ void QMultiCapDialog::lockModes(bool locked) {
 void QMultiCapDialog::closeEvent(QCloseEvent* event) {
     if (pushButtonStart->text() == kStop) {
         event->ignore();
-        platform::showMessage(QStringLiteral("请先停止连拍!"), QStringLiteral("提示"));
+        shell::Language::tellChinese(QStringLiteral("请先停止连拍!"));
         return;
     }
     event->accept();

@@ -1,4 +1,5 @@
 #include "capture/SearchablePdfQueue.h"
+#include "shell/Language.h"
 
 #include <modaocr/ModaOCRWords.h>
 #include <orvcore/OrvCoreLib.h>
@@ -92,11 +93,12 @@ void SearchablePdfQueue::done(const Result& result) {
 void SearchablePdfQueue::finish(QWidget* parent, int language) {
     if (!busy())
         return;
-    const bool english = language == 1;
-    QProgressDialog progress(english ? QStringLiteral("Finishing searchable PDF pages…")
-                                     : QStringLiteral("正在完成PDF文字识别…"),
+    using shell::Language;
+    QProgressDialog progress(Language::text(language, QStringLiteral("正在完成PDF文字识别…"),
+                                            QStringLiteral("Finishing searchable PDF pages…")),
                              QString(), 0, waiting(), parent);
-    progress.setWindowTitle(english ? QStringLiteral("Finishing") : QStringLiteral("正在完成"));
+    progress.setWindowTitle(
+        Language::text(language, QStringLiteral("正在完成"), QStringLiteral("Finishing")));
     progress.setWindowModality(Qt::ApplicationModal);
     progress.setMinimumDuration(0);
     progress.setAutoClose(false);

@@ -2,6 +2,7 @@
 
 #include "config/Settings.h"
 #include "platform/Messages.h"
+#include "shell/Language.h"
 #include "ui_QSettingDlg.h"
 
 #include <orvcore/OrvCoreLib.h>
@@ -100,9 +101,10 @@ void QSettingDlg::markRatio(bool refused) {
                                  : QString());
     const QString range =
         QStringLiteral("%1 - %2").arg(config::kMinResizeRatio).arg(config::kMaxResizeRatio);
-    field->setToolTip(!refused          ? QString()
-                      : m_language == 1 ? QStringLiteral("The scaling must lie in %1.").arg(range)
-                                        : QStringLiteral("缩放比率须在 %1 之间").arg(range));
+    field->setToolTip(refused ? shell::Language::text(
+                                    m_language, QStringLiteral("缩放比率须在 %1 之间").arg(range),
+                                    QStringLiteral("The scaling must lie in %1.").arg(range))
+                              : QString());
 }
 
 void QSettingDlg::onOCRExtChange() {
@@ -120,8 +122,9 @@ void QSettingDlg::applyLanguage(int language) {
     if (language != 0 && language != 1)
         return;
     m_language = language;
-    const bool zh = language == 0;
-    auto pick = [zh](const char* c, const char* e) { return QString::fromUtf8(zh ? c : e); };
+    auto pick = [language](const char* c, const char* e) {
+        return shell::Language::text(language, QString::fromUtf8(c), QString::fromUtf8(e));
+    };
     setWindowTitle(pick("设置", "Settings"));
     ui->groupBox->setTitle(pick("录像设置", "Video settings"));
     ui->label->setText(pick("麦克风:", "Microphone:"));

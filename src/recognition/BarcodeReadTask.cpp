@@ -4,12 +4,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QCursor>
 #include <QEventLoop>
-#include <QGuiApplication>
-#include <QThread>
-
-#include <memory>
 
 namespace {
 
@@ -47,38 +42,19 @@ protected:
 
 } // namespace
 
-BarcodeReadTask::BarcodeReadTask(QObject* parent) : QObject(parent) {}
-
-BarcodeReadTask::~BarcodeReadTask() {
-    if (!m_worker)
-        return;
-    m_worker->disconnect(this);
-    m_worker->wait();
-    delete m_worker;
-    QGuiApplication::restoreOverrideCursor();
+BarcodeReadTask::BarcodeReadTask(QObject* parent) : QObject(parent) {
+    connect(&work, &platform::BackgroundWork::idle, this, &BarcodeReadTask::idle);
 }
+
+BarcodeReadTask::~BarcodeReadTask() = default;
 
 bool BarcodeReadTask::start(int camera, Done done) {
-    if (m_worker)
-        return false;
-    auto text = std::make_shared<QByteArray>();
-    m_worker = QThread::create([camera, text] { *text = QByteArray(OrvReadBarcode(camera)); });
-    // Queued to this thread: the worker emits finished() as it ends.
-    connect(m_worker, &QThread::finished, this,
-            [this, done = std::move(done), text] { finish(done, *text); });
-    QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
-    m_worker->start();
-    return true;
-}
-
-void BarcodeReadTask::finish(const Done& done, const QByteArray& text) {
-    m_worker->wait(); // returns at once: finished() is its last signal
-    delete m_worker;
-    m_worker = nullptr;
-    QGuiApplication::restoreOverrideCursor();
-    if (done)
-        done(text);
-    emit idle();
+    return work.start(
+        this, [camera] { return QByteArray(OrvReadBarcode(camera)); },
+        [done = std::move(done)](const QByteArray& text) {
+            if (done)
+                done(text);
+        });
 }
 
 QByteArray BarcodeReadTask::readAndWait(int camera) {

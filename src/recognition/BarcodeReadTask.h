@@ -13,12 +13,12 @@
 //   running, but mouse and key input and closing the window are ignored
 //   until the text is there.
 
+#include "platform/BackgroundWork.h"
+
 #include <QByteArray>
 #include <QObject>
 
 #include <functional>
-
-class QThread;
 
 class BarcodeReadTask : public QObject {
     Q_OBJECT
@@ -29,7 +29,7 @@ public:
     // Waits for a read still running; its result is dropped.
     ~BarcodeReadTask() override;
 
-    bool isReading() const { return m_worker != nullptr; }
+    bool isReading() const { return work.isBusy(); }
 
     // Reads camera's barcodes on a worker thread; done gets the library's
     // text (copied) on this object's thread. False, and nothing started,
@@ -45,7 +45,5 @@ signals:
     void idle();
 
 private:
-    void finish(const Done& done, const QByteArray& text);
-
-    QThread* m_worker = nullptr;
+    platform::BackgroundWork work;
 };

@@ -3,12 +3,11 @@
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "recognition/FingerprintFile.h"
+#include "shell/Language.h"
 
 #include <cstdio>
 
 namespace {
-
-const QString caption = QStringLiteral("提示");
 
 void toStandardOutput(const QByteArray& line) {
     std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
@@ -70,10 +69,10 @@ void FingerprintService::enrollFingerprint(const QByteArray& name) {
     QString error;
     const FingerprintFile file(dataFilePath());
     if (file.append(name, QByteArray(buffer, FingerprintFile::templateSize), &error))
-        platform::showMessage(QStringLiteral("指纹采集完成!"), caption);
+        shell::Language::tellChinese(QStringLiteral("指纹采集完成!"));
     else
-        platform::showMessage(
-            QStringLiteral("指纹保存失败, 没有写入 %1: %2").arg(file.path(), error), caption);
+        shell::Language::tellChinese(
+            QStringLiteral("指纹保存失败, 没有写入 %1: %2").arg(file.path(), error));
     driver.unloadFingerDriver(handle);
 }
 
@@ -87,7 +86,7 @@ void FingerprintService::matchFingerprint() {
     TcHandle handle = 0;
     if (!openReader(handle))
         return;
-    platform::showMessage(QStringLiteral("请将手指放在指纹仪上!"), caption);
+    shell::Language::tellChinese(QStringLiteral("请将手指放在指纹仪上!"));
     char feature[FingerprintFile::templateSize] = {};
     const int ret = driver.doFeature()(handle, feature);
     feature[FingerprintFile::templateSize - 1] = '\0';
@@ -99,9 +98,8 @@ void FingerprintService::matchFingerprint() {
     for (const FingerprintFile::Record& record : records) {
         const int match = driver.safeMatch()(0, record.templateText.constData(), feature, 3);
         if (match >= 0) {
-            platform::showMessage(
-                QStringLiteral("比对成功, 输入指纹者为: %1").arg(platform::fromLocal(record.name)),
-                caption);
+            shell::Language::tellChinese(
+                QStringLiteral("比对成功, 输入指纹者为: %1").arg(platform::fromLocal(record.name)));
             driver.unloadFingerDriver(handle);
             return;
         }

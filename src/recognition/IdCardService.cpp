@@ -56,9 +56,15 @@ QString notStored(const QString& what, const QByteArray& folder, const QByteArra
 
 } // namespace
 
-bool IdCardService::read(const QByteArray& workPath, const QByteArray& imageFolder) {
+IdCardService::IdCardService(Hooks hooks, QObject* parent)
+    : QObject(parent), hooks(std::move(hooks)) {}
+
+IdCardService::Reading IdCardService::readCard(const QByteArray& workPath,
+                                               const QByteArray& imageFolder) {
+    Reading result;
     if (!OrvReadIDCard())
-        return false;
+        return result;
+    result.present = true;
     idcard::Reading reading;
     reading.fields = {copied(OrvGetIDName()),    copied(OrvGetIDSex()),
                       copied(OrvGetIDNation()),  copied(OrvGetIDBirthFull()),
@@ -66,30 +72,45 @@ bool IdCardService::read(const QByteArray& workPath, const QByteArray& imageFold
                       copied(OrvGetIDDepart()),  copied(OrvGetIDTermDay())};
     reading.when = platform::now();
 
-    QStringList problems;
     const QByteArray log = workPath + "/IDInfo.csv";
     if (idcard::appendRow(log, idcard::dataRow(reading)) != idcard::AppendResult::Written)
-        problems << QStringLiteral("身份证信息未能写入 %1").arg(file(log));
+        result.problems << QStringLiteral("身份证信息未能写入 %1").arg(file(log));
 
     const QByteArray head = copied(OrvGetIDHeadImagePath());
-    if (!storePicture(head, idcard::picturePath(imageFolder, reading.when, "_head.jpg")))
-        problems << notStored(QStringLiteral("头像"), imageFolder, head);
+    if (!storePicture(head, idcard::picturePath(imageFolder, reading.when, "_head.jpg"), result))
+        result.problems << notStored(QStringLiteral("头像"), imageFolder, head);
     const QByteArray card = copied(OrvMakeIDCard());
-    if (!storePicture(card, idcard::picturePath(imageFolder, reading.when, "_idcard.jpg")))
-        problems << notStored(QStringLiteral("身份证图像"), imageFolder, card);
-
-    if (!problems.isEmpty() && hooks.tell)
-        hooks.tell(problems.join(QLatin1Char('\n')));
-    return true;
+    if (!storePicture(card, idcard::picturePath(imageFolder, reading.when, "_idcard.jpg"), result))
+        result.problems << notStored(QStringLiteral("身份证图像"), imageFolder, card);
+    return result;
 }
 
-bool IdCardService::storePicture(const QByteArray& source, const QByteArray& target) {
+bool IdCardService::report(const Reading& reading) {
+    if (hooks.addItem)
+        for (const QByteArray& path : reading.stored)
+            hooks.addItem(path);
+    if (!reading.problems.isEmpty() && hooks.tell)
+        hooks.tell(reading.problems.join(QLatin1Char('\n')));
+    return reading.present;
+}
+
+bool IdCardService::read(const QByteArray& workPath, const QByteArray& imageFolder) {
+    return report(readCard(workPath, imageFolder));
+}
+
+bool IdCardService::startRead(const QByteArray& workPath, const QByteArray& imageFolder) {
+    return work.start(
+        this, [workPath, imageFolder] { return readCard(workPath, imageFolder); },
+        [this](const Reading& reading) { report(reading); });
+}
+
+bool IdCardService::storePicture(const QByteArray& source, const QByteArray& target,
+                                 Reading& reading) {
     if (source.isEmpty() || target.isEmpty() || !QFileInfo(file(source)).isFile())
         return false;
     if (!copyToNewFile(file(source), file(target)))
         return false;
-    if (hooks.addItem)
-        hooks.addItem(target);
+    reading.stored << target;
     QFile::remove(file(source));
     return true;
 }
@@ -99,4 +120,14 @@ QString IdCardService::recognise(const QByteArray& path) {
     if (!IdCardRecogLibrary::instance().recognise(path, text))
         return QStringLiteral("身份证识别库 libidcardrecog.so 无法加载");
     return QString::fromLocal8Bit(text);
+}
+
+bool IdCardService::startRecognise(const QByteArray& path,
+                                   std::function<void(const QString&)> done) {
+    return work.start(
+        this, [path] { return recognise(path); },
+        [done = std::move(done)](const QString& text) {
+            if (done)
+                done(text);
+        });
 }

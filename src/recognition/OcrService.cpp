@@ -1,16 +1,14 @@
 #include "recognition/OcrService.h"
 
-#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "recognition/QOCRResultDlg.h"
+#include "shell/Language.h"
 #include <modaocr/ModaOCR.h>
 #include <modaocr/ModaOCRWords.h>
 #include <orvcore/OrvCoreLib.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QFile>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -51,13 +49,16 @@ OcrService::Run OcrService::recognise(const QByteArray& path) {
 OcrService::OcrService(QWidget* window, std::function<int()> lang)
     : QObject(window), resultDialog(new QOCRResultDlg(window)), language(std::move(lang)) {
     resultDialog->hide();
-    connect(&watcher, &QFutureWatcher<Run>::finished, this, &OcrService::done);
 }
 
 OcrService::~OcrService() {
-    // A page still being read finishes on its own; its text is dropped.
-    if (running)
+    // A page still being read is waited for; its text is dropped.
+    if (isRunning())
         setBusy(busyTrigger, false);
+}
+
+int OcrService::currentLanguage() const {
+    return language ? language() : 0;
 }
 
 void OcrService::setExportExtension(const QByteArray& extension) {
@@ -69,51 +70,47 @@ QByteArray OcrService::imagePath() {
 }
 
 bool OcrService::start(int cameraIndex, QAbstractButton* trigger) {
-    if (running)
+    if (isRunning())
         return false;
-    const int lang = language ? language() : 0;
+    const int lang = currentLanguage();
     resultDialog->setLanguage(lang);
     resultDialog->setPage({}, {});
     const QByteArray path = imagePath();
     // A picture left from an earlier run must never be read as this one.
     if (!clearPath(path)) {
         showText(QString());
-        platform::showMessage(
-            lang == 1
-                ? QStringLiteral("The old OCR picture %1 cannot be removed; nothing was read.")
-                      .arg(platform::fromLocal(path))
-                : QStringLiteral("无法删除旧的识别图片 %1，未进行识别!")
-                      .arg(platform::fromLocal(path)),
-            QStringLiteral("提示"));
+        // Captioned "提示" in every language, as it always was.
+        shell::Language::tellChinese(shell::Language::text(
+            lang,
+            QStringLiteral("无法删除旧的识别图片 %1，未进行识别!").arg(platform::fromLocal(path)),
+            QStringLiteral("The old OCR picture %1 cannot be removed; nothing was read.")
+                .arg(platform::fromLocal(path))));
         return false;
     }
     OrvCapture(cameraIndex, path.constData());
     if (!isCapturedPicture(path)) {
         showText(QString());
-        platform::showMessage(lang == 1 ? QStringLiteral("The capture failed; nothing was read.")
-                                        : QStringLiteral("拍照失败，未能识别!"),
-                              QStringLiteral("提示"));
+        shell::Language::tellChinese(
+            shell::Language::text(lang, QStringLiteral("拍照失败，未能识别!"),
+                                  QStringLiteral("The capture failed; nothing was read.")));
         return false;
     }
-    running = true;
+    work.start(
+        this, [path] { return recognise(path); }, [this](const Run& run) { done(run); });
     setBusy(trigger, true);
-    watcher.setFuture(QtConcurrent::run(recognise, path));
     return true;
 }
 
-void OcrService::done() {
-    const Run run = watcher.result();
-    running = false;
+void OcrService::done(const Run& run) {
     setBusy(busyTrigger, false);
     if (run.noModels) {
-        const bool english = language && language() == 1;
-        platform::showMessage(
-            english ? QStringLiteral("No text recognition models are installed (Tesseract "
-                                     "\"chi_sim\" or \"eng\", packages tesseract-ocr-chi-sim "
-                                     "and tesseract-ocr-eng): nothing was read.")
-                    : QStringLiteral("未找到文字识别模型 (Tesseract chi_sim 或 eng, 软件包 "
-                                     "tesseract-ocr-chi-sim 与 tesseract-ocr-eng), 未能识别!"),
-            QStringLiteral("提示"));
+        shell::Language::tellChinese(shell::Language::text(
+            currentLanguage(),
+            QStringLiteral("未找到文字识别模型 (Tesseract chi_sim 或 eng, 软件包 "
+                           "tesseract-ocr-chi-sim 与 tesseract-ocr-eng), 未能识别!"),
+            QStringLiteral("No text recognition models are installed (Tesseract "
+                           "\"chi_sim\" or \"eng\", packages tesseract-ocr-chi-sim "
+                           "and tesseract-ocr-eng): nothing was read.")));
         emit finished();
         return;
     }
@@ -126,19 +123,18 @@ void OcrService::done() {
 }
 
 void OcrService::setBusy(QAbstractButton* trigger, bool busy) {
+    // The busy cursor is the background work's.
     if (busy) {
-        QApplication::setOverrideCursor(Qt::BusyCursor);
         busyTrigger = trigger;
         if (trigger) {
             idleText = trigger->text();
-            statusText = language && language() == 1 ? QStringLiteral("Reading…")
-                                                     : QStringLiteral("识别中…");
+            statusText = shell::Language::text(currentLanguage(), QStringLiteral("识别中…"),
+                                               QStringLiteral("Reading…"));
             trigger->setText(statusText);
             trigger->setEnabled(false);
         }
         return;
     }
-    QApplication::restoreOverrideCursor();
     if (trigger) {
         // A language switch during the run has already put the right text.
         if (trigger->text() == statusText)

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "platform/BackgroundWork.h"
+
 #include <QByteArray>
-#include <QFutureWatcher>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -36,14 +37,16 @@ public:
     // is already going on or the capture failed (the window then shows no
     // text and the user is told).
     bool start(int cameraIndex, QAbstractButton* trigger);
-    bool isRunning() const { return running; }
+    bool isRunning() const { return work.isBusy(); }
 
 signals:
     // A run has ended and its text is in the window.
     void finished();
 
 private:
-    void done();
+    struct Run;
+    int currentLanguage() const;
+    void done(const Run& run);
     void setBusy(QAbstractButton* trigger, bool busy);
     void showText(const QString& text);
 
@@ -55,9 +58,8 @@ private:
         bool noModels = false;
     };
     static Run recognise(const QByteArray& path);
-    QFutureWatcher<Run> watcher;
+    platform::BackgroundWork work;
     QPointer<QAbstractButton> busyTrigger;
     QString idleText;
     QString statusText;
-    bool running = false;
 };

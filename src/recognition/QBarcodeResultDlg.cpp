@@ -2,6 +2,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/Messages.h"
+#include "shell/Language.h"
 #include "ui_QBarcodeResultDlg.h"
 
 #include <QSaveFile>
@@ -32,7 +33,8 @@ void QBarcodeResultDlg::applyLanguage(int language) {
 }
 
 QString QBarcodeResultDlg::text(const char* chinese, const char* english) const {
-    return QString::fromUtf8(m_language == 1 ? english : chinese);
+    return shell::Language::text(m_language, QString::fromUtf8(chinese),
+                                 QString::fromUtf8(english));
 }
 
 void QBarcodeResultDlg::setBarcodeText(const QString& text) {

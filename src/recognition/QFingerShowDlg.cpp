@@ -1,8 +1,8 @@
 #include "recognition/QFingerShowDlg.h"
 
-#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "recognition/FingerprintFile.h"
+#include "shell/Language.h"
 #include "ui_QFingerShowDlg.h"
 
 QFingerShowDlg::QFingerShowDlg(FingerprintService::FolderSource folders, QWidget* parent)
@@ -32,7 +32,7 @@ QFingerShowDlg::~QFingerShowDlg() {
 void QFingerShowDlg::onFingerPrintGet() {
     const QString name = ui->lineEdit->text();
     if (name.isEmpty()) {
-        platform::showMessage(QStringLiteral("请输入姓名!"), QStringLiteral("提示"));
+        shell::Language::tellChinese(QStringLiteral("请输入姓名!"));
         return;
     }
     fingerprints.enrollFingerprint(platform::toLocal(name));

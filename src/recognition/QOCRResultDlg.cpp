@@ -1,7 +1,7 @@
 #include "recognition/QOCRResultDlg.h"
 
-#include "platform/Messages.h"
 #include "recognition/OcrExport.h"
+#include "shell/Language.h"
 #include "ui_QOCRResultDlg.h"
 
 #include <QAction>
@@ -54,7 +54,7 @@ void QOCRResultDlg::setLanguage(int lang) {
     if (lang != 0 && lang != 1)
         return;
     language = lang;
-    saveAct->setText(lang == 1 ? QStringLiteral("Save") : QStringLiteral("保存"));
+    saveAct->setText(shell::Language::text(lang, QStringLiteral("保存"), QStringLiteral("Save")));
 }
 
 void QOCRResultDlg::setPage(const QByteArray& picture, const QString& engineText) {
@@ -83,10 +83,10 @@ bool QOCRResultDlg::saveTo(const QString& path) {
     if (problem.isEmpty())
         return true;
     const QString shown = QDir::toNativeSeparators(path);
-    platform::showMessage(language == 1
-                              ? QStringLiteral("Could not save %1:\n%2").arg(shown, problem)
-                              : QStringLiteral("保存失败: %1\n%2").arg(shown, problem),
-                          QStringLiteral("提示"));
+    // Captioned "提示" in every language, as it always was.
+    shell::Language::tellChinese(
+        shell::Language::text(language, QStringLiteral("保存失败: %1\n%2").arg(shown, problem),
+                              QStringLiteral("Could not save %1:\n%2").arg(shown, problem)));
     return false;
 }
 
@@ -98,8 +98,9 @@ void QOCRResultDlg::save() {
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMddhhmmss")), suffix);
     // The dialog adds the ending itself, so its question before replacing a
     // file is about the file that will be written.
-    QFileDialog dialog(this, language == 1 ? QStringLiteral("Save") : QStringLiteral("保存"),
-                       suggested, QStringLiteral("*.%1").arg(suffix));
+    QFileDialog dialog(
+        this, shell::Language::text(language, QStringLiteral("保存"), QStringLiteral("Save")),
+        suggested, QStringLiteral("*.%1").arg(suffix));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(suffix);

@@ -1,8 +1,8 @@
 #include "recording/RecordingSession.h"
 
 #include "platform/Clock.h"
-#include "platform/Messages.h"
 #include "platform/Paths.h"
+#include "shell/Language.h"
 
 #include <orvcore/OrvCoreLib.h>
 
@@ -11,10 +11,7 @@
 namespace {
 
 void tell(int language, const char* chinese, const char* english) {
-    if (language == 0)
-        platform::showMessage(QString::fromUtf8(chinese), QStringLiteral("提示"));
-    else
-        platform::showMessage(QString::fromUtf8(english), QStringLiteral("Information"));
+    shell::Language::tell(language, QString::fromUtf8(chinese), QString::fromUtf8(english));
 }
 
 // Why a recording did not start, as the library said.
@@ -158,8 +155,8 @@ QString RecordingSession::elapsedText(Target target) const {
                        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
     const int dropped = OrvGetRecordDroppedFrames(run.camera);
     if (dropped > 0)
-        text += m_language == 1 ? QStringLiteral("  %1 frames dropped").arg(dropped)
-                                : QStringLiteral("  丢帧 %1").arg(dropped);
+        text += shell::Language::text(m_language, QStringLiteral("  丢帧 %1").arg(dropped),
+                                      QStringLiteral("  %1 frames dropped").arg(dropped));
     return text;
 }
 

@@ -1,4 +1,5 @@
 #include "shell/KeyboardAccess.h"
+#include "shell/Language.h"
 #include "ui_MainForm.h"
 
 #include <QAbstractSpinBox>
@@ -170,13 +171,21 @@ void KeyboardAccess::focusMoved(QWidget* now, int reason) {
         }
 }
 
+namespace {
+
+QString textIn(int language, const char* chinese, const char* english) {
+    return shell::Language::text(language, QString::fromUtf8(chinese), QString::fromUtf8(english));
+}
+
+} // namespace
+
 void KeyboardAccess::applyLanguage(int language) {
     if (language != 0 && language != 1)
         return;
     QMenu* menu = ui->btnMenu->menu();
     bool separated = false;
     for (Command& c : commands) {
-        const QString name = QString::fromUtf8(language == 0 ? c.chinese : c.english);
+        const QString name = textIn(language, c.chinese, c.english);
         const QString keys = keyText(c.keys);
         if (c.button) {
             c.button->setToolTip(QStringLiteral("%1 (%2)").arg(name, keys));
@@ -197,9 +206,9 @@ void KeyboardAccess::applyLanguage(int language) {
 
 void KeyboardAccess::nameControls(int language) {
     for (const Name& n : controlNames)
-        n.widget(ui)->setAccessibleName(QString::fromUtf8(language == 0 ? n.chinese : n.english));
+        n.widget(ui)->setAccessibleName(textIn(language, n.chinese, n.english));
     // Buttons whose face is their name: the name without the key.
     for (const Command& c : commands)
         if (c.button && c.button != ui->pushBtnOpenFolder)
-            c.button->setAccessibleName(QString::fromUtf8(language == 0 ? c.chinese : c.english));
+            c.button->setAccessibleName(textIn(language, c.chinese, c.english));
 }

@@ -14,11 +14,19 @@ void Language::set(int language) {
 }
 
 QString Language::text(const QString& zh, const QString& en) const {
-    return english() ? en : zh;
+    return text(m_stored, zh, en);
 }
 
 void Language::tell(const QString& zh, const QString& en) const {
-    if (english())
+    tell(m_stored, zh, en);
+}
+
+QString Language::text(int language, const QString& zh, const QString& en) {
+    return language == 1 ? en : zh;
+}
+
+void Language::tell(int language, const QString& zh, const QString& en) {
+    if (language == 1)
         platform::showMessage(en, QStringLiteral("Information"));
     else
         tellChinese(zh);

@@ -23,6 +23,9 @@ public:
     QString text(const QString& zh, const QString& en) const;
     // A message in the current language, captioned "提示" or "Information".
     void tell(const QString& zh, const QString& en) const;
+    // The same for a stored language number, for parts given only that.
+    static QString text(int language, const QString& zh, const QString& en);
+    static void tell(int language, const QString& zh, const QString& en);
     // A message the program has only in Chinese, captioned "提示" in every
     // language.
     static void tellChinese(const QString& zh);

@@ -1,4 +1,5 @@
 #include "shell/QOrvAbout.h"
+#include "shell/Language.h"
 
 #include <QDialogButtonBox>
 #include <QIcon>
@@ -10,16 +11,18 @@ QString QOrvAbout::versionText() {
 }
 
 QOrvAbout::QOrvAbout(int language, QWidget* parent) : QDialog(parent) {
-    const bool zh = language != 1;
-    setWindowTitle(zh ? QStringLiteral("关于") : QStringLiteral("About"));
+    auto text = [language](const QString& zh, const QString& en) {
+        return shell::Language::text(language, zh, en);
+    };
+    setWindowTitle(text(QStringLiteral("关于"), QStringLiteral("About")));
     setWindowIcon(QIcon(QStringLiteral(":/image/orv.png")));
 
     auto* icon = new QLabel(this);
     icon->setPixmap(QIcon(QStringLiteral(":/image/orv.png")).pixmap(64, 64));
     icon->setAlignment(Qt::AlignCenter);
 
-    title = new QLabel(zh ? QStringLiteral("Orvanta高拍仪软件")
-                          : QStringLiteral("Orvanta High speed portable scanner"),
+    title = new QLabel(text(QStringLiteral("Orvanta高拍仪软件"),
+                            QStringLiteral("Orvanta High speed portable scanner")),
                        this);
     QFont big = title->font();
     big.setPointSize(big.pointSize() + 4);
@@ -28,15 +31,15 @@ QOrvAbout::QOrvAbout(int language, QWidget* parent) : QDialog(parent) {
     title->setAlignment(Qt::AlignCenter);
 
     version = new QLabel(
-        (zh ? QStringLiteral("版本 %1") : QStringLiteral("Version %1")).arg(versionText()), this);
+        text(QStringLiteral("版本 %1"), QStringLiteral("Version %1")).arg(versionText()), this);
     version->setAlignment(Qt::AlignCenter);
 
     const QString site = QStringLiteral("https://www.orvanta.example/");
     contact = new QLabel(
-        (zh ? QStringLiteral(
-                  "文档拍摄、条码与文字识别、录像与批注。<br>网站: <a href=\"%1\">%1</a>")
-            : QStringLiteral("Document capture, barcode and text recognition, recording and "
-                             "annotation.<br>Web site: <a href=\"%1\">%1</a>"))
+        text(
+            QStringLiteral("文档拍摄、条码与文字识别、录像与批注。<br>网站: <a href=\"%1\">%1</a>"),
+            QStringLiteral("Document capture, barcode and text recognition, recording and "
+                           "annotation.<br>Web site: <a href=\"%1\">%1</a>"))
             .arg(site),
         this);
     contact->setAlignment(Qt::AlignCenter);

@@ -6,10 +6,14 @@
 #include "capture/ThumbnailStrip.h"
 #include "platform/Clock.h"
 #include "recognition/IdCardLog.h"
+#include "recognition/IdCardRecogLibrary.h"
 #include "recognition/IdCardService.h"
 #include "ui_MainForm.h"
 
 #include <QtTest>
+
+#include <atomic>
+#include <thread>
 
 using fake::core;
 
@@ -176,13 +180,14 @@ private slots:
         QCOMPARE(fake::idCardRecog().initCalls, 1);
         presentCard(card());
         form->widgets()->pushButtonReadIDCard->click();
-        QCOMPARE(form->thumbStrip()->count(), 2);
+        QTRY_COMPARE(form->thumbStrip()->count(), 2); // read on a worker thread
         QVERIFY(QFile::exists(QString::fromLocal8Bit(form->imageFolderPath()) +
                               "/20240105134512_idcard.jpg"));
 
         fake::idCardRecog().text = QStringLiteral("姓名:林晓明\n性别:男").toLocal8Bit();
         form->widgets()->pushButtonRecogID->click();
         QCOMPARE(form->thumbStrip()->count(), 3);
+        QTRY_VERIFY(!QGuiApplication::overrideCursor()); // recognised on a worker thread
         QCOMPARE(fake::idCardRecog().paths.size(), 1);
         QCOMPARE(form->thumbStrip()->pathAt(2), fake::idCardRecog().paths[0]);
         QVERIFY(QFile::exists(QString::fromLocal8Bit(fake::idCardRecog().paths[0])));
@@ -193,6 +198,7 @@ private slots:
         for (int format = 1; format <= 5; ++format) {
             form->widgets()->comboBoxFmt->setCurrentIndex(format);
             form->widgets()->pushButtonRecogID->click();
+            QTRY_VERIFY(!QGuiApplication::overrideCursor());
             const QByteArray shot = fake::idCardRecog().paths.constLast();
             QVERIFY2(shot.endsWith(".jpg"), shot.constData());
             QCOMPARE(core().callsOf("OrvCapture").constLast().args.value(1).toByteArray(), shot);
@@ -206,6 +212,85 @@ private slots:
         form->widgets()->pushButtonRecogID->click();
         QCOMPARE(fake::idCardRecog().paths.size(), 6);
         QCOMPARE(form->thumbStrip()->count(), listed);
+    }
+
+    // Both commands run the slow part on a worker thread: the GUI thread's
+    // event loop runs meanwhile (here a timer that lets the job finish), a
+    // second press is ignored, the result comes afterwards, and closing the
+    // window while a job runs waits for its files and drops its result.
+    void slowJobsLeaveTheWindowLive_data() {
+        QTest::addColumn<bool>("recognise");
+        QTest::addColumn<bool>("closeWhileRunning");
+        QTest::newRow("read") << false << false;
+        QTest::newRow("recognise") << true << false;
+        QTest::newRow("read, closed") << false << true;
+        QTest::newRow("recognise, closed") << true << true;
+    }
+    void slowJobsLeaveTheWindowLive() {
+        QFETCH(bool, recognise);
+        QFETCH(bool, closeWhileRunning);
+        auto form = env.makeForm();
+        form->thumbStrip()->clear();
+        presentCard(card());
+        fake::idCardRecog().text = QStringLiteral("姓名:林晓明").toLocal8Bit();
+        static QSemaphore go;
+        static std::atomic<QThread*> ranOn;
+        static std::atomic<int> jobs;
+        go.tryAcquire(go.available());
+        ranOn = nullptr;
+        jobs = 0;
+        auto slow = [] {
+            ranOn = QThread::currentThread();
+            ++jobs;
+            go.tryAcquire(1, 5000);
+        };
+        core().onCall = [slow](const fake::Call& call) {
+            if (call.name == "OrvReadIDCard")
+                slow();
+        };
+        IdCardRecogLibrary::instance().setFunctions([] { return 0; },
+                                                    [](const char*) {
+                                                        ranOn = QThread::currentThread();
+                                                        ++jobs;
+                                                        go.tryAcquire(1, 5000);
+                                                        return fake::idCardRecog().text.constData();
+                                                    });
+        QAbstractButton* button =
+            recognise ? static_cast<QAbstractButton*>(form->widgets()->pushButtonRecogID)
+                      : form->widgets()->pushButtonReadIDCard;
+        const int listed = recognise ? 1 : 2;
+        const int captures = core().count("OrvCapture");
+
+        button->click();
+        QTRY_VERIFY(ranOn.load());
+        QVERIFY(ranOn.load() != QThread::currentThread());
+        button->click(); // ignored: a job runs
+        form->widgets()->pushButtonReadIDCard->click();
+        QCOMPARE(core().count("OrvCapture"), captures + (recognise ? 1 : 0));
+        if (closeWhileRunning) {
+            std::thread releaser([] {
+                QThread::msleep(100);
+                go.release();
+            });
+            form.reset(); // waits for the job
+            releaser.join();
+            QCoreApplication::processEvents();
+        } else {
+            QTimer::singleShot(30, [] { go.release(); }); // fires only if the GUI thread is free
+            QCOMPARE(form->thumbStrip()->count(), recognise ? 1 : 0);
+            QTRY_COMPARE(form->thumbStrip()->count(), listed);
+            QTRY_VERIFY(!QGuiApplication::overrideCursor());
+        }
+        QCOMPARE(jobs.load(), 1);
+        if (recognise)
+            QCOMPARE(env.messages.size(), closeWhileRunning ? 0 : 1);
+        else { // the row and both pictures are stored, the window gone or not
+            QVERIFY(read(env.documents() + "/Orvanta/IDInfo.csv").contains("110101199003071238"));
+            QVERIFY(!QFile::exists(QString::fromLocal8Bit(core().script.idHeadImagePath)));
+            QVERIFY(!QFile::exists(QString::fromLocal8Bit(core().script.idCardImagePath)));
+        }
+        core().onCall = nullptr;
+        fake::idCardRecog().reset();
     }
 };
 

@@ -4,7 +4,6 @@
 #include "app/MainForm.h"
 
 #include "camera/QPreviewWidget.h"
-#include "platform/Messages.h"
 #include "recording/RecordingIndicator.h"
 #include "recording/RecordingSession.h"
 #include "ui_MainForm.h"
@@ -43,13 +42,9 @@ bool MainForm::recordingRefuses(const QList<int>& closing) {
     for (int camera : closing) {
         if (!recording->records(camera))
             continue;
-        if (cfg.Language == 1)
-            platform::showMessage(
-                QStringLiteral("A recording is running: stop it before changing the camera!"),
-                QStringLiteral("Information"));
-        else
-            platform::showMessage(QStringLiteral("正在录像, 请先停止录像再切换摄像头!"),
-                                  QStringLiteral("提示"));
+        language.tell(
+            QStringLiteral("正在录像, 请先停止录像再切换摄像头!"),
+            QStringLiteral("A recording is running: stop it before changing the camera!"));
         return true;
     }
     return false;

@@ -15,10 +15,8 @@
 #include <QFileInfo>
 
 void MainForm::onReadIDCard() {
-    IdCardService(
-        {[this](const QByteArray& path) { AddThumbItem(path); },
-         [](const QString& text) { platform::showMessage(text, QStringLiteral("提示")); }})
-        .read(cfg.workPath, imageFolder);
+    // Off the GUI thread; a press while a card is read or recognised is ignored.
+    idCards->startRead(cfg.workPath, captures->imageFolder());
 }
 void MainForm::onReadBarcode() {
     // Off the GUI thread; a press while a read runs is ignored.
@@ -34,6 +32,8 @@ void MainForm::onOCRVideo() {
 void MainForm::onRecogIDCard() {
     // The recogniser reads a picture: a JPEG, whatever the format list says
     // (a PDF or TIFF capture would reach it as a file it cannot read).
+    if (idCards->isBusy())
+        return;
     const QByteArray path = captures->freePath({}, ".jpg");
     if (path.isEmpty())
         return;
@@ -43,7 +43,9 @@ void MainForm::onRecogIDCard() {
         return;
     }
     AddThumbItem(path);
-    platform::showMessage(IdCardService::recognise(path), QStringLiteral("身份证识别结果"));
+    idCards->startRecognise(path, [](const QString& text) {
+        platform::showMessage(text, QStringLiteral("身份证识别结果"));
+    });
 }
 void MainForm::onFingerRecog() {
     if (!fingerDialog)
