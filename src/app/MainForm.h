@@ -3,6 +3,7 @@
 #include "camera/CameraPair.h"
 #include "camera/SmallWindowGeometry.h"
 #include "capture/CaptureGeometry.h"
+#include "capture/NamingPanel.h"
 #include "config/Settings.h"
 #include "shell/Language.h"
 
@@ -263,6 +264,7 @@ private:
     Ui::MainForm* ui = nullptr;
     Settings cfg; // every persisted setting (profile file)
     shell::Language language{cfg.Language};
+    capture::NamingPanel naming{cfg, language};
     camera::CameraPair pair{cfg};
 
     QPreviewWidget* preview = nullptr;

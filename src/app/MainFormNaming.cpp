@@ -1,18 +1,14 @@
 // File naming rules, output formats and colour modes, and the working folder
-// choice.
+// choice: the panels' widgets over the naming panel and the capture service.
 
 #include "app/MainForm.h"
 #include "capture/CaptureService.h"
-#include "platform/Clock.h"
 #include "platform/Desktop.h"
-#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "ui_MainForm.h"
 #include <orvcore/OrvCoreLib.h>
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryFile>
 
 namespace {
@@ -33,25 +29,15 @@ const Entry nameRules[] = {{"自动命名", "Automatic naming"},
                            {"日期命名", "Date naming"},
                            {"自定义", "Custom naming"}};
 
-enum NameRule { Automatic = 0, Barcode = 1, Date = 2, Custom = 3 };
-
 template <size_t N>
-void fillList(QComboBox* box, const Entry (&entries)[N], int language, int selected) {
+void fillList(QComboBox* box, const Entry (&entries)[N], const shell::Language& language,
+              int selected) {
     // Rebuilding a list (start-up, language switch) is not a choice by the user.
     const QSignalBlocker quiet(box);
     box->clear();
     for (const Entry& e : entries)
-        box->addItem(QString::fromUtf8(language == 1 ? e.english : e.chinese));
+        box->addItem(language.text(QString::fromUtf8(e.chinese), QString::fromUtf8(e.english)));
     box->setCurrentIndex(selected);
-}
-
-// Reads a decimal integer; false for anything else.
-bool readInt(const QString& text, int* value) {
-    bool ok = false;
-    const int v = text.trimmed().toInt(&ok, 10);
-    if (ok)
-        *value = v;
-    return ok;
 }
 } // namespace
 
@@ -68,12 +54,12 @@ void MainForm::applyColorMode() {
 void MainForm::InitPixtype() {
     // Rebuilding the list (start-up, a language switch) is not a choice: the
     // mode and the extension stay as they are.
-    fillList(ui->comboBoxColor, colorModes, cfg.Language, cfg.colorMode);
+    fillList(ui->comboBoxColor, colorModes, language, cfg.colorMode);
     applyColorMode();
 }
 
 void MainForm::InitFmt() {
-    fillList(ui->comboBoxFmt, formats, cfg.Language, captures->formatEntry());
+    fillList(ui->comboBoxFmt, formats, language, captures->formatEntry());
 }
 
 const QByteArray& MainForm::extension() const {
@@ -85,83 +71,56 @@ int MainForm::formatEntry() const {
 }
 
 void MainForm::InitNameRule() {
-    const int rule = cfg.nameRule;
-    fillList(ui->comboBoxNameRule, nameRules, cfg.Language, rule);
-    cfg.nameRule = rule;
+    fillList(ui->comboBoxNameRule, nameRules, language, naming.rule());
     showNamingControls();
 }
 
 void MainForm::showNamingControls() {
-    QWidget* all[] = {ui->labelFileName,        ui->lineEditFileName,    ui->labelFileNameInit,
-                      ui->lineEditFileNameInit, ui->labelFileNameCount,  ui->lineEditFileNameCount,
-                      ui->labelFileNameStep,    ui->lineEditFileNameStep};
-    const int rule = cfg.nameRule;
-    for (QWidget* w : all)
-        w->setVisible(rule == Automatic);
-    if (rule == Automatic) {
-        ui->labelFileName->setText(cfg.Language == 1 ? QStringLiteral("Prefix:")
-                                                     : QStringLiteral("前缀:"));
-        ui->lineEditFileName->setText(platform::fromLocal(cfg.prefixName));
-        ui->lineEditFileNameCount->setText(QString::number(cfg.fileNameDigits));
-        ui->lineEditFileNameStep->setText(QString::number(cfg.fileNameStep));
-        ui->lineEditFileNameInit->setText(QString::number(cfg.fileNameCounter));
-    } else if (rule == Custom) {
-        ui->labelFileName->setText(QStringLiteral("文件名:"));
-        ui->labelFileName->show();
-        ui->lineEditFileName->show();
+    QWidget* counterBoxes[] = {ui->labelFileNameInit,  ui->lineEditFileNameInit,
+                               ui->labelFileNameCount, ui->lineEditFileNameCount,
+                               ui->labelFileNameStep,  ui->lineEditFileNameStep};
+    for (QWidget* w : counterBoxes)
+        w->setVisible(naming.showsCounterBoxes());
+    ui->labelFileName->setVisible(naming.showsNameBox());
+    ui->lineEditFileName->setVisible(naming.showsNameBox());
+    if (!naming.showsNameBox())
+        return;
+    ui->labelFileName->setText(naming.nameLabel());
+    if (naming.showsCounterBoxes()) {
+        ui->lineEditFileName->setText(naming.prefix());
+        ui->lineEditFileNameCount->setText(naming.digits());
+        ui->lineEditFileNameStep->setText(naming.step());
+        ui->lineEditFileNameInit->setText(naming.counter());
     }
 }
 
 // ---- slots ---------------------------------------------------------------------------
 
 void MainForm::onNameRuleChange() {
-    const int rule = ui->comboBoxNameRule->currentIndex();
-    if (rule < 0 || rule == cfg.nameRule)
+    if (!naming.chooseRule(ui->comboBoxNameRule->currentIndex()))
         return;
-    cfg.nameRule = rule;
     showNamingControls();
-    if (rule == Automatic) {
-        ui->lineEditFileName->resize(51, 20);
-        ui->lineEditFileName->setText(platform::fromLocal(cfg.prefixName));
-    } else if (rule == Custom) {
-        ui->lineEditFileName->resize(120, 20);
-        ui->lineEditFileName->clear();
-    }
+    ui->lineEditFileName->resize(naming.nameBoxWidth(), 20);
+    ui->lineEditFileName->setText(naming.nameBoxText());
 }
 
 void MainForm::onFileNameChange() {
-    if (cfg.nameRule == Automatic)
-        cfg.prefixName = platform::toLocal(ui->lineEditFileName->text());
+    naming.editName(ui->lineEditFileName->text());
 }
 
 void MainForm::onFileNameCountChange() {
-    int v = 0;
-    if (readInt(ui->lineEditFileNameCount->text(), &v) && v >= 1 && v <= 20) {
-        cfg.fileNameDigits = v;
-        return;
-    }
-    platform::showMessage(QStringLiteral("请输入[1-20]之间的数字!"), QStringLiteral("提示"));
-    ui->lineEditFileNameCount->setText(QString::number(cfg.fileNameDigits));
+    if (!naming.editDigits(ui->lineEditFileNameCount->text()))
+        ui->lineEditFileNameCount->setText(naming.digits());
 }
 
 void MainForm::onFileNameStepChange() {
-    int v = 0;
-    if (readInt(ui->lineEditFileNameStep->text(), &v) && v >= 1 && v <= 100) {
-        cfg.fileNameStep = v;
-        return;
-    }
-    platform::showMessage(QStringLiteral("请输入[1-100]之间的数字!"), QStringLiteral("提示"));
-    ui->lineEditFileNameStep->setText(QString::number(cfg.fileNameStep));
+    if (!naming.editStep(ui->lineEditFileNameStep->text()))
+        ui->lineEditFileNameStep->setText(naming.step());
 }
 
 void MainForm::onFileNameInitChange() {
-    int v = 0;
-    if (readInt(ui->lineEditFileNameInit->text(), &v)) {
-        cfg.fileNameCounter = v;
-        return;
-    }
-    platform::showMessage(QStringLiteral("请输入整数!"), QStringLiteral("提示"));
-    ui->lineEditFileNameInit->setText(QString::number(cfg.fileNameCounter));
+    if (!naming.editCounter(ui->lineEditFileNameInit->text()))
+        ui->lineEditFileNameInit->setText(naming.counter());
 }
 
 void MainForm::onFmtChange() {
@@ -185,8 +144,7 @@ void MainForm::onBrowser() {
     // A probe of a name of its own: no file of the user's is touched.
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".orvanta-probe-XXXXXX")));
     if (!probe.open()) {
-        platform::showMessage(QStringLiteral("所选目录没有文件写权限, 请重新选择目录!"),
-                              QStringLiteral("提示"));
+        shell::Language::tellChinese(QStringLiteral("所选目录没有文件写权限, 请重新选择目录!"));
         return;
     }
     probe.close();
