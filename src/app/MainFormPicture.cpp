@@ -1,5 +1,5 @@
-// Picture adjustments of the main camera: sharpness, contrast, saturation,
-// exposure, presets, auto crop, background removal, JPEG quality, print.
+// Picture adjustments of the main camera: the sliders and boxes over the
+// picture controls.
 
 #include "app/MainForm.h"
 #include "ui_MainForm.h"
@@ -8,32 +8,18 @@
 #include <QSignalBlocker>
 
 namespace {
-enum VideoProperty { Contrast = 1, Saturation = 3, Sharpness = 4 };
+using camera::PictureControls;
 
-// Sets a slider's range and value from the camera; returns the value.
-void readProperty(int camera, int property, QSlider* slider, QLabel* label) {
-    bool isAuto = false;
-    int upper = 0, lower = 0, value = 0;
-    OrvGetVideoProp(camera, property, &isAuto, &upper, &lower, &value);
-    slider->setRange(lower, upper);
-    slider->setValue(value);
-    label->setText(QString::number(value));
-}
-struct Exposure {
-    bool isAuto = false;
-    int upper = 0, lower = 0, value = 0;
-};
-
-Exposure readExposure(int camera) {
-    Exposure e;
-    OrvGetExposure(camera, &e.isAuto, &e.upper, &e.lower, &e.value);
-    return e;
+void showRange(QSlider* slider, QLabel* label, const PictureControls::Range& r) {
+    slider->setRange(r.lower, r.upper);
+    slider->setValue(r.value);
+    label->setText(QString::number(r.value));
 }
 
 // The exposure slider shows the stored manual value in the camera's range;
 // in automatic mode the slider and its value are disabled (never re-enabled
 // here: only the automatic-exposure box does that).
-void showExposure(Ui::MainForm* ui, const Settings& cfg, const Exposure& e) {
+void showExposure(Ui::MainForm* ui, const Settings& cfg, const PictureControls::Range& e) {
     const QSignalBlocker quiet(ui->horizontalSliderexpos);
     ui->horizontalSliderexpos->setRange(e.lower, e.upper);
     ui->horizontalSliderexpos->setValue(cfg.Exposure);
@@ -47,20 +33,24 @@ void showExposure(Ui::MainForm* ui, const Settings& cfg, const Exposure& e) {
 }
 } // namespace
 
-void MainForm::initPictureControls() {
-    const int main = pair.main();
-    readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
+void MainForm::showPictureProperties() {
+    QSlider* sliders[] = {ui->horizontalSliderBright, ui->horizontalSliderContrast,
+                          ui->horizontalSliderSaut};
+    QLabel* labels[] = {ui->label_Bright, ui->label_Contrast, ui->label_Saut};
+    for (int i = 0; i < 3; ++i)
+        showRange(sliders[i], labels[i], picture.property(PictureControls::kSliderProperties[i]));
+}
 
+void MainForm::initPictureControls() {
+    showRange(ui->horizontalSliderBright, ui->label_Bright,
+              picture.property(PictureControls::kSliderProperties[0]));
     // The camera pair gave the camera the stored exposure when it opened.
-    showExposure(ui, cfg, readExposure(main));
+    showExposure(ui, cfg, picture.exposure());
 }
 
 void MainForm::refreshMainControls() {
-    const int main = pair.main();
-    readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
-    readProperty(main, Contrast, ui->horizontalSliderContrast, ui->label_Contrast);
-    readProperty(main, Saturation, ui->horizontalSliderSaut, ui->label_Saut);
-    showExposure(ui, cfg, readExposure(main));
+    showPictureProperties();
+    showExposure(ui, cfg, picture.exposure());
     ui->horizontalSliderexpos->setEnabled(!cfg.AutoExp);
     ui->label_Expos->setEnabled(!cfg.AutoExp);
     {
@@ -76,33 +66,13 @@ void MainForm::refreshMainControls() {
 }
 
 void MainForm::applyStartupRotation() {
-    int code = 0;
-    switch (cfg.RotateAngle) {
-    case 90:
-        code = 1;
-        break;
-    case 180:
-        code = 2;
-        break;
-    case 270:
-        code = 3;
-        break;
-    default:
-        break;
-    }
-    OrvSetRotate(pair.main(), code);
+    picture.applyStoredRotation();
 }
 
 void MainForm::onSetImage() {
-    const int main = pair.main();
-    OrvShowVideoProperty(main);
-    readProperty(main, Sharpness, ui->horizontalSliderBright, ui->label_Bright);
-    readProperty(main, Contrast, ui->horizontalSliderContrast, ui->label_Contrast);
-    readProperty(main, Saturation, ui->horizontalSliderSaut, ui->label_Saut);
-
-    const Exposure e = readExposure(main);
-    cfg.AutoExp = e.isAuto;
-    showExposure(ui, cfg, e);
+    picture.showDevicePanel();
+    showPictureProperties();
+    showExposure(ui, cfg, picture.followCameraExposure());
 }
 
 void MainForm::onSetImage2() {
@@ -110,41 +80,31 @@ void MainForm::onSetImage2() {
 }
 
 void MainForm::onSliderBright(int v) {
-    OrvSetVideoProp(pair.main(), Sharpness, false, v);
+    picture.setProperty(ORV_PROP_SHARPNESS, v);
     ui->label_Bright->setText(QString::number(v));
 }
 
 void MainForm::onSliderContrast(int v) {
-    OrvSetVideoProp(pair.main(), Contrast, false, v);
+    picture.setProperty(ORV_PROP_CONTRAST, v);
     ui->label_Contrast->setText(QString::number(v));
 }
 
 void MainForm::onSliderSaut(int v) {
-    OrvSetVideoProp(pair.main(), Saturation, false, v);
+    picture.setProperty(ORV_PROP_SATURATION, v);
     ui->label_Saut->setText(QString::number(v));
 }
 
 void MainForm::onSliderExpos(int v) {
     ui->label_Expos->setText(QString::number(v));
-    if (!cfg.AutoExp && v != cfg.Exposure) {
-        OrvSetExposure(pair.main(), false, v);
-        cfg.Exposure = v;
-    }
+    picture.moveExposure(v);
 }
 
 void MainForm::OnAutoExp() {
-    // The value label is empty while exposure has been automatic since start;
-    // the stored manual exposure stands in for it then, so leaving automatic
-    // mode never jumps the camera to exposure 0.
-    bool ok = false;
-    int e = ui->label_Expos->text().toInt(&ok);
-    if (!ok)
-        e = cfg.Exposure;
+    // The value label is empty while exposure has been automatic since start.
     const bool on = ui->checkBoxAutoExp->isChecked();
-    cfg.AutoExp = on;
+    picture.setAutoExposure(on, ui->label_Expos->text());
     ui->horizontalSliderexpos->setEnabled(!on);
     ui->label_Expos->setEnabled(!on);
-    OrvSetExposure(pair.main(), on, e);
 }
 
 void MainForm::onRadioDoc() {
@@ -158,25 +118,22 @@ void MainForm::onRadioCred() {
 }
 
 void MainForm::onAutoRotate() {
-    cfg.AutoCrop = ui->checkBoxAutoCrop->isChecked();
-    OrvEnableAutoRotate(pair.main(), cfg.AutoCrop);
+    picture.setAutoCrop(ui->checkBoxAutoCrop->isChecked());
 }
 
 void MainForm::onDelBack() {
-    cfg.DelBack = ui->checkBoxDelBack->isChecked();
-    OrvDelBackColor(pair.main(), cfg.DelBack);
+    picture.setBackgroundRemoval(ui->checkBoxDelBack->isChecked());
 }
 
 void MainForm::InitJPGQuality() {
     ui->horizontalSliderJPG->setRange(1, 100);
     ui->horizontalSliderJPG->setValue(cfg.JPGQuality);
     ui->label_JPG->setText(QString::number(cfg.JPGQuality));
-    OrvSetJpgQuality(pair.main(), cfg.JPGQuality);
+    picture.setJpegQuality(cfg.JPGQuality);
 }
 
 void MainForm::onSliderJPG(int v) {
-    OrvSetJpgQuality(pair.main(), v);
-    cfg.JPGQuality = v;
+    picture.setJpegQuality(v);
     ui->label_JPG->setText(QString::number(v));
 }
 
