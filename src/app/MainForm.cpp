@@ -29,7 +29,7 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QThread>
-#include <QTimerEvent>
+#include <QTimer>
 
 MainForm* theMainForm = nullptr;
 
@@ -240,22 +240,6 @@ void MainForm::onDeviceChange(int event) {
         qCWarning(lcCamera) << "a camera was removed";
         pair.deviceRemoved();
         showCameraState();
-    }
-}
-
-void MainForm::timerEvent(QTimerEvent* event) {
-    if (fitTimer == 0 || event->timerId() != fitTimer)
-        return;
-    // Wait until the library reports a valid picture rectangle after a
-    // resolution change, then fit the small window; at most ten ticks.
-    const smallwindow::VideoRect v = mainVideoRect();
-    const bool settled = v.left >= 0 && v.top >= 0 && v.right > v.left && v.bottom > v.top;
-    if (settled)
-        fitSmallWindow();
-    ++fitTries;
-    if (settled || fitTries > 9) {
-        killTimer(fitTimer);
-        fitTimer = 0;
     }
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "camera/CameraPair.h"
+#include "camera/DevicePanel.h"
+#include "camera/PictureControls.h"
 #include "camera/SmallWindowGeometry.h"
 #include "capture/CaptureGeometry.h"
+#include "capture/NamingPanel.h"
 #include "config/Settings.h"
 #include "shell/Language.h"
+#include "shell/WindowFrame.h"
 
 #include <QByteArray>
 #include <QDialog>
@@ -16,6 +20,7 @@
 #include <memory>
 
 class QActionGroup;
+class QTimer;
 class QMenu;
 class QAction;
 class QPreviewWidget;
@@ -59,18 +64,8 @@ public:
     const Settings& settings() const { return cfg; }
     const camera::CameraPair& cameras() const { return pair; }
     ThumbnailStrip* thumbStrip() const { return strip; }
-    QSnapWidget* snapshotWindow() const { return snapWindow; }
-    QVisualizer* whiteboardWindow() const { return visualizerWindow; }
-    QBarcodeResultDlg* barcodeResults() const { return barcodeDialog; }
-    QSmallWidget* smallWindow() const { return pDiaSmallVideo; }
-    QPreviewWidget* previewWidget() const { return preview; }
-    const QByteArray& imageFolderPath() const { return imageFolder; }
     const QByteArray& extension() const;
     int formatEntry() const;
-    int fitTimerId() const { return fitTimer; }
-    int fitTicks() const { return fitTries; }
-    bool isFrameMaximized() const { return maximized; }
-    bool isTitleDragging() const { return mousePressed; }
 
     // Device-change handling (camera arrival and removal), on the GUI thread.
     void onDeviceChange(int event);
@@ -87,7 +82,6 @@ public:
     void LoadThumbLibrary();
     void AddThumbItem(const QByteArray& path);
     void AddThumbItemEx(const QByteArray& path, const QByteArray& picture, const QByteArray& name);
-    static QString driverWindowTitle() { return QStringLiteral("OrvTwainDriver"); }
 
     // ---- whiteboard and snapshot mode ----------------------------------------------
     void initAnnotation();
@@ -126,7 +120,6 @@ public:
     // camera's own properties.
     void refreshMainControls();
     void applyStartupRotation();
-    int currentDPI() const;
 
     // ---- small vice window over the main picture ----------------------------------
     // Where the main picture is drawn in the preview, as the library reports it.
@@ -248,7 +241,6 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void timerEvent(QTimerEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -264,26 +256,27 @@ private:
     Ui::MainForm* ui = nullptr;
     Settings cfg; // every persisted setting (profile file)
     shell::Language language{cfg.Language};
+    capture::NamingPanel naming{cfg, language};
+    camera::PictureControls picture{cfg, pair};
+    camera::DevicePanel devices{cfg, pair};
     camera::CameraPair pair{cfg};
 
     QPreviewWidget* preview = nullptr;
     QWidget* thumbnailHost = nullptr;
     QSmallWidget* pDiaSmallVideo = nullptr;
 
-    int fitTimer = 0;
-    int fitTries = 0;
+    // The small window's fit after a resolution change.
+    smallwindow::FitWait fitWait;
+    QTimer* fitTimer = nullptr;
+    void startFit();
+    void showPictureProperties();
 
     QByteArray appDir;       // program folder, with a trailing '/'
     QByteArray documentsDir; // the user's Documents folder
 
-    QByteArray imageFolder;
     QByteArray ocrExtension = "rtf";
 
-    // Window frame.
-    bool maximized = false;
-    QRect savedGeometry;
-    bool mousePressed = false;
-    QPoint dragOffset;
+    shell::WindowFrame frame; // maximised, title drag
 
     ThumbnailStrip* strip = nullptr;
     QBarcodeResultDlg* barcodeDialog = nullptr;

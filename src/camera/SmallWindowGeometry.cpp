@@ -57,4 +57,18 @@ Qt::CursorShape cursorForZone(int zone) {
     }
 }
 
+bool settled(const VideoRect& v) {
+    return v.left >= 0 && v.top >= 0 && v.right > v.left && v.bottom > v.top;
+}
+
+bool FitWait::tick(const VideoRect& video) {
+    if (!waiting_)
+        return false;
+    const bool fit = settled(video);
+    ++ticks_;
+    if (fit || ticks_ >= kMaxTicks)
+        waiting_ = false;
+    return fit;
+}
+
 } // namespace smallwindow

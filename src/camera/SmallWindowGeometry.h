@@ -33,4 +33,30 @@ int hitZone(QPoint position, QSize size);
 // Cursor shape for a zone.
 Qt::CursorShape cursorForZone(int zone);
 
+// A picture rectangle the library reports once it runs at a new resolution.
+bool settled(const VideoRect& video);
+
+// After a resolution change the small window is fitted once the library
+// reports a settled picture rectangle, asked once a second, at most ten
+// times. No timer of its own: the window ticks it.
+class FitWait {
+public:
+    static constexpr int kMaxTicks = 10;
+    static constexpr int kIntervalMs = 1000;
+
+    // A new wait (also replacing one still running).
+    void start() {
+        waiting_ = true;
+        ticks_ = 0;
+    }
+    bool waiting() const { return waiting_; }
+    // One tick with the rectangle reported now: true when the small window
+    // is to be fitted now. The wait ends with the fit or after ten ticks.
+    bool tick(const VideoRect& video);
+
+private:
+    bool waiting_ = false;
+    int ticks_ = 0;
+};
+
 } // namespace smallwindow

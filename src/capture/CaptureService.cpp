@@ -2,6 +2,7 @@
 
 #include "camera/CameraPair.h"
 #include "capture/FileNaming.h"
+#include "capture/NamingPanel.h"
 #include "capture/SearchablePdfQueue.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/Clock.h"
@@ -24,8 +25,6 @@
 namespace capture {
 
 namespace {
-enum NameRule { Automatic = 0, Barcode = 1, Date = 2, Custom = 3 };
-
 const char* const formatExtensions[] = {".jpg", ".pdf", ".pdf", ".bmp", ".tif", ".png"};
 
 // Several names of one operation: how many free names are tried before

@@ -9,6 +9,9 @@ namespace platform {
 // such a window.
 class DriverWindow {
 public:
+    // The title of the scanning driver's window that waits for our pictures.
+    static QString scannerDriverTitle() { return QStringLiteral("OrvTwainDriver"); }
+
     // Finds the first top-level window whose title is exactly title.
     static DriverWindow find(const QString& title);
 

@@ -9,7 +9,11 @@
 #include "app/MainForm.h"
 #include "app/Resources.h"
 #include "platform/Messages.h"
+#include "platform/Paths.h"
 #include "platform/Process.h"
+#include "ui_MainForm.h"
+
+#include <QApplication>
 
 #include <QDir>
 #include <QFile>
@@ -64,3 +68,23 @@ struct AppTestEnv {
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 };
+
+// What a user sees of the main window: its windows, found as they are on
+// the screen, and the working folder its path box shows (captures go there).
+namespace onScreen {
+// A window the main window owns, of a type (the small vice window, the
+// preview, the barcode results).
+template <class T, class Form> T* child(const Form& form) {
+    return form->template findChild<T*>();
+}
+// A window of its own on the screen (the whiteboard, the snapshot window).
+template <class T> T* window() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (T* t = qobject_cast<T*>(w))
+            return t;
+    return nullptr;
+}
+template <class Form> QByteArray folder(const Form& form) {
+    return platform::toLocal(form->widgets()->lineEditFilePath->text());
+}
+} // namespace onScreen

@@ -24,6 +24,10 @@ class TestCameraControls : public QObject {
         return out;
     }
 
+    static QTimer* fitTimer(MainForm* form) {
+        return form->findChild<QTimer*>(QStringLiteral("fitTimer"));
+    }
+
     // Three cameras, main 0, vice preview on with vice 1.
     std::unique_ptr<MainForm> threeCamerasWithVice() {
         core().script.cameraCount = 3;
@@ -126,42 +130,41 @@ void TestCameraControls::sameResolutionDoesNothing() {
     core().calls.clear();
     form->widgets()->comboBoxRes->setCurrentIndex(0);
     QCOMPARE(core().count("OrvSetResolution"), 0);
-    QCOMPARE(form->fitTimerId(), 0);
+    QVERIFY(!fitTimer(form.get()) || !fitTimer(form.get())->isActive());
     form->widgets()->comboBoxRes->setCurrentIndex(2);
     QCOMPARE(core().callsOf("OrvSetResolution").first().args[1].toInt(), 2);
     QCOMPARE(form->cameras().mainVideoSize().width(), 640);
-    QVERIFY(form->fitTimerId() != 0);
+    QVERIFY(fitTimer(form.get())->isActive());
+    QCOMPARE(fitTimer(form.get())->interval(), 1000);
     form.reset();
 }
 
+// The fit asks the library for the picture rectangle once a tick.
 void TestCameraControls::fitTimerGivesUpAfterTenTicks() {
     core().script.videoRect = "";
     core().script.rect[2] = 0; // never a valid rectangle
     auto form = env.makeForm();
     form->widgets()->comboBoxRes->setCurrentIndex(1);
-    const int id = form->fitTimerId();
-    for (int i = 0; i < 10; ++i) {
-        QCOMPARE(form->fitTimerId(), id);
-        QTimerEvent tick(id);
-        QCoreApplication::sendEvent(form.get(), &tick);
-    }
-    QCOMPARE(form->fitTimerId(), 0);
-    QCOMPARE(form->fitTicks(), 10);
+    QTimer* timer = fitTimer(form.get());
+    core().calls.clear();
+    timer->setInterval(1);
+    QTRY_VERIFY(!timer->isActive());
+    QCOMPARE(core().count("OrvGetVideoRectEx"), 10);
     form.reset();
 }
 
 void TestCameraControls::fitTimerStopsOnceTheRectangleIsValid() {
     auto form = env.makeForm();
     form->widgets()->comboBoxRes->setCurrentIndex(1);
-    const int id = form->fitTimerId();
-    // A tick of an older timer is not this fit's.
-    QTimerEvent stale(id + 1000);
-    QCoreApplication::sendEvent(form.get(), &stale);
-    QCOMPARE(form->fitTimerId(), id);
-    QTimerEvent tick(id);
-    QCoreApplication::sendEvent(form.get(), &tick);
-    QCOMPARE(form->fitTimerId(), 0);
-    QCOMPARE(form->fitTicks(), 1);
+    QTimer* timer = fitTimer(form.get());
+    // A second change replaces the wait: ten ticks again from now.
+    form->widgets()->comboBoxRes->setCurrentIndex(2);
+    QCOMPARE(form->findChildren<QTimer*>(QStringLiteral("fitTimer")).size(), 1);
+    core().calls.clear();
+    timer->setInterval(1);
+    QTRY_VERIFY(!timer->isActive());
+    // One tick reads the settled rectangle; the fit reads it again.
+    QCOMPARE(core().count("OrvGetVideoRect"), 2);
     form.reset();
 }
 
@@ -249,7 +252,7 @@ void TestCameraControls::viceOffWhileInsideTheMainPictureRestoresZoom() {
     auto form = env.makeForm();
     form->widgets()->checkBoxPIP->click();
     form->widgets()->checkBoxInVideo->click();
-    QVERIFY(form->smallWindow()->isVisible());
+    QVERIFY(onScreen::child<QSmallWidget>(form)->isVisible());
     form->widgets()->checkBoxPIP->click();
     QVERIFY(form->cameras().zoomEnabled());
     QVERIFY(!form->widgets()->checkBoxInVideo->isChecked());
@@ -257,7 +260,7 @@ void TestCameraControls::viceOffWhileInsideTheMainPictureRestoresZoom() {
     // No empty small window comes back over the picture.
     form->resize(form->width() + 40, form->height() + 20);
     QCoreApplication::processEvents();
-    QVERIFY(!form->smallWindow()->isVisible());
+    QVERIFY(!onScreen::child<QSmallWidget>(form)->isVisible());
     core().calls.clear();
     form->widgets()->pushButtonZoomIn->click();
     QCOMPARE(core().count("OrvZoomIn"), 1);
@@ -273,20 +276,20 @@ void TestCameraControls::zoomIsOffWhileTheVicePictureIsInside() {
     QCOMPARE(core().callsOf("OrvSetMouseMode").last().args[1].toInt(), -1);
     QCOMPARE(core().callsOf("OrvSetHwnd").last().args[1].toULongLong(),
              qulonglong(form->cameras().surfaces().smallWindow));
-    QVERIFY(form->smallWindow()->isVisible());
+    QVERIFY(onScreen::child<QSmallWidget>(form)->isVisible());
     core().calls.clear();
     form->widgets()->pushButtonZoomIn->click();
     form->widgets()->pushButtonZoomOut->click();
     emit form->widgets()->horizontalSliderScale->sliderReleased();
     QWheelEvent wheel(QPointF(10, 10), QPointF(10, 10), QPoint(), QPoint(0, 120), Qt::NoButton,
                       Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(form->previewWidget(), &wheel);
+    QCoreApplication::sendEvent(onScreen::child<QPreviewWidget>(form), &wheel);
     QCOMPARE(core().names({"OrvZoomIn", "OrvZoomOut", "OrvZoom", "OrvOnWheel"}), QStringList());
 
     form->widgets()->checkBoxInVideo->click();
     QVERIFY(form->cameras().zoomEnabled());
-    QVERIFY(!form->smallWindow()->isVisible());
-    QCoreApplication::sendEvent(form->previewWidget(), &wheel);
+    QVERIFY(!onScreen::child<QSmallWidget>(form)->isVisible());
+    QCoreApplication::sendEvent(onScreen::child<QPreviewWidget>(form), &wheel);
     QCOMPARE(core().callsOf("OrvOnWheel").last().args[1].toInt(), 120);
     form.reset();
 }

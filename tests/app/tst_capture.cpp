@@ -78,7 +78,7 @@ private slots:
 void TestCapture::plainCaptureAddsOneItem() {
     auto form = form7();
     form->widgets()->pushButtonScan->click();
-    const QByteArray expected = form->imageFolderPath() + "/Image00007.jpg";
+    const QByteArray expected = onScreen::folder(form) + "/Image00007.jpg";
     QCOMPARE(capturePaths(), QList<QByteArray>{expected});
     QCOMPARE(items(form.get()), QList<QByteArray>{expected});
     QVERIFY(form->thumbStrip()->checkedAt(0));
@@ -93,7 +93,7 @@ void TestCapture::splitAddsTheSplitItem() {
     form->widgets()->checkBoxSplitCap->click();
     QCOMPARE(core().callsOf("OrvEnableSplitCap").last().args[1].toBool(), true);
     form->widgets()->pushButtonScan->click();
-    const QByteArray base = form->imageFolderPath() + "/Image00007";
+    const QByteArray base = onScreen::folder(form) + "/Image00007";
     QCOMPARE(items(form.get()), (QList<QByteArray>{base + ".jpg", base + "_split.jpg"}));
     form.reset();
 }
@@ -102,7 +102,7 @@ void TestCapture::countAboveOneAddsNumberedItems() {
     core().script.captureResult = 3;
     auto form = form7();
     form->widgets()->pushButtonScan->click();
-    const QByteArray x = form->imageFolderPath() + "/Image00007";
+    const QByteArray x = onScreen::folder(form) + "/Image00007";
     QCOMPARE(items(form.get()),
              (QList<QByteArray>{x + ".jpg", x + "_1.jpg", x + "_2.jpg", x + "_3.jpg"}));
     form.reset();
@@ -114,7 +114,7 @@ void TestCapture::countAboveOneAddsNumberedItems() {
     form->widgets()->pushButtonScan->click();
     // Image00007 is taken now: the next free number. A split capture is one
     // page pair whatever the count, as the library writes it.
-    const QByteArray y = form->imageFolderPath() + "/Image00008";
+    const QByteArray y = onScreen::folder(form) + "/Image00008";
     const QList<QByteArray> got = items(form.get());
     QCOMPARE(got.mid(got.size() - 2), (QList<QByteArray>{y + ".jpg", y + "_split.jpg"}));
     form.reset();
@@ -125,7 +125,7 @@ void TestCapture::pdfCaptureShowsTheTemporaryPicture() {
     form->widgets()->comboBoxFmt->setCurrentIndex(1);
     form->widgets()->checkBoxSplitCap->click();
     form->widgets()->pushButtonScan->click();
-    const QByteArray pdf = form->imageFolderPath() + "/Image00007.pdf";
+    const QByteArray pdf = onScreen::folder(form) + "/Image00007.pdf";
     const QByteArray picture = platform::privateTempFolder() + "OrvImage.jpg";
     QCOMPARE(capturePaths(), (QList<QByteArray>{pdf, picture}));
     const int n = form->thumbStrip()->count();
@@ -146,7 +146,7 @@ void TestCapture::searchablePdfPagesLandInCaptureOrder() {
     form->widgets()->comboBoxFmt->setCurrentIndex(2);
     for (int i = 0; i < 3; ++i)
         form->widgets()->pushButtonScan->click();
-    const QByteArray pdf = form->imageFolderPath() + "/Image00007.pdf";
+    const QByteArray pdf = onScreen::folder(form) + "/Image00007.pdf";
     // Nothing is written while the first page is being read, and the
     // document has one item already.
     QCOMPARE(core().count("OrvWritePdfPages"), 0);
@@ -230,7 +230,7 @@ void TestCapture::mergeUsesThreeNamesAndListsOnlyTheResult() {
     QVERIFY(form->widgets()->radioButtonH->isEnabled());
     const int before = form->thumbStrip()->count();
     form->widgets()->pushButtonScan->click();
-    const QByteArray f = form->imageFolderPath() + "/Image0000";
+    const QByteArray f = onScreen::folder(form) + "/Image0000";
     QCOMPARE(capturePaths(), (QList<QByteArray>{f + "7.jpg", f + "8.jpg"}));
     // The prompt between the two shots.
     QCOMPARE(env.messages.size(), 1);
@@ -261,7 +261,7 @@ void TestCapture::mergeUnderDateNamingKeepsItsShots() {
     auto form = env.makeForm();
     form->widgets()->checkBoxMix->click();
     form->widgets()->pushButtonScan->click();
-    const QByteArray base = form->imageFolderPath() + "/2024-03-05_140709";
+    const QByteArray base = onScreen::folder(form) + "/2024-03-05_140709";
     QCOMPARE(capturePaths(), (QList<QByteArray>{base + ".jpg", base + "_2.jpg"}));
     QCOMPARE(core().callsOf("OrvImagesMix").first().args[5].toByteArray(), base + "_3.jpg");
     platform::setClock({});
@@ -297,7 +297,7 @@ void TestCapture::compositionUsesThreeNamesInOrder() {
     form->widgets()->checkBoxInVideo->click();
     core().calls.clear();
     form->widgets()->pushButtonScan->click();
-    const QByteArray f = form->imageFolderPath() + "/Image0000";
+    const QByteArray f = onScreen::folder(form) + "/Image0000";
     QCOMPARE(capturePaths(), (QList<QByteArray>{f + "7.jpg", f + "8.jpg"}));
     QCOMPARE(firstArg(core().callsOf("OrvCapture")), (QList<int>{0, 1}));
     const fake::Call combine = core().callsOf("OrvCombineMainSubEn").first();
@@ -327,7 +327,7 @@ void TestCapture::commitWritesEveryPathAndResetsTheCounter() {
     QVERIFY(form->onCommit());
     QFile f(file);
     QVERIFY(f.open(QIODevice::ReadOnly));
-    const QByteArray dir = form->imageFolderPath();
+    const QByteArray dir = onScreen::folder(form);
     QCOMPARE(f.readAll(), dir + "/Image00007.jpg@@" + dir + "/Image00008.jpg@@");
     QCOMPARE(form->thumbStrip()->count(), 0);
     QCOMPARE(form->settings().fileNameCounter, 0);
@@ -383,7 +383,7 @@ void TestCapture::barcodeReadsLeaveTheWindowLive() {
     QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
     form->widgets()->pushButtonReadBarcode->click(); // ignored: a read runs
     go.release();
-    QTRY_VERIFY(form->barcodeResults()->isVisible());
+    QTRY_VERIFY(onScreen::child<QBarcodeResultDlg>(form)->isVisible());
     QVERIFY(released.load());
     QCOMPARE(core().count("OrvReadBarcode"), 1);
     QVERIFY(!QGuiApplication::overrideCursor());
@@ -402,7 +402,7 @@ void TestCapture::barcodeDialogShowsAndExports() {
     core().script.barcode = "<barcode type=\"QR_CODE\">\xe4\xb8\xad A</barcode>";
     auto form = env.makeForm();
     form->widgets()->pushButtonReadBarcode->click();
-    QBarcodeResultDlg* dlg = form->barcodeResults();
+    QBarcodeResultDlg* dlg = onScreen::child<QBarcodeResultDlg>(form);
     QTRY_VERIFY(dlg->isVisible()); // the read runs on a worker thread
     QVERIFY(dlg->ui->textEdit->toPlainText().contains(QStringLiteral("中 A")));
     QVERIFY(dlg->ui->pushButtonExport->isEnabled());

@@ -26,7 +26,7 @@ class TestCaptureSafety : public QObject {
         return form;
     }
     static QStringList filesIn(MainForm* form) {
-        return QDir(QString::fromLocal8Bit(form->imageFolderPath())).entryList(QDir::Files);
+        return QDir(QString::fromLocal8Bit(onScreen::folder(form))).entryList(QDir::Files);
     }
     static QByteArray read(const QByteArray& path) {
         QFile f(QString::fromLocal8Bit(path));
@@ -63,7 +63,7 @@ private slots:
         form->onChinese();
         QCOMPARE(form->extension(), QByteArray(".pdf"));
         scan(form.get(), 3);
-        const QByteArray pdf = form->imageFolderPath() + "/Image00003.pdf";
+        const QByteArray pdf = onScreen::folder(form) + "/Image00003.pdf";
         QCOMPARE(read(pdf), QByteArray("page\npage\npage\n"));
         QCOMPARE(form->thumbStrip()->count(), 4); // one item for the document
         QVERIFY(listedFilesExist(form.get()));
@@ -78,7 +78,7 @@ private slots:
         form->widgets()->pushButtonTakePh2->click();
         form->widgets()->pushButtonSwitchMainSub->click();
         scan(form.get());
-        QCOMPARE(read(form->imageFolderPath() + "/Image00000.pdf"),
+        QCOMPARE(read(onScreen::folder(form) + "/Image00000.pdf"),
                  QByteArray("page\npage\npage\n"));
         QCOMPARE(core().callsOf("OrvSetPDFMode").last().args, (QVariantList{1, 0}));
         QCOMPARE(form->thumbStrip()->count(), 1);
@@ -90,7 +90,7 @@ private slots:
         scan(form.get(), 2);
         QVERIFY(form->onCommit());
         scan(form.get());
-        const QByteArray folder = form->imageFolderPath();
+        const QByteArray folder = onScreen::folder(form);
         QCOMPARE(read(folder + "/Image00000.pdf"), QByteArray("page\npage\n"));
         QCOMPARE(read(folder + "/Image00001.pdf"), QByteArray("page\n"));
         // Choosing the format again starts one too.
@@ -103,7 +103,7 @@ private slots:
     void namesThatDontAdvanceNeverReplace() {
         auto form = build("NameRule=3\n");
         form->widgets()->lineEditFileName->setText(QStringLiteral("keep"));
-        const QByteArray folder = form->imageFolderPath();
+        const QByteArray folder = onScreen::folder(form);
         QFile mine(QString::fromLocal8Bit(folder + "/keep.png"));
         QVERIFY(mine.open(QIODevice::WriteOnly));
         mine.write("mine");

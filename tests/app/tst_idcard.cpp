@@ -181,7 +181,7 @@ private slots:
         presentCard(card());
         form->widgets()->pushButtonReadIDCard->click();
         QTRY_COMPARE(form->thumbStrip()->count(), 2); // read on a worker thread
-        QVERIFY(QFile::exists(QString::fromLocal8Bit(form->imageFolderPath()) +
+        QVERIFY(QFile::exists(QString::fromLocal8Bit(onScreen::folder(form)) +
                               "/20240105134512_idcard.jpg"));
 
         fake::idCardRecog().text = QStringLiteral("姓名:林晓明\n性别:男").toLocal8Bit();

@@ -72,7 +72,7 @@ void TestNaming::automaticNames() {
 
 void TestNaming::automaticCountsUpAndShowsTheCounter() {
     auto form = env.makeForm();
-    const QByteArray folder = form->imageFolderPath();
+    const QByteArray folder = onScreen::folder(form);
     QCOMPARE(form->BuildCapturePath(), folder + "/Image00000.jpg");
     QCOMPARE(form->BuildCapturePath(), folder + "/Image00001.jpg");
     QCOMPARE(form->BuildCapturePath(), folder + "/Image00002.jpg");
@@ -98,7 +98,7 @@ void TestNaming::storedStepOutsideItsRangeLosesNoCapture() {
     env.writeProfile("FileNameCount=4\nFileNameStep=" + step + "\nJPGQuality=1e9\n");
     auto form = env.makeForm();
     QCOMPARE(form->widgets()->lineEditFileNameStep->text(), QStringLiteral("1"));
-    const QByteArray folder = form->imageFolderPath();
+    const QByteArray folder = onScreen::folder(form);
     QCOMPARE(form->BuildCapturePath(), folder + "/Image00004.jpg");
     QCOMPARE(form->BuildCapturePath(), folder + "/Image00005.jpg");
     QCOMPARE(form->BuildCapturePath(), folder + "/Image00006.jpg");
@@ -115,11 +115,11 @@ void TestNaming::multiPagePdfStartsANewDocumentAtAFreeName() {
     QCOMPARE(form->NextFileName(), QByteArray("Image00000"));
     QCOMPARE(form->settings().fileNameCounter, 0);
     // A document from an earlier run is somebody's: the new one goes beside it.
-    QFile pdf(QString::fromLocal8Bit(form->imageFolderPath()) + "/Image00000.pdf");
+    QFile pdf(QString::fromLocal8Bit(onScreen::folder(form)) + "/Image00000.pdf");
     QVERIFY(pdf.open(QIODevice::WriteOnly));
     pdf.write("%PDF-1.4 earlier pages");
     pdf.close();
-    QCOMPARE(form->BuildCapturePath(), form->imageFolderPath() + "/Image00001.pdf");
+    QCOMPARE(form->BuildCapturePath(), onScreen::folder(form) + "/Image00001.pdf");
     QVERIFY(pdf.exists());
     form.reset();
 }
@@ -130,7 +130,7 @@ void TestNaming::dateNamesWithinOneSecondGetSuffixes() {
     QCOMPARE(form->NextFileName(), QByteArray("2024-03-05_140709"));
     form->widgets()->pushButtonScan->click();
     form->widgets()->pushButtonScan->click();
-    const QByteArray f = form->imageFolderPath() + "/2024-03-05_140709";
+    const QByteArray f = onScreen::folder(form) + "/2024-03-05_140709";
     const QList<fake::Call> shots = core().callsOf("OrvCapture");
     QCOMPARE(shots.size(), 2);
     QCOMPARE(shots[0].args[1].toByteArray(), f + ".jpg");
@@ -170,8 +170,8 @@ void TestNaming::barcodeNamingTakesTheFirstElement() {
     auto form = env.makeForm();
     QCOMPARE(form->NextFileName(), name);
     const QByteArray path = form->BuildCapturePath();
-    QVERIFY(path.startsWith(form->imageFolderPath() + "/"));
-    QVERIFY(!path.mid(form->imageFolderPath().size() + 1).contains('/'));
+    QVERIFY(path.startsWith(onScreen::folder(form) + "/"));
+    QVERIFY(!path.mid(onScreen::folder(form).size() + 1).contains('/'));
     form.reset();
 }
 
@@ -211,12 +211,12 @@ void TestNaming::existingFilesAreNeverReplaced() {
     env.writeProfile("NameRule=3\n");
     auto form = env.makeForm();
     form->widgets()->lineEditFileName->setText(QStringLiteral("page"));
-    const QString existing = QString::fromLocal8Bit(form->imageFolderPath()) + "/page.jpg";
+    const QString existing = QString::fromLocal8Bit(onScreen::folder(form)) + "/page.jpg";
     QFile f(existing);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("old");
     f.close();
-    QCOMPARE(form->BuildCapturePath(), form->imageFolderPath() + "/page_2.jpg");
+    QCOMPARE(form->BuildCapturePath(), onScreen::folder(form) + "/page_2.jpg");
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("old"));
     form.reset();
@@ -349,7 +349,7 @@ void TestNaming::browserProbesWritability() {
         [&](QWidget*, const QString&, const QString&) { return dir.path(); });
     form->onBrowser();
     QCOMPARE(form->settings().workPath, dir.path().toLocal8Bit());
-    QCOMPARE(form->imageFolderPath(), dir.path().toLocal8Bit());
+    QCOMPARE(onScreen::folder(form), dir.path().toLocal8Bit());
     QCOMPARE(form->widgets()->lineEditFilePath->text(), dir.path());
     QVERIFY(mine.open(QIODevice::ReadOnly));
     QCOMPARE(mine.readAll(), QByteArray("notes"));

@@ -66,7 +66,7 @@ class TestSnapshot : public QObject {
     void mergeVicePicture(MainForm* form) {
         form->widgets()->checkBoxPIP->click();
         form->widgets()->checkBoxInVideo->click();
-        QVERIFY(form->smallWindow()->isVisible());
+        QVERIFY(onScreen::child<QSmallWidget>(form)->isVisible());
     }
     QString snapFile(int n) const {
         return QString::fromLocal8Bit(platform::privateTempFolder()) +
@@ -112,25 +112,27 @@ private slots:
 
 void TestSnapshot::windowsAreCreatedHiddenAtStart() {
     auto form = build();
-    QVERIFY(form->snapshotWindow() && form->whiteboardWindow());
-    QVERIFY(!form->snapshotWindow()->isVisible());
-    QVERIFY(!form->whiteboardWindow()->isVisible());
-    QVERIFY(form->snapshotWindow()->isWindow() && !form->snapshotWindow()->parentWidget());
-    QVERIFY(form->whiteboardWindow()->isWindow() && !form->whiteboardWindow()->parentWidget());
-    const Qt::WindowFlags snapFlags = form->snapshotWindow()->windowFlags();
+    QVERIFY(onScreen::window<QSnapWidget>() && onScreen::window<QVisualizer>());
+    QVERIFY(!onScreen::window<QSnapWidget>()->isVisible());
+    QVERIFY(!onScreen::window<QVisualizer>()->isVisible());
+    QVERIFY(onScreen::window<QSnapWidget>()->isWindow() &&
+            !onScreen::window<QSnapWidget>()->parentWidget());
+    QVERIFY(onScreen::window<QVisualizer>()->isWindow() &&
+            !onScreen::window<QVisualizer>()->parentWidget());
+    const Qt::WindowFlags snapFlags = onScreen::window<QSnapWidget>()->windowFlags();
     QVERIFY(snapFlags.testFlag(Qt::FramelessWindowHint));
     QVERIFY(snapFlags.testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(form->whiteboardWindow()->windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(onScreen::window<QVisualizer>()->windowFlags().testFlag(Qt::FramelessWindowHint));
 
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect available = screen->availableGeometry();
-    QCOMPARE(form->snapshotWindow()->size(), QSize(320, 240));
-    QCOMPARE(form->snapshotWindow()->pos(),
+    QCOMPARE(onScreen::window<QSnapWidget>()->size(), QSize(320, 240));
+    QCOMPARE(onScreen::window<QSnapWidget>()->pos(),
              available.topLeft() + QPoint(available.width() - 320, available.height() - 240));
     QCOMPARE(QSnapWidget::placeIn(QRect(0, 0, 1280, 800)), QRect(960, 560, 320, 240));
-    QCOMPARE(form->whiteboardWindow()->size(), screen->virtualGeometry().size());
-    QCOMPARE(form->snapshotWindow()->cursor().shape(), Qt::OpenHandCursor);
-    QCOMPARE(form->snapshotWindow()->snapCounter, 0);
+    QCOMPARE(onScreen::window<QVisualizer>()->size(), screen->virtualGeometry().size());
+    QCOMPARE(onScreen::window<QSnapWidget>()->cursor().shape(), Qt::OpenHandCursor);
+    QCOMPARE(onScreen::window<QSnapWidget>()->snapCounter, 0);
     form.reset();
 }
 
@@ -145,10 +147,10 @@ void TestSnapshot::linksAreGreenAndEnterTheModes() {
     QVERIFY(form->widgets()->labelSnapMode->text().contains(QStringLiteral("Snapmode")));
 
     emit form->widgets()->labelMarkMode->linkActivated(QStringLiteral("http://example.invalid/"));
-    QVERIFY(form->whiteboardWindow()->isVisible());
-    form->whiteboardWindow()->leaveWhiteboard();
+    QVERIFY(onScreen::window<QVisualizer>()->isVisible());
+    onScreen::window<QVisualizer>()->leaveWhiteboard();
     emit form->widgets()->labelSnapMode->linkActivated(QStringLiteral("#"));
-    QVERIFY(form->snapshotWindow()->isVisible());
+    QVERIFY(onScreen::window<QSnapWidget>()->isVisible());
     form.reset();
 }
 
@@ -159,14 +161,14 @@ void TestSnapshot::enteringTheWhiteboardMovesTheVideoAndKeepsTheSmallWindow() {
     core().calls.clear();
     form->enterVisualizer(QString());
     QVERIFY(!form->isVisible());
-    QVERIFY(form->whiteboardWindow()->isVisible());
+    QVERIFY(onScreen::window<QVisualizer>()->isVisible());
     const fake::Call hwnd = core().callsOf("OrvSetHwnd").last();
     QCOMPARE(hwnd.args[0].toInt(), form->settings().mainCameraIndex);
-    QCOMPARE(hwnd.args[1].toULongLong(), qulonglong(form->whiteboardWindow()->winId()));
+    QCOMPARE(hwnd.args[1].toULongLong(), qulonglong(onScreen::window<QVisualizer>()->winId()));
     QCOMPARE(core().count("OrvSetHwnd"), 1);
-    QVERIFY(form->smallWindow()->isVisible()); // not touched
-    QVERIFY(form->whiteboardWindow()->board->isVisible());
-    QVERIFY(form->whiteboardWindow()->panel->isVisible());
+    QVERIFY(onScreen::child<QSmallWidget>(form)->isVisible()); // not touched
+    QVERIFY(onScreen::window<QVisualizer>()->board->isVisible());
+    QVERIFY(onScreen::window<QVisualizer>()->panel->isVisible());
     form.reset();
 }
 
@@ -174,15 +176,15 @@ void TestSnapshot::backButtonAndDoubleClickLeaveTheWhiteboard() {
     core().script.cameraCount = 2;
     auto form = build();
     mergeVicePicture(form.get());
-    QVisualizer* board = form->whiteboardWindow();
+    QVisualizer* board = onScreen::window<QVisualizer>();
 
     form->enterVisualizer(QString());
-    form->smallWindow()->hide(); // shown again on leaving, as the box is checked
+    onScreen::child<QSmallWidget>(form)->hide(); // shown again on leaving, as the box is checked
     core().calls.clear();
     QTest::mousePress(board->panel, Qt::LeftButton, {}, panel::buttonRect(panel::Back).center());
     QVERIFY(!board->isVisible());
     QVERIFY(form->isVisible());
-    QVERIFY(form->smallWindow()->isVisible());
+    QVERIFY(onScreen::child<QSmallWidget>(form)->isVisible());
     QCOMPARE(lastHwndTarget(), qulonglong(form->cameras().surfaces().preview));
     QCOMPARE(core().callsOf("OrvSetHwnd").last().args[0].toInt(), form->settings().mainCameraIndex);
 
@@ -203,16 +205,16 @@ void TestSnapshot::backButtonAndDoubleClickLeaveTheWhiteboard() {
 
     // Without the vice picture inside, leaving leaves the small window alone.
     form->widgets()->checkBoxInVideo->click();
-    QVERIFY(!form->smallWindow()->isVisible());
+    QVERIFY(!onScreen::child<QSmallWidget>(form)->isVisible());
     form->enterVisualizer(QString());
     board->leaveWhiteboard();
-    QVERIFY(!form->smallWindow()->isVisible());
+    QVERIFY(!onScreen::child<QSmallWidget>(form)->isVisible());
     form.reset();
 }
 
 void TestSnapshot::annotationsSurviveLeavingAndComingBack() {
     auto form = build();
-    QVisualizer* window = form->whiteboardWindow();
+    QVisualizer* window = onScreen::window<QVisualizer>();
     form->enterVisualizer(QString());
     QTest::mousePress(window->panel, Qt::LeftButton, {}, panel::buttonRect(panel::Line).center());
     QTest::mousePress(window->topPlate, Qt::LeftButton, {}, QPoint(300, 100));
@@ -232,22 +234,22 @@ void TestSnapshot::snapModeHidesTheSmallWindowAndDoubleClickBringsItBack() {
     core().calls.clear();
     form->switch2SnapMode(QString());
     QVERIFY(!form->isVisible());
-    QVERIFY(!form->smallWindow()->isVisible());
-    QVERIFY(form->snapshotWindow()->isVisible());
-    QCOMPARE(lastHwndTarget(), qulonglong(form->snapshotWindow()->winId()));
+    QVERIFY(!onScreen::child<QSmallWidget>(form)->isVisible());
+    QVERIFY(onScreen::window<QSnapWidget>()->isVisible());
+    QCOMPARE(lastHwndTarget(), qulonglong(onScreen::window<QSnapWidget>()->winId()));
     QCOMPARE(core().callsOf("OrvSetHwnd").last().args[0].toInt(), form->settings().mainCameraIndex);
 
     core().calls.clear();
-    QTest::mouseDClick(form->snapshotWindow(), Qt::LeftButton);
-    QVERIFY(!form->snapshotWindow()->isVisible());
+    QTest::mouseDClick(onScreen::window<QSnapWidget>(), Qt::LeftButton);
+    QVERIFY(!onScreen::window<QSnapWidget>()->isVisible());
     QVERIFY(form->isVisible());
-    QVERIFY(form->smallWindow()->isVisible());
+    QVERIFY(onScreen::child<QSmallWidget>(form)->isVisible());
     QCOMPARE(lastHwndTarget(), qulonglong(form->cameras().surfaces().preview));
 
     // Esc leaves the same way instead of leaving every window hidden.
     form->switch2SnapMode(QString());
-    QTest::keyClick(form->snapshotWindow(), Qt::Key_Escape);
-    QVERIFY(!form->snapshotWindow()->isVisible());
+    QTest::keyClick(onScreen::window<QSnapWidget>(), Qt::Key_Escape);
+    QVERIFY(!onScreen::window<QSnapWidget>()->isVisible());
     QVERIFY(form->isVisible());
     QCOMPARE(lastHwndTarget(), qulonglong(form->cameras().surfaces().preview));
     form.reset();
@@ -264,7 +266,7 @@ void TestSnapshot::successiveSnapshotsAreNumberedAndDragged() {
     writePicturesOnCapture(QSize(64, 48));
     auto form = build();
     form->switch2SnapMode(QString());
-    QSnapWidget* snap = form->snapshotWindow();
+    QSnapWidget* snap = onScreen::window<QSnapWidget>();
     core().calls.clear();
     for (int i = 0; i < 3; ++i)
         snap->mouseClick();
@@ -292,7 +294,7 @@ void TestSnapshot::successiveSnapshotsAreNumberedAndDragged() {
     // A new run starts again at 00000.
     core().calls.clear();
     form = build();
-    form->snapshotWindow()->mouseClick();
+    onScreen::window<QSnapWidget>()->mouseClick();
     QCOMPARE(core().callsOf("OrvCapture").first().args[1].toByteArray(),
              platform::toLocal(snapFile(0)));
     form.reset();
@@ -302,7 +304,7 @@ void TestSnapshot::quickClickCapturesNothingAndAHoldDrags() {
     writePicturesOnCapture(QSize(64, 48));
     auto form = build();
     form->switch2SnapMode(QString());
-    QSnapWidget* snap = form->snapshotWindow();
+    QSnapWidget* snap = onScreen::window<QSnapWidget>();
     core().calls.clear();
     QTest::mousePress(snap, Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(snap->holdTimer.isActive());
@@ -327,7 +329,7 @@ void TestSnapshot::doubleClickWithinTheHoldLeavesWithoutCapturing() {
     writePicturesOnCapture(QSize(64, 48));
     auto form = build();
     form->switch2SnapMode(QString());
-    QSnapWidget* snap = form->snapshotWindow();
+    QSnapWidget* snap = onScreen::window<QSnapWidget>();
     core().calls.clear();
     QTest::mousePress(snap, Qt::LeftButton, {}, QPoint(100, 100));
     QTest::mouseRelease(snap, Qt::LeftButton, {}, QPoint(100, 100));
@@ -345,23 +347,23 @@ void TestSnapshot::failedCaptureStartsNoDrag() {
     auto form = build();
     form->switch2SnapMode(QString());
     core().script.captureResult = 0;
-    form->snapshotWindow()->mouseClick();
+    onScreen::window<QSnapWidget>()->mouseClick();
     QVERIFY(drags.isEmpty());
     QVERIFY(!QFileInfo::exists(snapFile(0)));
     QCOMPARE(env.messages.size(), 1);
-    QCOMPARE(form->snapshotWindow()->cursor().shape(), Qt::OpenHandCursor);
+    QCOMPARE(onScreen::window<QSnapWidget>()->cursor().shape(), Qt::OpenHandCursor);
 
     // A library that reports success without writing the file: no drag either.
     core().onCall = nullptr;
     core().script.captureResult = 1;
     core().script.writeFiles = false;
-    form->snapshotWindow()->mouseClick();
+    onScreen::window<QSnapWidget>()->mouseClick();
     QVERIFY(drags.isEmpty());
     core().script.writeFiles = true;
 
     // The next one that works is dragged, under the next number.
     writePicturesOnCapture(QSize(64, 48));
-    form->snapshotWindow()->mouseClick();
+    onScreen::window<QSnapWidget>()->mouseClick();
     QCOMPARE(drags.size(), 1);
     QCOMPARE(drags.first().urls, QList<QUrl>{QUrl::fromLocalFile(snapFile(2))});
     form.reset();
@@ -388,7 +390,7 @@ void TestSnapshot::plantedLinkIsNotFollowed() {
     };
     auto form = build();
     form->switch2SnapMode(QString());
-    form->snapshotWindow()->mouseClick();
+    onScreen::window<QSnapWidget>()->mouseClick();
     QVERIFY(clearAtCapture);
     QVERIFY(!QFileInfo(snapFile(0)).isSymLink());
     QFile f(victim);
@@ -407,7 +409,7 @@ void TestSnapshot::saveWritesTheAnnotatedPictureAsACapture() {
     core().script.rect[3] = 290;
     auto form = build();
     form->widgets()->comboBoxFmt->setCurrentIndex(3); // another format: saved as JPEG all the same
-    QVisualizer* window = form->whiteboardWindow();
+    QVisualizer* window = onScreen::window<QVisualizer>();
     form->enterVisualizer(QString());
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
@@ -433,7 +435,7 @@ void TestSnapshot::saveWritesTheAnnotatedPictureAsACapture() {
     QCOMPARE(form->thumbStrip()->count(), 1);
     const QString saved = QString::fromLocal8Bit(form->thumbStrip()->pathAt(0));
     QVERIFY(saved.endsWith(QStringLiteral(".jpg")));
-    QVERIFY(saved.startsWith(QString::fromLocal8Bit(form->imageFolderPath())));
+    QVERIFY(saved.startsWith(QString::fromLocal8Bit(onScreen::folder(form))));
     const QImage img(saved);
     QCOMPARE(img.size(), QSize(640, 480));
     const QColor onLine = img.pixelColor(200, 100); // board (200, 100)
@@ -445,7 +447,7 @@ void TestSnapshot::saveWritesTheAnnotatedPictureAsACapture() {
     // The temporary frame is gone.
     const QByteArray frame = core().callsOf("OrvCapture").first().args[1].toByteArray();
     QVERIFY(!QFileInfo::exists(QString::fromLocal8Bit(frame)));
-    QVERIFY(!frame.startsWith(form->imageFolderPath()));
+    QVERIFY(!frame.startsWith(onScreen::folder(form)));
     form.reset();
 }
 

@@ -21,7 +21,7 @@ private slots:
 };
 
 void TestDriverHandoff::noDriverWindowMeansNoCommitFile() {
-    QVERIFY(!platform::DriverWindow::find(MainForm::driverWindowTitle()).exists());
+    QVERIFY(!platform::DriverWindow::find(platform::DriverWindow::scannerDriverTitle()).exists());
     const QString file = QDir::tempPath() + QStringLiteral("/OrvCommit.txt");
     QFile::remove(file);
     auto form = env.makeForm();
@@ -37,8 +37,8 @@ void TestDriverHandoff::driverGetsTheCompleteListWhenTheWindowCloses() {
     QProcess driver;
     driver.start(QStringLiteral(DRIVER_STUB), {});
     QVERIFY(driver.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(platform::DriverWindow::find(MainForm::driverWindowTitle()).exists(),
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        platform::DriverWindow::find(platform::DriverWindow::scannerDriverTitle()).exists(), 20000);
 
     auto form = env.makeForm();
     if (!form->thumbStrip()->isLoaded())
@@ -46,7 +46,7 @@ void TestDriverHandoff::driverGetsTheCompleteListWhenTheWindowCloses() {
     form->thumbStrip()->clear();
     form->widgets()->pushButtonScan->click();
     form->widgets()->pushButtonScan->click();
-    const QByteArray dir = form->imageFolderPath();
+    const QByteArray dir = onScreen::folder(form);
     const QByteArray expected = dir + "/Image00000.jpg@@" + dir + "/Image00001.jpg@@";
     form->close();
 

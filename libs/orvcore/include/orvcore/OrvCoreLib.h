@@ -139,8 +139,18 @@ ORVCORE_API int OrvGetVideoRectEx(int cameraIndex, int* left, int* top, int* rig
 
 /* ---- Picture ------------------------------------------------------------------ */
 
-/* Property numbers: 0 brightness, 1 contrast, 2 hue, 3 saturation,
- * 4 sharpness, 5 gamma, 6 white balance, 7 backlight compensation, 8 gain. */
+/* Property numbers. */
+enum {
+    ORV_PROP_BRIGHTNESS = 0,
+    ORV_PROP_CONTRAST = 1,
+    ORV_PROP_HUE = 2,
+    ORV_PROP_SATURATION = 3,
+    ORV_PROP_SHARPNESS = 4,
+    ORV_PROP_GAMMA = 5,
+    ORV_PROP_WHITE_BALANCE = 6,
+    ORV_PROP_BACKLIGHT_COMPENSATION = 7,
+    ORV_PROP_GAIN = 8
+};
 ORVCORE_API int OrvGetVideoProp(int cameraIndex, int property, bool* isAuto, int* upper, int* lower,
                                 int* value);
 ORVCORE_API int OrvSetVideoProp(int cameraIndex, int property, bool isAuto, int value);

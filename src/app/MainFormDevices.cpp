@@ -3,7 +3,6 @@
 
 #include "app/MainForm.h"
 #include "camera/QSmallWidget.h"
-#include "platform/Paths.h"
 #include "ui_MainForm.h"
 
 #include <orvcore/OrvCoreLib.h>
@@ -11,53 +10,43 @@
 #include <QSignalBlocker>
 
 namespace {
-QString resolutionText(int camera, int r) {
-    return QStringLiteral("%1x%2").arg(OrvGetResWidth(camera, r)).arg(OrvGetResHeight(camera, r));
-}
-
 // Camera names are often longer than the list is wide: the whole name is
 // the item's tool tip as well.
-void addDeviceName(QComboBox* box, int camera) {
-    const QString name = platform::fromLocal(OrvGetDevName(camera));
-    box->addItem(name);
-    box->setItemData(box->count() - 1, name, Qt::ToolTipRole);
+void fillNames(QComboBox* box, const QStringList& names) {
+    box->clear();
+    for (const QString& name : names) {
+        box->addItem(name);
+        box->setItemData(box->count() - 1, name, Qt::ToolTipRole);
+    }
 }
 
 void fillResolutions(QComboBox* box, int camera, int selected) {
     const QSignalBlocker quiet(box);
     box->clear();
-    const int count = OrvGetResCount(camera);
-    for (int r = 0; r < count; ++r)
-        box->addItem(resolutionText(camera, r));
+    box->addItems(camera::DevicePanel::resolutions(camera));
     box->setCurrentIndex(selected);
 }
 } // namespace
 
 void MainForm::fillDeviceLists() {
-    const int n = OrvGetCameraCount();
     showCameraState();
-    if (n > 1 && cfg.OpenSub) {
+    if (camera::DevicePanel::viceAvailable() && cfg.OpenSub) {
         ui->checkBoxPIP->setChecked(true);
         OnStartSubPreview();
     }
 }
 
 void MainForm::showCameraState() {
-    const int n = OrvGetCameraCount();
-    ui->checkBoxPIP->setEnabled(n > 1);
+    ui->checkBoxPIP->setEnabled(camera::DevicePanel::viceAvailable());
     {
         const QSignalBlocker quiet(ui->comboBoxDev);
-        ui->comboBoxDev->clear();
-        for (int i = 0; i < n; ++i)
-            addDeviceName(ui->comboBoxDev, i);
-        ui->comboBoxDev->setCurrentIndex(n > 0 ? pair.main() : -1);
+        fillNames(ui->comboBoxDev, devices.deviceNames());
+        ui->comboBoxDev->setCurrentIndex(devices.mainEntry());
         ui->comboBoxDev->setToolTip(ui->comboBoxDev->currentText());
     }
     {
         const QSignalBlocker quiet(ui->comboBoxDev_2);
-        ui->comboBoxDev_2->clear();
-        for (int c : pair.others())
-            addDeviceName(ui->comboBoxDev_2, c);
+        fillNames(ui->comboBoxDev_2, devices.viceNames());
         if (pair.viceOn())
             ui->comboBoxDev_2->setCurrentIndex(pair.positionOfVice());
         ui->comboBoxDev_2->setToolTip(ui->comboBoxDev_2->currentText());
@@ -85,23 +74,14 @@ void MainForm::showViceControls() {
         pDiaSmallVideo->hide();
 }
 
-int MainForm::currentDPI() const {
-    return camera::dpiAt(ui->comboBoxDPI->currentIndex());
-}
-
 void MainForm::InitDPI() {
     ui->comboBoxDPI->clear();
-    for (int dpi : camera::dpiValues())
-        ui->comboBoxDPI->addItem(QString::number(dpi));
+    ui->comboBoxDPI->addItems(camera::DevicePanel::dpiTexts());
     ui->comboBoxDPI->setCurrentIndex(cfg.DPIIndex);
 }
 
 void MainForm::onDPIChange() {
-    const int d = ui->comboBoxDPI->currentIndex();
-    if (d < 0 || d == cfg.DPIIndex)
-        return;
-    cfg.DPIIndex = d;
-    OrvSetDPI(pair.main(), currentDPI());
+    devices.chooseDpi(ui->comboBoxDPI->currentIndex());
 }
 
 void MainForm::InitResolution() {
@@ -113,17 +93,8 @@ void MainForm::InitResolution2() {
 }
 
 void MainForm::onResolutionChange() {
-    const int r = ui->comboBoxRes->currentIndex();
-    if (r < 0 || r == cfg.resolutionIndex)
-        return;
-    const int main = pair.main();
-    OrvSetResolution(main, r);
-    cfg.resolutionIndex = r;
-    // A fit still waiting for the previous resolution is replaced.
-    if (fitTimer != 0)
-        killTimer(fitTimer);
-    fitTimer = startTimer(1000);
-    fitTries = 0;
+    if (devices.chooseResolution(ui->comboBoxRes->currentIndex()))
+        startFit();
 }
 
 void MainForm::onResolutionChange2() {

@@ -63,7 +63,8 @@ void MainForm::closeEvent(QCloseEvent* event) {
         stopContinuousCapture();
     // Searchable PDF pages still being read are finished first, in sight.
     textQueue->finish(this, cfg.Language);
-    const platform::DriverWindow driver = platform::DriverWindow::find(driverWindowTitle());
+    const platform::DriverWindow driver =
+        platform::DriverWindow::find(platform::DriverWindow::scannerDriverTitle());
     if (driver.exists()) {
         onCommit();
         driver.requestClose();

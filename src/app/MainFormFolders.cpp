@@ -2,7 +2,6 @@
 
 #include "app/MainForm.h"
 #include "capture/CaptureService.h"
-#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "ui_MainForm.h"
 
@@ -19,16 +18,16 @@ bool makeFolder(const QByteArray& path) {
 } // namespace
 
 bool MainForm::SetupOutputFolders() {
-    imageFolder = cfg.workPath;
-    bool imagesOk = folderExists(imageFolder) || makeFolder(imageFolder);
+    const QByteArray& folder = cfg.workPath;
+    const bool imagesOk = folderExists(folder) || makeFolder(folder);
     // Without a folder the capture service refuses to capture.
-    captures->setImageFolder(imagesOk ? imageFolder : QByteArray());
+    captures->setImageFolder(imagesOk ? folder : QByteArray());
     if (!imagesOk)
-        platform::showMessage(QStringLiteral("创建图像目录失败!"), QStringLiteral("提示"));
+        shell::Language::tellChinese(QStringLiteral("创建图像目录失败!"));
     // The recordings go to the working folder as well.
-    bool recordingsOk = folderExists(cfg.workPath) || makeFolder(cfg.workPath);
+    const bool recordingsOk = folderExists(cfg.workPath) || makeFolder(cfg.workPath);
     if (!recordingsOk)
-        platform::showMessage(QStringLiteral("创建录像目录失败!"), QStringLiteral("提示"));
+        shell::Language::tellChinese(QStringLiteral("创建录像目录失败!"));
     return imagesOk && recordingsOk;
 }
 
@@ -38,7 +37,7 @@ void MainForm::InitWorkFolder() {
         if (folderExists(cfg.workPath) || makeFolder(cfg.workPath))
             SetupOutputFolders();
         else
-            platform::showMessage(QStringLiteral("创建工作目录失败!"), QStringLiteral("提示"));
+            shell::Language::tellChinese(QStringLiteral("创建工作目录失败!"));
     } else {
         SetupOutputFolders();
     }

@@ -13,6 +13,7 @@
 #include <QMoveEvent>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -115,6 +116,23 @@ void MainForm::fitSmallWindow() {
     const QRect own(QPoint(0, 0), pDiaSmallVideo->size() - QSize(1, 1));
     if (!pDiaSmallVideo->allowedArea.contains(own))
         pDiaSmallVideo->moveClamped(QPoint(1, 0));
+}
+
+void MainForm::startFit() {
+    if (!fitTimer) {
+        fitTimer = new QTimer(this);
+        fitTimer->setObjectName(QStringLiteral("fitTimer"));
+        fitTimer->setInterval(smallwindow::FitWait::kIntervalMs);
+        connect(fitTimer, &QTimer::timeout, this, [this] {
+            if (fitWait.tick(mainVideoRect()))
+                fitSmallWindow();
+            if (!fitWait.waiting())
+                fitTimer->stop();
+        });
+    }
+    // A fit still waiting for the previous resolution is replaced.
+    fitWait.start();
+    fitTimer->start();
 }
 
 void MainForm::onSetDrag() {

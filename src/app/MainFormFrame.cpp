@@ -98,35 +98,30 @@ void MainForm::mousePressEvent(QMouseEvent* event) {
         event->accept();
         return;
     }
-    dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-    mousePressed = true;
+    frame.press(event->globalPosition().toPoint(), frameGeometry().topLeft());
     event->accept();
 }
 
 void MainForm::mouseMoveEvent(QMouseEvent* event) {
-    if (mousePressed && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - dragOffset);
+    QPoint to;
+    if ((event->buttons() & Qt::LeftButton) &&
+        frame.dragTo(event->globalPosition().toPoint(), &to)) {
+        move(to);
         event->accept();
     }
 }
 
 void MainForm::mouseReleaseEvent(QMouseEvent*) {
-    mousePressed = false;
+    frame.release();
 }
 
 void MainForm::on_btnMenu_Max_clicked() {
-    if (maximized) {
-        setGeometry(savedGeometry);
-        IconHelper::instance().SetIcon(ui->btnMenu_Max, QChar(glyphMaximize), 10);
-    } else {
-        savedGeometry = geometry();
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            setGeometry(screen->availableGeometry());
-        IconHelper::instance().SetIcon(ui->btnMenu_Max, QChar(glyphRestore), 10);
-    }
-    ui->btnMenu_Max->setToolTip(cfg.Language == 1 ? QStringLiteral("Maximize")
-                                                  : QStringLiteral("最大化"));
-    maximized = !maximized;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    setGeometry(frame.toggleMaximized(geometry(), screen ? screen->availableGeometry() : QRect()));
+    IconHelper::instance().SetIcon(ui->btnMenu_Max,
+                                   QChar(frame.maximized() ? glyphRestore : glyphMaximize), 10);
+    ui->btnMenu_Max->setToolTip(
+        language.text(QStringLiteral("最大化"), QStringLiteral("Maximize")));
 }
 
 void MainForm::on_btnMenu_Close_clicked() {

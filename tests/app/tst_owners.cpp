@@ -1,0 +1,425 @@
+// The main window's owners without widgets, each over one table: the naming
+// panel, the picture controls and the device panel (against the fake camera
+// library), the window frame, the small window's fit.
+
+#include "FakeOrvCore.h"
+#include "camera/CameraPair.h"
+#include "camera/DevicePanel.h"
+#include "camera/PictureControls.h"
+#include "camera/SmallWindowGeometry.h"
+#include "capture/NamingPanel.h"
+#include "config/Settings.h"
+#include "platform/Messages.h"
+#include "shell/Language.h"
+#include "shell/WindowFrame.h"
+
+#include <QtTest>
+
+class TestOwners : public QObject {
+    Q_OBJECT
+    QStringList messages;
+
+private slots:
+    void init() {
+        messages.clear();
+        platform::setMessageHandler(
+            [this](const QString& text, const QString&) { messages << text; });
+    }
+    void cleanup() { platform::setMessageHandler({}); }
+
+    void namingPanel_data();
+    void namingPanel();
+    void pictureControls_data();
+    void pictureControls();
+    void devicePanel_data();
+    void devicePanel();
+    void windowFrame_data();
+    void windowFrame();
+    void fitWait_data();
+    void fitWait();
+};
+
+// One edit of the naming panel from the stored rule, in a language: whether
+// it was taken, the message, the value stored after it and what the panel
+// shows.
+void TestOwners::namingPanel_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<int>("rule");
+    QTest::addColumn<QString>("edit");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("taken");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("stored"); // the edited value as the panel shows it
+    QTest::addColumn<QString>("shown");  // counter boxes, name box, label, name box text, width
+    const QString digits = QStringLiteral("请输入[1-20]之间的数字!");
+    const QString step = QStringLiteral("请输入[1-100]之间的数字!");
+    const QString automaticZh = QStringLiteral("counters name 前缀: Image 51");
+    QTest::newRow("digits 20") << 0 << 0 << "digits"
+                               << " 20 " << true << ""
+                               << "20" << automaticZh;
+    QTest::newRow("digits 0") << 0 << 0 << "digits"
+                              << "0" << false << digits << "5" << automaticZh;
+    QTest::newRow("digits 21") << 0 << 0 << "digits"
+                               << "21" << false << digits << "5" << automaticZh;
+    QTest::newRow("digits hex") << 0 << 0 << "digits"
+                                << "0x5" << false << digits << "5" << automaticZh;
+    QTest::newRow("step 100") << 0 << 0 << "step"
+                              << "100" << true << ""
+                              << "100" << automaticZh;
+    QTest::newRow("step -1") << 0 << 0 << "step"
+                             << "-1" << false << step << "1" << automaticZh;
+    QTest::newRow("counter -7") << 0 << 0 << "counter"
+                                << "-7" << true << ""
+                                << "-7" << automaticZh;
+    QTest::newRow("counter past int")
+        << 0 << 0 << "counter"
+        << "2147483648" << false << QStringLiteral("请输入整数!") << "0" << automaticZh;
+    // English messages stay Chinese, as the program has them.
+    QTest::newRow("english digits") << 1 << 0 << "digits"
+                                    << "x" << false << digits << "5"
+                                    << "counters name Prefix: Image 51";
+    QTest::newRow("prefix") << 0 << 0 << "name"
+                            << "页" << true << ""
+                            << "页"
+                            << "counters name 前缀: 页 51";
+    QTest::newRow("custom name is no prefix") << 0 << 3 << "name"
+                                              << "page" << true << ""
+                                              << "Image"
+                                              << "- name 文件名:  120";
+    QTest::newRow("to custom") << 1 << 0 << "rule"
+                               << "3" << true << ""
+                               << "3"
+                               << "- name 文件名:  120";
+    QTest::newRow("to date") << 0 << 0 << "rule"
+                             << "2" << true << ""
+                             << "2"
+                             << "- - ";
+    QTest::newRow("to barcode") << 0 << 3 << "rule"
+                                << "1" << true << ""
+                                << "1"
+                                << "- - ";
+    QTest::newRow("to automatic") << 0 << 2 << "rule"
+                                  << "0" << true << ""
+                                  << "0" << automaticZh;
+    QTest::newRow("same rule") << 0 << 2 << "rule"
+                               << "2" << false << ""
+                               << "2"
+                               << "- - ";
+    QTest::newRow("no rule") << 0 << 2 << "rule"
+                             << "-1" << false << ""
+                             << "2"
+                             << "- - ";
+    QTest::newRow("not a rule") << 0 << 2 << "rule"
+                                << "4" << false << ""
+                                << "2"
+                                << "- - ";
+}
+
+void TestOwners::namingPanel() {
+    QFETCH(int, language);
+    QFETCH(int, rule);
+    QFETCH(QString, edit);
+    QFETCH(QString, typed);
+    QFETCH(bool, taken);
+    QFETCH(QString, message);
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    Settings cfg;
+    cfg.Language = language;
+    cfg.nameRule = rule;
+    cfg.prefixName = "Image";
+    cfg.fileNameDigits = 5;
+    cfg.fileNameStep = 1;
+    cfg.fileNameCounter = 0;
+    shell::Language texts(cfg.Language);
+    capture::NamingPanel panel(cfg, texts);
+
+    bool result = true;
+    QString after;
+    if (edit == "digits") {
+        result = panel.editDigits(typed);
+        after = panel.digits();
+    } else if (edit == "step") {
+        result = panel.editStep(typed);
+        after = panel.step();
+    } else if (edit == "counter") {
+        result = panel.editCounter(typed);
+        after = panel.counter();
+    } else if (edit == "name") {
+        panel.editName(typed);
+        after = panel.prefix();
+    } else {
+        result = panel.chooseRule(typed.toInt());
+        after = QString::number(panel.rule());
+    }
+    QCOMPARE(result, taken);
+    QCOMPARE(messages, message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(after, stored);
+    QStringList view{panel.showsCounterBoxes() ? "counters" : "-",
+                     panel.showsNameBox() ? "name" : "-"};
+    if (panel.showsNameBox())
+        view << panel.nameLabel() << panel.nameBoxText() << QString::number(panel.nameBoxWidth());
+    else
+        view << QString();
+    QCOMPARE(view.join(' '), shown);
+}
+
+// One change of the picture controls with main camera 2, stored manual
+// exposure -4 (or automatic): the library calls and the stored settings
+// (AutoExp, Exposure, JPGQuality, AutoCrop, DelBack) after it.
+void TestOwners::pictureControls_data() {
+    QTest::addColumn<bool>("autoExp");
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("arg");
+    QTest::addColumn<QStringList>("calls");
+    QTest::addColumn<QString>("stored");
+    const QString plain = QStringLiteral("0 -4 75 0 0");
+    QTest::newRow("contrast") << false << "property"
+                              << "1" << QStringList{"OrvSetVideoProp(2,1,false,9)"} << plain;
+    QTest::newRow("exposure moved")
+        << false << "exposure"
+        << "-3" << QStringList{"OrvSetExposure(2,false,-3)"} << "0 -3 75 0 0";
+    QTest::newRow("exposure unchanged") << false << "exposure"
+                                        << "-4" << QStringList{} << plain;
+    QTest::newRow("exposure under auto") << true << "exposure"
+                                         << "-3" << QStringList{} << "1 -4 75 0 0";
+    QTest::newRow("auto on") << false << "auto"
+                             << "-4" << QStringList{"OrvSetExposure(2,true,-4)"} << "1 -4 75 0 0";
+    // Automatic since start: no value shown, the stored one is set.
+    QTest::newRow("auto off, nothing shown")
+        << true << "manual"
+        << "" << QStringList{"OrvSetExposure(2,false,-4)"} << plain;
+    QTest::newRow("auto off, shown value")
+        << true << "manual"
+        << "-6" << QStringList{"OrvSetExposure(2,false,-6)"} << plain;
+    QTest::newRow("device panel turns auto on")
+        << false << "panel"
+        << "" << QStringList{"OrvShowVideoProperty(2)", "OrvGetExposure(2)"} << "1 -4 75 0 0";
+    QTest::newRow("jpeg") << false << "jpeg"
+                          << "40" << QStringList{"OrvSetJpgQuality(2,40)"} << "0 -4 40 0 0";
+    QTest::newRow("auto crop") << false << "crop"
+                               << "" << QStringList{"OrvEnableAutoRotate(2,true)"} << "0 -4 75 1 0";
+    QTest::newRow("background") << false << "background"
+                                << "" << QStringList{"OrvDelBackColor(2,true)"} << "0 -4 75 0 1";
+    for (const auto& [angle, turns] : {std::pair{0, 0}, {90, 1}, {180, 2}, {270, 3}, {45, 0}})
+        QTest::addRow("rotation %d", angle)
+            << false << "rotation" << QString::number(angle)
+            << QStringList{QStringLiteral("OrvSetRotate(2,%1)").arg(turns)} << plain;
+}
+
+void TestOwners::pictureControls() {
+    QFETCH(bool, autoExp);
+    QFETCH(QString, change);
+    QFETCH(QString, arg);
+    QFETCH(QStringList, calls);
+    QFETCH(QString, stored);
+    fake::core().reset();
+    fake::core().script.exposure = {true, 0, -13, -7}; // the camera runs automatic
+    Settings cfg;
+    cfg.mainCameraIndex = 2;
+    cfg.AutoExp = autoExp;
+    cfg.Exposure = -4;
+    cfg.JPGQuality = 75;
+    cfg.AutoCrop = false;
+    cfg.DelBack = false;
+    camera::CameraPair pair(cfg);
+    camera::PictureControls controls(cfg, pair);
+    fake::core().calls.clear();
+    if (change == "property")
+        controls.setProperty(arg.toInt(), 9);
+    else if (change == "exposure")
+        controls.moveExposure(arg.toInt());
+    else if (change == "auto" || change == "manual")
+        controls.setAutoExposure(change == "auto", arg);
+    else if (change == "panel") {
+        controls.showDevicePanel();
+        QCOMPARE(controls.followCameraExposure().value, -7);
+    } else if (change == "jpeg")
+        controls.setJpegQuality(arg.toInt());
+    else if (change == "crop")
+        controls.setAutoCrop(true);
+    else if (change == "background")
+        controls.setBackgroundRemoval(true);
+    else if (change == "rotation") {
+        cfg.RotateAngle = arg.toInt();
+        controls.applyStoredRotation();
+    }
+    QStringList seen;
+    for (const fake::Call& c : fake::core().calls) {
+        QStringList args;
+        for (const QVariant& a : c.args)
+            args << a.toString();
+        seen << QString::fromLatin1(c.name) + '(' + args.join(',') + ')';
+    }
+    QCOMPARE(seen, calls);
+    QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5")
+                 .arg(int(cfg.AutoExp))
+                 .arg(cfg.Exposure)
+                 .arg(cfg.JPGQuality)
+                 .arg(int(cfg.AutoCrop))
+                 .arg(int(cfg.DelBack)),
+             stored);
+}
+
+// The device panel with cameras and main camera 1 (stored resolution 0, DPI
+// 100): what its lists hold, or one choice, its result and library calls.
+void TestOwners::devicePanel_data() {
+    QTest::addColumn<int>("cameras");
+    QTest::addColumn<QString>("ask");
+    QTest::addColumn<int>("arg");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QStringList>("calls");
+    QTest::newRow("devices") << 3 << "devices" << 0 << "Camera 0|Camera 1|Camera 2 @1 vice"
+                             << QStringList{};
+    QTest::newRow("vice list skips main")
+        << 3 << "vice" << 0 << "Camera 0|Camera 2" << QStringList{};
+    QTest::newRow("one camera") << 1 << "devices" << 0 << "Camera 0 @0" << QStringList{};
+    QTest::newRow("no camera") << 0 << "devices" << 0 << " @-1" << QStringList{};
+    QTest::newRow("resolutions") << 2 << "resolutions" << 1 << "2592x1944|1600x1200|640x480"
+                                 << QStringList{};
+    QTest::newRow("dpi list") << 2 << "dpis" << 0 << "100|200|255|300|400|500|600" << QStringList{};
+    QTest::newRow("resolution") << 2 << "resolution" << 2 << "taken 2"
+                                << QStringList{"OrvSetResolution(1,2)"};
+    QTest::newRow("same resolution") << 2 << "resolution" << 0 << "no 0" << QStringList{};
+    QTest::newRow("no resolution") << 2 << "resolution" << -1 << "no 0" << QStringList{};
+    QTest::newRow("dpi") << 2 << "dpi" << 3 << "taken 300" << QStringList{"OrvSetDPI(1,300)"};
+    QTest::newRow("same dpi") << 2 << "dpi" << 0 << "no 100" << QStringList{};
+    QTest::newRow("no dpi") << 2 << "dpi" << -1 << "no 100" << QStringList{};
+}
+
+void TestOwners::devicePanel() {
+    QFETCH(int, cameras);
+    QFETCH(QString, ask);
+    QFETCH(int, arg);
+    QFETCH(QString, answer);
+    QFETCH(QStringList, calls);
+    fake::core().reset();
+    fake::core().script.cameraCount = cameras;
+    Settings cfg;
+    cfg.mainCameraIndex = qBound(0, cameras - 1, 1);
+    cfg.resolutionIndex = 0;
+    cfg.DPIIndex = 0;
+    camera::CameraPair pair(cfg);
+    camera::DevicePanel panel(cfg, pair);
+    fake::core().calls.clear();
+    QString seen;
+    if (ask == "devices")
+        seen = panel.deviceNames().join('|') + QStringLiteral(" @%1").arg(panel.mainEntry()) +
+               (panel.viceAvailable() ? " vice" : "");
+    else if (ask == "vice")
+        seen = panel.viceNames().join('|');
+    else if (ask == "resolutions")
+        seen = panel.resolutions(arg).join('|');
+    else if (ask == "dpis")
+        seen = panel.dpiTexts().join('|');
+    else if (ask == "resolution") {
+        const bool taken = panel.chooseResolution(arg);
+        seen = (taken ? "taken " : "no ") + QString::number(cfg.resolutionIndex);
+    } else {
+        const bool taken = panel.chooseDpi(arg);
+        seen = (taken ? "taken " : "no ") + QString::number(panel.dpi());
+    }
+    QCOMPARE(seen, answer);
+    QStringList changes;
+    for (const fake::Call& c : fake::core().calls) {
+        if (!c.name.startsWith("OrvSet"))
+            continue;
+        QStringList args;
+        for (const QVariant& a : c.args)
+            args << a.toString();
+        changes << QString::fromLatin1(c.name) + '(' + args.join(',') + ')';
+    }
+    QCOMPARE(changes, calls);
+}
+
+// Steps on the frame: "max" (the button), "press x,y" (global, window at
+// 100,100), "move x,y" (button down), "release"; after each, the frame's
+// geometry (or top-left) and state.
+void TestOwners::windowFrame_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("maximise and restore")
+        << QStringList{"max", "max", "max"}
+        << QStringList{"0,0 1920x1040 max", "100,100 800x600", "0,0 1920x1040 max"};
+    QTest::newRow("drag keeps the grip")
+        << QStringList{"press 130,110", "move 170,135", "move 30,-5", "release", "move 500,500"}
+        << QStringList{"100,100 drag", "140,125 drag", "0,-15 drag", "0,-15", "0,-15"};
+    QTest::newRow("a move without press is no drag")
+        << QStringList{"move 170,135"} << QStringList{"100,100"};
+}
+
+void TestOwners::windowFrame() {
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, after);
+    shell::WindowFrame frame;
+    QRect window(100, 100, 800, 600);
+    const QRect screen(0, 0, 1920, 1040);
+    const auto point = [](const QString& s) {
+        const QStringList xy = s.section(' ', 1).split(',');
+        return QPoint(xy[0].toInt(), xy[1].toInt());
+    };
+    QStringList seen;
+    for (const QString& step : steps) {
+        QPoint to;
+        if (step == "max")
+            window = frame.toggleMaximized(window, screen);
+        else if (step.startsWith("press"))
+            frame.press(point(step), window.topLeft());
+        else if (step.startsWith("move") && frame.dragTo(point(step), &to))
+            window.moveTopLeft(to);
+        else if (step == "release")
+            frame.release();
+        QString s = QStringLiteral("%1,%2").arg(window.x()).arg(window.y());
+        if (step == "max")
+            s += QStringLiteral(" %1x%2").arg(window.width()).arg(window.height());
+        if (frame.maximized())
+            s += " max";
+        if (frame.dragging())
+            s += " drag";
+        if (step == "max" && !frame.maximized())
+            QCOMPARE(window, QRect(100, 100, 800, 600));
+        seen << s;
+    }
+    QCOMPARE(seen, after);
+}
+
+// Rectangles reported tick by tick ("-" never settles): ticks until the wait
+// ends and whether the last tick fits.
+void TestOwners::fitWait_data() {
+    QTest::addColumn<QList<smallwindow::VideoRect>>("reports");
+    QTest::addColumn<int>("ticks");
+    QTest::addColumn<bool>("fitted");
+    const smallwindow::VideoRect none{0, 0, 0, 0};
+    const smallwindow::VideoRect good{10, 20, 610, 470};
+    const smallwindow::VideoRect negative{-1, 20, 610, 470};
+    const smallwindow::VideoRect flat{10, 20, 610, 20};
+    QTest::newRow("settled at once") << QList<smallwindow::VideoRect>{good} << 1 << true;
+    QTest::newRow("third tick") << QList<smallwindow::VideoRect>{none, flat, good} << 3 << true;
+    QTest::newRow("at the origin") << QList<smallwindow::VideoRect>{{0, 0, 640, 480}} << 1 << true;
+    QTest::newRow("never") << QList<smallwindow::VideoRect>(12, none) << 10 << false;
+    QTest::newRow("negative is not settled")
+        << QList<smallwindow::VideoRect>(12, negative) << 10 << false;
+}
+
+void TestOwners::fitWait() {
+    QFETCH(QList<smallwindow::VideoRect>, reports);
+    QFETCH(int, ticks);
+    QFETCH(bool, fitted);
+    smallwindow::FitWait wait;
+    QVERIFY(!wait.tick(reports.first())); // no wait before a resolution change
+    wait.start();
+    int n = 0;
+    bool fit = false;
+    for (const smallwindow::VideoRect& r : reports) {
+        if (!wait.waiting())
+            break;
+        fit = wait.tick(r);
+        ++n;
+    }
+    QCOMPARE(n, ticks);
+    QCOMPARE(fit, fitted);
+    QVERIFY(!wait.waiting());
+}
+
+QTEST_GUILESS_MAIN(TestOwners)
+#include "tst_owners.moc"
