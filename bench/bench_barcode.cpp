@@ -199,6 +199,11 @@ struct SetResult {
             std::fprintf(stderr, "%s missed %d of %d: %s (%.0f ms)\n", who,
                          int(frame.codes.size()) - hits, int(frame.codes.size()),
                          frame.description.constData(), ms);
+        if (hits < frame.codes.size() && qEnvironmentVariableIsSet("BENCH_BARCODE_VERBOSE"))
+            for (const benchframes::ExpectedCode& c : frame.codes)
+                if (!benchframes::matched({c}, read))
+                    std::fprintf(stderr, "  %s missed %s '%s'\n", who, c.format.constData(),
+                                 c.text.constData());
     }
     double mean() const {
         double sum = 0;
