@@ -3,7 +3,9 @@
 // a set of photograph-like frames (made at start, see barcode/BarcodeFrames.h)
 // the reader against the one it replaced, in the same run: the share of the
 // codes read, and the mean and 95th-percentile time per frame.
-// BENCH_BARCODE_FRAMES=folder also writes the set there as JPEG files;
+// BENCH_BARCODE_FRAMES=folder also writes the sets there as the JPEG files
+// they were made as, with the codes each holds (bench/reference/ reads them
+// with the newest ZXing-C++ for comparison);
 // BENCH_BARCODE_VERBOSE=1 lists the codes missed and misread;
 // BENCH_BARCODE_ONLY=n reads frame n only.
 //
@@ -21,6 +23,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QTemporaryDir>
@@ -133,18 +136,30 @@ void BM_ZbarimgStart(benchmark::State& state) {
 }
 BENCHMARK(BM_ZbarimgStart)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Writes the frames of a set into folder as the JPEG files they were made
+// as, with prefix.tsv beside them: a line per code, "file<TAB>format<TAB>text".
+void writeSet(const QList<benchframes::Frame>& frames, const QString& folder, const char* prefix) {
+    QDir().mkpath(folder);
+    QFile list(QDir(folder).filePath(QLatin1String(prefix) + QLatin1String(".tsv")));
+    if (!list.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return;
+    for (qsizetype i = 0; i < frames.size(); ++i) {
+        const QString name = QLatin1String(prefix) +
+                             QString::number(i).rightJustified(2, QLatin1Char('0')) +
+                             QLatin1String(".jpg");
+        QFile file(QDir(folder).filePath(name));
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            file.write(frames.at(i).jpeg);
+        for (const benchframes::ExpectedCode& c : frames.at(i).codes)
+            list.write(name.toUtf8() + '\t' + c.format + '\t' + c.text + '\n');
+    }
+}
+
 QList<benchframes::Frame> makeSet(benchframes::Style style, const char* prefix) {
     const QList<benchframes::Frame> made = benchframes::makeFrames(48, kFrameSize, style);
     const QString folder = qEnvironmentVariable("BENCH_BARCODE_FRAMES");
-    if (!folder.isEmpty()) {
-        QDir().mkpath(folder);
-        for (qsizetype i = 0; i < made.size(); ++i)
-            made.at(i).image.save(QDir(folder).filePath(QStringLiteral("%1%2.jpg")
-                                                            .arg(QLatin1String(prefix),
-                                                                 QString::number(i).rightJustified(
-                                                                     2, QLatin1Char('0')))),
-                                  "JPEG", 95);
-    }
+    if (!folder.isEmpty())
+        writeSet(made, folder, prefix);
     return made;
 }
 
@@ -184,6 +199,11 @@ struct SetResult {
             std::fprintf(stderr, "%s missed %d of %d: %s (%.0f ms)\n", who,
                          int(frame.codes.size()) - hits, int(frame.codes.size()),
                          frame.description.constData(), ms);
+        if (hits < frame.codes.size() && qEnvironmentVariableIsSet("BENCH_BARCODE_VERBOSE"))
+            for (const benchframes::ExpectedCode& c : frame.codes)
+                if (!benchframes::matched({c}, read))
+                    std::fprintf(stderr, "  %s missed %s '%s'\n", who, c.format.constData(),
+                                 c.text.constData());
     }
     double mean() const {
         double sum = 0;

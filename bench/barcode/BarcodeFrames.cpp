@@ -238,17 +238,19 @@ void lightAndNoise(QImage& image, Random& rng, double sigma) {
     }
 }
 
-QImage throughJpeg(const QImage& image, int quality) {
+QByteArray jpegOf(const QImage& image, int quality) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "JPEG", quality);
-    return QImage::fromData(bytes, "JPEG").convertToFormat(QImage::Format_RGB32);
+    return bytes;
 }
 
-// Draws one code at a free place; false when none was found.
-bool placeCode(QPainter& p, Random& rng, QSize size, const Symbology& symbology, Style style,
-               QList<QPolygonF>& taken, ExpectedCode* expected, QByteArray* note) {
+// Draws one code at a free place of the page, which page maps into the
+// frame; false when none was found.
+bool placeCode(QPainter& p, Random& rng, QSize size, const QTransform& page,
+               const Symbology& symbology, Style style, QList<QPolygonF>& taken,
+               ExpectedCode* expected, QByteArray* note) {
     const bool photo = style == Style::Photograph;
     const std::string text = contentFor(symbology.format, rng);
     const int paper = photo ? uniform(rng, 185, 235) : uniform(rng, 235, 255);
@@ -271,10 +273,13 @@ bool placeCode(QPainter& p, Random& rng, QSize size, const Symbology& symbology,
         placed.translate(-drawn.width() / 2, -drawn.height() / 2);
         QPolygonF quad = placed.map(QPolygonF(label));
         quad.removeLast();
-        const double jitter = (photo ? 0.1 : 0.04) * std::max(label.width(), label.height());
+        // A label lies flat on the page, or nearly (a little curl): the
+        // photograph's perspective is the page's, the same for every code.
+        const double jitter = (photo ? 0.01 : 0.04) * std::max(label.width(), label.height());
         for (QPointF& corner : quad)
             corner += QPointF(uniformReal(rng, -jitter, jitter), uniformReal(rng, -jitter, jitter));
-        const QRectF bounds = quad.boundingRect();
+        const QPolygonF seen = page.map(quad);
+        const QRectF bounds = seen.boundingRect();
         if (!QRectF(30, 30, size.width() - 60, size.height() - 60).contains(bounds))
             continue;
         bool free = true;
@@ -290,7 +295,7 @@ bool placeCode(QPainter& p, Random& rng, QSize size, const Symbology& symbology,
         p.save();
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.setRenderHint(QPainter::Antialiasing);
-        p.setTransform(perspective);
+        p.setTransform(perspective * page);
         p.fillRect(label, QColor(paper, paper, paper - 4));
         // Modules drawn sharp at twice the size, then brought down smoothly:
         // scaling the one-pixel modules up smoothly would smear them.
@@ -298,7 +303,7 @@ bool placeCode(QPainter& p, Random& rng, QSize size, const Symbology& symbology,
             QRectF(QPointF(0, 0), drawn),
             symbol.scaled((drawn * 2).toSize(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
         p.restore();
-        taken << quad;
+        taken << seen;
         *expected = {symbology.name, QByteArray::fromStdString(text)};
         *note += QByteArray(symbology.name) + "@" + QByteArray::number(module, 'f', 1) + " ";
         return true;
@@ -334,14 +339,29 @@ Frame makeFrame(int seed, QSize size, Style style) {
     frame.description = "frame " + QByteArray::number(seed) + ": ";
     frame.image = background(rng, size, kind);
     QPainter p(&frame.image);
+    // A photograph looks at the page from a little off straight above: its
+    // corners land up to 5 % of the frame away from the frame's.
+    QTransform page;
+    if (photo) {
+        const QPolygonF frameCorners(QRectF(QPointF(0, 0), QSizeF(size)));
+        QPolygonF from = frameCorners, to = frameCorners;
+        from.removeLast();
+        to.removeLast();
+        for (QPointF& corner : to)
+            corner += QPointF(uniformReal(rng, -0.05, 0.05) * size.width(),
+                              uniformReal(rng, -0.05, 0.05) * size.height());
+        QTransform::quadToQuad(from, to, page);
+    }
+    p.setTransform(page);
     printedPage(p, rng, size, kind != 0);
+    p.resetTransform();
     QList<QPolygonF> taken;
     const int count = uniform(rng, 1, 4);
     for (int i = 0; i < count; ++i) {
         // Every symbology in turn leads a frame; the others are drawn at random.
         const Symbology& symbology = kSymbologies[size_t(i == 0 ? seed % 7 : uniform(rng, 0, 6))];
         ExpectedCode code;
-        if (placeCode(p, rng, size, symbology, style, taken, &code, &frame.description))
+        if (placeCode(p, rng, size, page, symbology, style, taken, &code, &frame.description))
             frame.codes << code;
     }
     p.end();
@@ -360,7 +380,8 @@ Frame makeFrame(int seed, QSize size, Style style) {
     const double sigma = photo ? uniformReal(rng, 3, 8) : uniformReal(rng, 2, 6);
     lightAndNoise(frame.image, rng, sigma);
     const int quality = photo ? 50 : uniform(rng, 50, 90);
-    frame.image = throughJpeg(frame.image, quality);
+    frame.jpeg = jpegOf(frame.image, quality);
+    frame.image = QImage::fromData(frame.jpeg, "JPEG").convertToFormat(QImage::Format_RGB32);
     frame.description += "blur " + QByteArray::number(blur) + " noise " +
                          QByteArray::number(sigma, 'f', 1) + " q" + QByteArray::number(quality);
     return frame;

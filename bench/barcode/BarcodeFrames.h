@@ -18,7 +18,8 @@ struct ExpectedCode {
 };
 
 struct Frame {
-    QImage image; // RGB32
+    QImage image;    // RGB32, decoded from jpeg
+    QByteArray jpeg; // the frame as its last step left it: a JPEG file
     QList<ExpectedCode> codes;
     QByteArray description;
 };
@@ -27,9 +28,10 @@ struct Frame {
 enum class Style {
     Print,      // printed labels on paper, cloth or wood, light blur, JPEG 50-90
     Photograph, // as a hand-held photograph: low contrast (gray ink on dim
-                // labels), glare over part of the picture (often a code),
-                // stronger perspective, defocus up to 3 pixels, heavier noise
-                // and JPEG at quality 50
+                // labels), glare over part of the picture (often a code), the
+                // page seen in perspective (one for the whole frame, the
+                // labels flat on the page, as paper lies), defocus up to 3
+                // pixels, heavier noise and JPEG at quality 50
 };
 
 // count frames of size, frame i made from seed i only.

@@ -418,9 +418,11 @@ public:
             // cost a quarter of the whole read.
             qint64 budget = qint64(m_full.width()) * m_full.height() / 2;
             for (const CodeRegion& region : locateCodeRegions(m_reduced)) {
-                const QRect area =
-                    QRect(region.area.topLeft() * m_factor, region.area.size() * m_factor) &
-                    m_full.rect();
+                // Grown by a quarter each way: where a code is soft or in
+                // glare, the locator sees only the middle of it.
+                const QRect seen(region.area.topLeft() * m_factor, region.area.size() * m_factor);
+                const int dx = seen.width() / 4, dy = seen.height() / 4;
+                const QRect area = seen.adjusted(-dx, -dy, dx, dy) & m_full.rect();
                 budget -= qint64(area.width()) * area.height();
                 if (budget < 0)
                     break;
