@@ -91,8 +91,6 @@ bool GstJpegDecoder::build() {
         gst_object_unref(pipeline);
         return false;
     }
-    // Every core converts its share of the rows; the pixels stay the same.
-    g_object_set(convert, "n-threads", 0u, nullptr);
     g_object_set(src, "caps", caps, "format", GST_FORMAT_TIME, "is-live", FALSE, "block", FALSE,
                  "max-bytes", guint64(0), nullptr);
     gst_caps_unref(caps);

@@ -159,10 +159,6 @@ Frame jpegFrameOf(GstSample* sample, GstStream& stream) {
     if (!stream.decoder || stream.decoderCaps != text) {
         stream.decoderCaps = text;
         stream.decoder = std::make_shared<GstJpegDecoder>(stream.decoderCaps);
-        // Building the decoder's pipeline and its first negotiation take
-        // longer than a decode: done now, on a thread of its own, so the
-        // first capture does not wait for them.
-        std::thread([decoder = stream.decoder, jpeg] { decoder->decode(jpeg); }).detach();
     }
     return Frame::fromJpeg(std::move(jpeg), QSize(width, height), stream.decoder);
 }
