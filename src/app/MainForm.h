@@ -39,7 +39,8 @@ class QVisualizer;
 class KeyboardAccess;
 namespace capture {
 class CaptureService;
-}
+class DriverHandoff;
+} // namespace capture
 class RecordingSession;
 
 namespace Ui {
@@ -284,7 +285,8 @@ private:
     QSnapWidget* snapWindow = nullptr;
 
     std::unique_ptr<capture::CaptureService> captures;
-    SearchablePdfQueue* textQueue = nullptr; // searchable PDF pages being read
+    std::unique_ptr<capture::DriverHandoff> handoff; // the strip's pictures to a waiting driver
+    SearchablePdfQueue* textQueue = nullptr;         // searchable PDF pages being read
     bool mainSubCompose = false;
 
     void buildPreview();
