@@ -218,7 +218,7 @@ void MainForm::buildPreview() {
 
     pDiaSmallVideo = new QSmallWidget(this);
     const QRect fu = ui->widgetFu->rect();
-    pDiaSmallVideo->allowedArea = fu;
+    pDiaSmallVideo->placement.setArea(fu);
     pDiaSmallVideo->move(fu.topLeft());
 
     ui->widgetFu->setAttribute(Qt::WA_NativeWindow);

@@ -269,6 +269,8 @@ private:
     // The small window's fit after a resolution change.
     smallwindow::FitWait fitWait;
     QTimer* fitTimer = nullptr;
+    // The small window is shown over the main picture.
+    bool overPicture() const;
     void startFit();
     void showPictureProperties();
 

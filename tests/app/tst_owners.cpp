@@ -1,6 +1,6 @@
 // The main window's owners without widgets, each over one table: the naming
 // panel, the picture controls and the device panel (against the fake camera
-// library), the window frame, the small window's fit, the hand-off to a
+// library), the window frame, the small window's fit and placement, the hand-off to a
 // scanning driver.
 
 #include "FakeOrvCore.h"
@@ -58,6 +58,8 @@ private slots:
     void windowFrame();
     void fitWait_data();
     void fitWait();
+    void placement_data();
+    void placement();
     void driverHandoff_data();
     void driverHandoff();
 };
@@ -442,6 +444,79 @@ void TestOwners::fitWait() {
     QCOMPARE(n, ticks);
     QCOMPARE(fit, fitted);
     QVERIFY(!wait.waiting());
+}
+
+// Steps on the small window's placement (136 x 100, the preview at 202,66):
+// "preview x,y" (its top-left), "video l,t,r,b" (the library reports),
+// "on" (picture-in-picture), "drag x,y", "move dx,dy" (the main window),
+// "rotate l,t,r,b" (the picture turned and reported), "fit" (a new
+// resolution settled); the small window's top-left after each.
+void TestOwners::placement_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("before any picture")
+        << QStringList{"drag 500,500", "on"} << QStringList{"-1,-1", "-1,-1"};
+    QTest::newRow("on, then dragged outside")
+        << QStringList{"video 10,20,610,470", "on", "drag 9000,-50", "drag -5,9000", "drag 300,200"}
+        << QStringList{"0,0", "676,436", "676,86", "212,436", "300,200"};
+    QTest::newRow("on again after a drag")
+        << QStringList{"video 10,20,610,470", "on", "drag 300,200", "on"}
+        << QStringList{"0,0", "676,436", "300,200", "676,436"};
+    QTest::newRow("rotation 90 and 270 swap width and height")
+        << QStringList{"video 0,0,640,480",    "on",
+                       "rotate 140,0,500,480", "drag 9000,9000",
+                       "rotate 0,0,640,480",   "rotate 140,0,500,480"}
+        << QStringList{"0,0", "706,446", "342,66", "566,446", "202,66", "342,66"};
+    // The far edges meet the picture's bottom-right, as the clamp lowers last.
+    QTest::newRow("window smaller than the small window")
+        << QStringList{"video 0,0,100,80", "on", "drag 300,300"}
+        << QStringList{"0,0", "166,46", "166,46"};
+    QTest::newRow("the main window carries it")
+        << QStringList{"video 10,20,610,470", "on",           "drag 300,200",
+                       "move 30,40",          "move -1000,0", "move 0,5000"}
+        << QStringList{"0,0", "676,436", "300,200", "330,240", "-670,240", "-670,5240"};
+    QTest::newRow("fit after a new resolution")
+        << QStringList{"video 10,20,610,470", "drag 300,200", "fit"}
+        << QStringList{"0,0", "300,200", "212,86"};
+    QTest::newRow("fit keeps a window the area holds")
+        << QStringList{"preview 0,0", "video 0,0,800,600", "drag 300,200", "fit"}
+        << QStringList{"0,0", "0,0", "300,200", "300,200"};
+}
+
+void TestOwners::placement() {
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, after);
+    const QSize small(136, 100);
+    QPoint preview(202, 66);
+    smallwindow::VideoRect video;
+    smallwindow::Placement place;
+    QPoint at(0, 0);
+    QStringList seen;
+    for (const QString& step : steps) {
+        const QStringList n = step.section(' ', 1).split(',');
+        const auto arg = [&n](int i) { return n.value(i).toInt(); };
+        const QString verb = step.section(' ', 0, 0);
+        if (verb == "video" || verb == "rotate") {
+            video = {arg(0), arg(1), arg(2), arg(3)};
+            place.follow(small, preview, video);
+            if (verb == "rotate")
+                at = place.afterRotation();
+        } else if (verb == "preview") {
+            preview = QPoint(arg(0), arg(1));
+        } else if (verb == "on") {
+            at = place.turnedOn();
+        } else if (verb == "drag") {
+            at = place.clamped(QPoint(arg(0), arg(1)));
+        } else if (verb == "move") {
+            preview += QPoint(arg(0), arg(1));
+            place.follow(small, preview, video);
+            at = place.carried(at, QPoint(arg(0), arg(1)));
+        } else if (verb == "fit") {
+            at = place.afterFit(small).value_or(at);
+        }
+        seen << QStringLiteral("%1,%2").arg(at.x()).arg(at.y());
+    }
+    QCOMPARE(seen, after);
 }
 
 // One hand-off of the strip: "commit" (the driver asks) or "close" (the
