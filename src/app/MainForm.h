@@ -64,7 +64,6 @@ public:
     Ui::MainForm* widgets() const { return ui; }
     const Settings& settings() const { return cfg; }
     const camera::CameraPair& cameras() const { return pair; }
-    ThumbnailStrip* thumbStrip() const { return strip; }
     const QByteArray& extension() const;
     int formatEntry() const;
 
