@@ -4,11 +4,11 @@
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"
 #include "capture/CaptureService.h"
+#include "capture/DriverHandoff.h"
 #include "capture/SearchablePdfQueue.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/DeviceNotifier.h"
 #include "platform/Log.h"
-#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/QtTranslations.h"
@@ -98,9 +98,8 @@ MainForm::MainForm() : QDialog(nullptr) {
     hooks.barcodeText = [this] { return barcodeReader->readAndWait(pair.main()); };
     hooks.customName = [this] { return platform::toLocal(ui->lineEditFileName->text()); };
     hooks.betweenShots = [] {
-        platform::showMessage(
-            QStringLiteral("第一张或身份证正面已拍照, 请翻面或更换文档后点击确认拍照第二张"),
-            QStringLiteral("提示"));
+        shell::Language::tellChinese(
+            QStringLiteral("第一张或身份证正面已拍照, 请翻面或更换文档后点击确认拍照第二张"));
     };
     hooks.counterChanged = [this](int counter) {
         ui->lineEditFileNameInit->setText(QString::number(counter));
@@ -110,6 +109,7 @@ MainForm::MainForm() : QDialog(nullptr) {
     captures->chooseColorMode(cfg.colorMode);
     textQueue = new SearchablePdfQueue(this);
     captures->setTextQueue(textQueue);
+    handoff = std::make_unique<capture::DriverHandoff>(cfg, *strip, *captures, language);
 
     barcodeDialog = new QBarcodeResultDlg(this);
     barcodeDialog->hide();
@@ -218,7 +218,7 @@ void MainForm::buildPreview() {
 
     pDiaSmallVideo = new QSmallWidget(this);
     const QRect fu = ui->widgetFu->rect();
-    pDiaSmallVideo->allowedArea = fu;
+    pDiaSmallVideo->placement.setArea(fu);
     pDiaSmallVideo->move(fu.topLeft());
 
     ui->widgetFu->setAttribute(Qt::WA_NativeWindow);

@@ -176,20 +176,20 @@ private slots:
 
     void windowCommands() {
         auto form = env.makeForm();
-        form->thumbStrip()->clear();
+        onScreen::strip(form).clear();
         QCOMPARE(fake::idCardRecog().initCalls, 1);
         presentCard(card());
         form->widgets()->pushButtonReadIDCard->click();
-        QTRY_COMPARE(form->thumbStrip()->count(), 2); // read on a worker thread
+        QTRY_COMPARE(onScreen::strip(form).count(), 2); // read on a worker thread
         QVERIFY(QFile::exists(QString::fromLocal8Bit(onScreen::folder(form)) +
                               "/20240105134512_idcard.jpg"));
 
         fake::idCardRecog().text = QStringLiteral("姓名:林晓明\n性别:男").toLocal8Bit();
         form->widgets()->pushButtonRecogID->click();
-        QCOMPARE(form->thumbStrip()->count(), 3);
+        QCOMPARE(onScreen::strip(form).count(), 3);
         QTRY_VERIFY(!QGuiApplication::overrideCursor()); // recognised on a worker thread
         QCOMPARE(fake::idCardRecog().paths.size(), 1);
-        QCOMPARE(form->thumbStrip()->pathAt(2), fake::idCardRecog().paths[0]);
+        QCOMPARE(onScreen::strip(form).pathAt(2), fake::idCardRecog().paths[0]);
         QVERIFY(QFile::exists(QString::fromLocal8Bit(fake::idCardRecog().paths[0])));
         QCOMPARE(env.messages.constLast(), qMakePair(QStringLiteral("姓名:林晓明\n性别:男"),
                                                      QStringLiteral("身份证识别结果")));
@@ -208,10 +208,10 @@ private slots:
 
         // A capture that wrote nothing is not recognised.
         core().script.captureResult = 0;
-        const int listed = form->thumbStrip()->count();
+        const int listed = onScreen::strip(form).count();
         form->widgets()->pushButtonRecogID->click();
         QCOMPARE(fake::idCardRecog().paths.size(), 6);
-        QCOMPARE(form->thumbStrip()->count(), listed);
+        QCOMPARE(onScreen::strip(form).count(), listed);
     }
 
     // Both commands run the slow part on a worker thread: the GUI thread's
@@ -230,7 +230,7 @@ private slots:
         QFETCH(bool, recognise);
         QFETCH(bool, closeWhileRunning);
         auto form = env.makeForm();
-        form->thumbStrip()->clear();
+        onScreen::strip(form).clear();
         presentCard(card());
         fake::idCardRecog().text = QStringLiteral("姓名:林晓明").toLocal8Bit();
         static QSemaphore go;
@@ -277,8 +277,8 @@ private slots:
             QCoreApplication::processEvents();
         } else {
             QTimer::singleShot(30, [] { go.release(); }); // fires only if the GUI thread is free
-            QCOMPARE(form->thumbStrip()->count(), recognise ? 1 : 0);
-            QTRY_COMPARE(form->thumbStrip()->count(), listed);
+            QCOMPARE(onScreen::strip(form).count(), recognise ? 1 : 0);
+            QTRY_COMPARE(onScreen::strip(form).count(), listed);
             QTRY_VERIFY(!QGuiApplication::overrideCursor());
         }
         QCOMPARE(jobs.load(), 1);
