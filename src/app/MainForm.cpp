@@ -13,7 +13,6 @@
 #include "platform/Process.h"
 #include "platform/QtTranslations.h"
 #include "recognition/BarcodeReadTask.h"
-#include "recognition/IdCardRecogLibrary.h"
 #include "recognition/IdCardService.h"
 #include "recognition/OcrService.h"
 #include "recognition/QBarcodeResultDlg.h"
@@ -159,7 +158,7 @@ MainForm::MainForm() : QDialog(nullptr) {
     keyboard = new KeyboardAccess(this, ui);
     applyLanguage(cfg.Language);
     show();
-    IdCardRecogLibrary::instance().init();
+    idCards->loadModels();
 
     deviceNotifier = new platform::DeviceNotifier(this);
     connect(deviceNotifier, &platform::DeviceNotifier::deviceChanged, this,

@@ -63,6 +63,7 @@ private slots:
     void pdfCaptureShowsTheTemporaryPicture();
     void searchablePdfPagesLandInCaptureOrder();
     void closingWaitsForSearchablePages();
+    void failedCaptureIsReportedAndNotListed_data();
     void failedCaptureIsReportedAndNotListed();
     void mergeUsesThreeNamesAndListsOnlyTheResult();
     void mergeUnderDateNamingKeepsItsShots();
@@ -206,21 +207,48 @@ void TestCapture::closingWaitsForSearchablePages() {
     fake::modaOcr().reset();
 }
 
+// A capture that writes nothing is told, lists nothing and leaves a
+// document it would have appended to as it was.
+void TestCapture::failedCaptureIsReportedAndNotListed_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("appending");
+    QTest::addColumn<bool>("english");
+    QTest::newRow("jpg") << 0 << false << false;
+    QTest::newRow("bmp, English") << 3 << false << true;
+    QTest::newRow("single page pdf") << 1 << false << false;
+    QTest::newRow("multi page pdf") << 2 << false << true;
+    QTest::newRow("multi page pdf, second page") << 2 << true << false;
+}
+
 void TestCapture::failedCaptureIsReportedAndNotListed() {
-    core().script.captureResult = 0;
+    QFETCH(int, format);
+    QFETCH(bool, appending);
+    QFETCH(bool, english);
     auto form = form7();
-    const int before = onScreen::strip(form).count();
-    form->widgets()->pushButtonScan->click();
-    QCOMPARE(onScreen::strip(form).count(), before);
-    QCOMPARE(env.messages.size(), 1);
-    QCOMPARE(env.messages.first().first, QStringLiteral("拍照失败!"));
-    form->onEnglish();
+    if (english)
+        form->onEnglish();
+    form->widgets()->comboBoxFmt->setCurrentIndex(format);
+    const QString document = QString::fromLocal8Bit(onScreen::folder(form)) + "/Image00007.pdf";
+    if (appending)
+        form->widgets()->pushButtonScan->click();
+    const auto contents = [&document] {
+        QFile f(document);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray before = contents();
+    const int listed = onScreen::strip(form).count();
     env.messages.clear();
-    form->widgets()->comboBoxFmt->setCurrentIndex(2);
+    core().script.captureResult = 0;
     form->widgets()->pushButtonScan->click();
+    QCOMPARE(onScreen::strip(form).count(), listed);
     QCOMPARE(env.messages.size(), 1);
-    QVERIFY(env.messages.first().first.startsWith(QStringLiteral("Capture failed")));
-    QCOMPARE(onScreen::strip(form).count(), before);
+    if (english)
+        QVERIFY(env.messages.first().first.startsWith(QStringLiteral("Capture failed")));
+    else
+        QCOMPARE(env.messages.first().first, QStringLiteral("拍照失败!"));
+    QCOMPARE(QFile::exists(document), appending);
+    if (appending)
+        QCOMPARE(contents(), before);
     form.reset();
 }
 
