@@ -60,12 +60,9 @@ public:
     MainForm();
     ~MainForm() override;
 
-    // ---- read access for the parts around the window and for tests ---------------
+    // ---- read access for the parts around the window ------------------------------
     Ui::MainForm* widgets() const { return ui; }
-    const Settings& settings() const { return cfg; }
     const camera::CameraPair& cameras() const { return pair; }
-    const QByteArray& extension() const;
-    int formatEntry() const;
 
     // Device-change handling (camera arrival and removal), on the GUI thread.
     void onDeviceChange(int event);
@@ -76,7 +73,6 @@ public:
     // ---- services of the capture path ----------------------------------------------
     bool SetupOutputFolders();
     void InitWorkFolder();
-    QByteArray NextFileName();
 
     // ---- thumbnail strip and driver hand-off ----------------------------------------
     void LoadThumbLibrary();
@@ -97,9 +93,6 @@ public:
     // (the user has been told).
     bool CaptureImage(int cameraIndex);
     void reportCaptureFailure();
-    // A path for a new capture file: free on disk, in the image folder;
-    // empty (the user has been told) when there is none.
-    QByteArray BuildCapturePath();
     // Where the small window lies over the main picture.
     capture::Composition smallWindowPlacement() const;
     void InitNameRule();

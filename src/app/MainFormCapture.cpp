@@ -29,14 +29,6 @@ bool MainForm::CaptureImage(int cameraIndex) {
     return captures->single(cameraIndex);
 }
 
-QByteArray MainForm::BuildCapturePath() {
-    return captures->freePath();
-}
-
-QByteArray MainForm::NextFileName() {
-    return captures->nextName();
-}
-
 void MainForm::onScan() {
     const int main = pair.main();
     if (!ui->checkBoxWaterMark->isChecked())

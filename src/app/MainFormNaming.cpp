@@ -62,14 +62,6 @@ void MainForm::InitFmt() {
     fillList(ui->comboBoxFmt, formats, language, captures->formatEntry());
 }
 
-const QByteArray& MainForm::extension() const {
-    return captures->extension();
-}
-
-int MainForm::formatEntry() const {
-    return captures->formatEntry();
-}
-
 void MainForm::InitNameRule() {
     fillList(ui->comboBoxNameRule, nameRules, language, naming.rule());
     showNamingControls();

@@ -38,7 +38,12 @@ void MainForm::closeEvent(QCloseEvent* event) {
         stopContinuousCapture();
     // Searchable PDF pages still being read are finished first, in sight.
     textQueue->finish(this, cfg.Language);
-    handoff->windowClosing(
-        platform::DriverWindow::find(platform::DriverWindow::scannerDriverTitle()));
+    // A waiting scanning driver gets the pictures, then is asked to close.
+    const platform::DriverWindow driver =
+        platform::DriverWindow::find(platform::DriverWindow::scannerDriverTitle());
+    if (driver.exists()) {
+        onCommit();
+        driver.requestClose();
+    }
     event->accept();
 }

@@ -52,17 +52,12 @@ public:
     // others JPEG (the extension is that of whichever list changed last).
     void chooseColorMode(int mode);
     int formatEntry() const { return formatEntry_; }
-    const QByteArray& extension() const { return extension_; }
     // Captures append to one PDF: the multi-page format is the last choice.
     bool multiPage() const { return extension_ == ".pdf" && formatEntry_ == MultiPagePdf; }
     // The pictures were handed on: the next multi-page capture starts a new
     // document.
     void endDocument() { document_.clear(); }
 
-    // The next base name under the naming rule; automatic naming advances
-    // the counter (not for multi-page PDFs). Empty when the counter would
-    // run past its largest value.
-    QByteArray nextName();
     // A path in the image folder for a new file, free on disk and not among
     // taken; empty (the user has been told) when there is none.
     QByteArray freePath(const QList<QByteArray>& taken = {}, const QByteArray& extension = {});
@@ -87,6 +82,10 @@ public:
     void reportFailure() const;
 
 private:
+    // The next base name under the naming rule; automatic naming advances
+    // the counter (not for multi-page PDFs). Empty when the counter would
+    // run past its largest value.
+    QByteArray nextName();
     bool folderUsable() const;
     bool isFree(const QByteArray& path, const QList<QByteArray>& taken) const;
     void listWritten(const QByteArray& path);

@@ -3,7 +3,6 @@
 #include "capture/CaptureService.h"
 #include "capture/ThumbnailStrip.h"
 #include "config/Settings.h"
-#include "platform/DriverWindow.h"
 #include "platform/Paths.h"
 #include "shell/Language.h"
 
@@ -41,13 +40,6 @@ bool DriverHandoff::commit() {
         return true;
     }
     return true;
-}
-
-void DriverHandoff::windowClosing(const platform::DriverWindow& driver) {
-    if (!driver.exists())
-        return;
-    commit();
-    driver.requestClose();
 }
 
 } // namespace capture

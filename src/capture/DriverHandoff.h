@@ -7,9 +7,6 @@ struct Settings;
 namespace shell {
 class Language;
 }
-namespace platform {
-class DriverWindow;
-}
 
 namespace capture {
 
@@ -17,7 +14,7 @@ class CaptureService;
 
 // The hand-off of the strip's pictures to a scanning driver waiting for
 // them: the list file the driver reads, the end of the run's numbering and
-// document, and the driver's close when the window closes. No widgets.
+// document. No widgets.
 class DriverHandoff {
 public:
     DriverHandoff(Settings& settings, ThumbnailStrip& strip, CaptureService& captures,
@@ -33,10 +30,6 @@ public:
     // removed) or the list could not be written (the user has been told,
     // the strip keeps its pictures). True when no strip library can say.
     bool commit();
-
-    // The window closes: a waiting driver gets the list and is asked to
-    // close. Nothing happens without one.
-    void windowClosing(const platform::DriverWindow& driver);
 
 private:
     Settings& cfg;

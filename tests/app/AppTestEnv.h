@@ -8,6 +8,7 @@
 #include "FakeOrvCore.h"
 #include "app/MainForm.h"
 #include "app/Resources.h"
+#include "config/SettingsFile.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
@@ -69,6 +70,15 @@ struct AppTestEnv {
         QFile f(profilePath());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+
+    // The settings as the window keeps them: written to its profile as it
+    // does when it closes, and read back by the program's own reader.
+    template <class Form> static Settings saved(const Form& form) {
+        form->WriteConfig();
+        Settings settings;
+        config::readSettings(form->profilePath(), settings);
+        return settings;
+    }
 };
 
 // What a user sees of the main window: its windows, found as they are on
@@ -88,6 +98,20 @@ template <class T> T* window() {
 }
 template <class Form> QByteArray folder(const Form& form) {
     return platform::toLocal(form->widgets()->lineEditFilePath->text());
+}
+// One press of the capture button: the file the main camera was asked to
+// write first (a PDF capture's document, not its strip picture); empty when
+// nothing was captured.
+template <class Form> QByteArray scanned(const Form& form) {
+    const auto before = fake::core().callsOf("OrvCapture").size();
+    form->widgets()->pushButtonScan->click();
+    const auto shots = fake::core().callsOf("OrvCapture");
+    return shots.size() > before ? shots[before].args[1].toByteArray() : QByteArray();
+}
+// The same, as the name of the file in the capture folder.
+template <class Form> QByteArray scannedName(const Form& form) {
+    const QByteArray path = scanned(form);
+    return path.startsWith(folder(form) + "/") ? path.mid(folder(form).size() + 1) : path;
 }
 
 // The thumbnail strip as the user sees it: its items, their files and check

@@ -74,7 +74,7 @@ void TestCameraControls::choosingTheViceCameraAsMainSwapsWithoutReopening() {
     QCOMPARE(form->cameras().vice(), 1);
     core().calls.clear();
     form->widgets()->comboBoxDev->setCurrentIndex(1);
-    QCOMPARE(form->settings().mainCameraIndex, 1);
+    QCOMPARE(form->cameras().main(), 1);
     QCOMPARE(form->cameras().vice(), 0);
     QCOMPARE(core().count("OrvOpenCamera"), 0);
     QCOMPARE(core().count("OrvCloseCamera"), 0);
@@ -91,7 +91,7 @@ void TestCameraControls::choosingAnotherCameraReopensAndViceBecomesFirstEntry() 
     auto form = threeCamerasWithVice();
     core().calls.clear();
     form->widgets()->comboBoxDev->setCurrentIndex(2);
-    QCOMPARE(form->settings().mainCameraIndex, 2);
+    QCOMPARE(form->cameras().main(), 2);
     QCOMPARE(form->cameras().vice(), 0);
     // Main 0 closed and 2 opened; then vice 1 gives way to camera 0.
     QCOMPARE(firstArgs("OrvCloseCamera"), (QList<int>{0, 1}));
@@ -104,7 +104,7 @@ void TestCameraControls::withViceOffTheViceIndexEndsAtTheHighestOther() {
     core().script.cameraCount = 3;
     auto form = env.makeForm();
     form->widgets()->comboBoxDev->setCurrentIndex(1);
-    QCOMPARE(form->settings().mainCameraIndex, 1);
+    QCOMPARE(form->cameras().main(), 1);
     QCOMPARE(form->cameras().vice(), 2);
     // The resolution list and colour mode start over at entry 0.
     QCOMPARE(form->widgets()->comboBoxRes->currentIndex(), 0);
@@ -173,7 +173,7 @@ void TestCameraControls::dpiListPassesTheNumber() {
     QCOMPARE(form->widgets()->comboBoxDPI->count(), 7);
     form->widgets()->comboBoxDPI->setCurrentIndex(2);
     QCOMPARE(core().callsOf("OrvSetDPI").last().args[1].toInt(), 255);
-    QCOMPARE(form->settings().DPIIndex, 2);
+    QCOMPARE(AppTestEnv::saved(form).DPIIndex, 2);
     form.reset();
 }
 
@@ -195,7 +195,7 @@ void TestCameraControls::newMainCameraGetsEverySetting() {
     core().calls.clear();
     core().zoomCallback = nullptr;
     form->widgets()->comboBoxDev->setCurrentIndex(1);
-    QCOMPARE(form->settings().mainCameraIndex, 1);
+    QCOMPARE(form->cameras().main(), 1);
     // What the slider and boxes show is what camera 1 now captures with.
     auto last = [](const char* name) { return core().callsOf(name).last().args; };
     QCOMPARE(last("OrvSetJpgQuality"), (QVariantList{1, 42}));
@@ -233,7 +233,7 @@ void TestCameraControls::controlsShowWhatTheNewMainCameraRuns() {
         ui->comboBoxDev->setCurrentIndex(1);
     else
         ui->pushButtonSwitchMainSub->click();
-    QCOMPARE(form->settings().mainCameraIndex, 1);
+    QCOMPARE(form->cameras().main(), 1);
     auto last = [](const char* name) { return core().callsOf(name).last().args; };
     QCOMPARE(last("OrvSetDevColor"), (QVariantList{1, 1}));
     QCOMPARE(ui->comboBoxColor->currentIndex(), 1);
@@ -307,12 +307,12 @@ void TestCameraControls::sliderZoomUsesTheRange() {
 void TestCameraControls::rotationArithmetic() {
     auto form = env.makeForm();
     form->widgets()->pushButtonRotateLeft->click();
-    QCOMPARE(form->settings().RotateAngle, 270);
+    QCOMPARE(AppTestEnv::saved(form).RotateAngle, 270);
     for (int i = 0; i < 3; ++i)
         form->widgets()->pushButtonRotateLeft->click();
-    QCOMPARE(form->settings().RotateAngle, 0);
+    QCOMPARE(AppTestEnv::saved(form).RotateAngle, 0);
     form->widgets()->pushButtonRotateRight->click();
-    QCOMPARE(form->settings().RotateAngle, 90);
+    QCOMPARE(AppTestEnv::saved(form).RotateAngle, 90);
     QCOMPARE(core().count("OrvRotateLeft"), 4);
     QCOMPARE(core().count("OrvRotateRight"), 1);
     form.reset();
@@ -324,7 +324,7 @@ void TestCameraControls::switchWithoutVicePreviewIsRefused() {
     form->onSwitchMainSub();
     QCOMPARE(env.messages.size(), 1);
     QCOMPARE(env.messages.first().first, QStringLiteral("副头未开启"));
-    QCOMPARE(form->settings().mainCameraIndex, 0);
+    QCOMPARE(form->cameras().main(), 0);
     form.reset();
 }
 
@@ -335,7 +335,7 @@ void TestCameraControls::switchSwapsTheWindows() {
     form->widgets()->checkBoxAutoCrop->click();
     core().calls.clear();
     form->widgets()->pushButtonSwitchMainSub->click();
-    QCOMPARE(form->settings().mainCameraIndex, 1);
+    QCOMPARE(form->cameras().main(), 1);
     QCOMPARE(form->cameras().vice(), 0);
     const QList<fake::Call> moves = core().callsOf("OrvSetHwnd");
     QCOMPARE(moves[0].args[1].toULongLong(), qulonglong(form->cameras().surfaces().viceArea));
@@ -400,7 +400,7 @@ void TestCameraControls::leavingAutoExposureKeepsTheStoredValue() {
     QVERIFY(!form->widgets()->horizontalSliderexpos->isEnabled());
     QVERIFY(form->widgets()->label_Expos->text().isEmpty());
     form->widgets()->checkBoxAutoExp->click();
-    QVERIFY(!form->settings().AutoExp);
+    QVERIFY(!AppTestEnv::saved(form).AutoExp);
     QVERIFY(form->widgets()->horizontalSliderexpos->isEnabled());
     // An empty value label must not send the camera to exposure 0.
     QCOMPARE(core().callsOf("OrvSetExposure").last().args, (QVariantList{0, false, -6}));
@@ -423,7 +423,7 @@ void TestCameraControls::exposureSliderUnderAutoChangesOnlyTheLabel() {
     form = env.makeForm();
     emit form->widgets()->horizontalSliderexpos->sliderMoved(-8);
     QCOMPARE(core().callsOf("OrvSetExposure").last().args, (QVariantList{0, false, -8}));
-    QCOMPARE(form->settings().Exposure, -8);
+    QCOMPARE(AppTestEnv::saved(form).Exposure, -8);
     form.reset();
 }
 
@@ -434,7 +434,7 @@ void TestCameraControls::jpegQualityZeroShowsZeroWithSliderAtOne() {
     QCOMPARE(form->widgets()->label_JPG->text(), QStringLiteral("0"));
     QCOMPARE(core().callsOf("OrvSetJpgQuality").first().args[1].toInt(), 0);
     emit form->widgets()->horizontalSliderJPG->sliderMoved(90);
-    QCOMPARE(form->settings().JPGQuality, 90);
+    QCOMPARE(AppTestEnv::saved(form).JPGQuality, 90);
     QCOMPARE(form->widgets()->label_JPG->text(), QStringLiteral("90"));
     form.reset();
 }
@@ -477,7 +477,7 @@ void TestCameraControls::propertyDialogRereadsTheSliders() {
     QCOMPARE(form->widgets()->horizontalSliderContrast->minimum(), -64);
     QCOMPARE(form->widgets()->horizontalSliderContrast->value(), 10);
     QCOMPARE(form->widgets()->label_Saut->text(), QStringLiteral("120"));
-    QVERIFY(form->settings().AutoExp);
+    QVERIFY(AppTestEnv::saved(form).AutoExp);
     QVERIFY(form->widgets()->checkBoxAutoExp->isChecked());
     form.reset();
 }

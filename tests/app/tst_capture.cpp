@@ -83,7 +83,7 @@ void TestCapture::plainCaptureAddsOneItem() {
     QCOMPARE(capturePaths(), QList<QByteArray>{expected});
     QCOMPARE(items(form.get()), QList<QByteArray>{expected});
     QVERIFY(onScreen::strip(form).checkedAt(0));
-    QCOMPARE(form->settings().fileNameCounter, 8);
+    QCOMPARE(AppTestEnv::saved(form).fileNameCounter, 8);
     // Without the watermark check box, no earlier watermark stays on.
     QCOMPARE(core().count("OrvClearWatermark"), 1);
     form.reset();
@@ -358,7 +358,7 @@ void TestCapture::commitWritesEveryPathAndResetsTheCounter() {
     const QByteArray dir = onScreen::folder(form);
     QCOMPARE(f.readAll(), dir + "/Image00007.jpg@@" + dir + "/Image00008.jpg@@");
     QCOMPARE(onScreen::strip(form).count(), 0);
-    QCOMPARE(form->settings().fileNameCounter, 0);
+    QCOMPARE(AppTestEnv::saved(form).fileNameCounter, 0);
     // An empty strip commits nothing.
     QVERIFY(!form->onCommit());
     f.remove();
@@ -419,7 +419,7 @@ void TestCapture::barcodeReadsLeaveTheWindowLive() {
     readOn = nullptr;
     released = false;
     QTimer::singleShot(30, [&go] { go.release(); }); // fires only if the GUI thread is free
-    QCOMPARE(form->NextFileName(), QByteArray("INV-9"));
+    QCOMPARE(onScreen::scannedName(form), QByteArray("INV-9.jpg"));
     QVERIFY(released.load());
     QVERIFY(readOn.load() != QThread::currentThread());
     QCOMPARE(core().count("OrvReadBarcode"), 2);

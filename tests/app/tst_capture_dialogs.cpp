@@ -185,7 +185,7 @@ private slots:
         QCOMPARE(switched.count(), 0);
         env.writeProfile("MultiCapMode=2\n");
         MainForm form;
-        QCOMPARE(form.settings().multiCapMode, 0);
+        QCOMPARE(AppTestEnv::saved(&form).multiCapMode, 0);
     }
 
     void smartRunCountsTheReportsAndEnds() {
@@ -339,13 +339,13 @@ private slots:
         QCOMPARE(stamping(), QSet<int>{0});
         form.widgets()->checkBoxPIP->click();
         form.widgets()->comboBoxDev->setCurrentIndex(2); // not the vice camera: reopened
-        QCOMPARE(form.settings().mainCameraIndex, 2);
+        QCOMPARE(form.cameras().main(), 2);
         QCOMPARE(stamping(), QSet<int>{2});
         QCOMPARE(intAt(core().callsOf("OrvAddWaterMark").last().args.at(2).toByteArray(), 680),
                  500);
         form.widgets()->pushButtonSwitchMainSub->click();
-        QCOMPARE(stamping(), QSet<int>{form.settings().mainCameraIndex});
-        QVERIFY(form.settings().mainCameraIndex != 2);
+        QCOMPARE(stamping(), QSet<int>{form.cameras().main()});
+        QVERIFY(form.cameras().main() != 2);
         form.widgets()->checkBoxWaterMark->click();
         QVERIFY(stamping().isEmpty());
     }

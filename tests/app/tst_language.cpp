@@ -100,7 +100,7 @@ void TestLanguage::languageChoiceComesBackAfterRestart() {
     form->onEnglish();
     form.reset();
     form = env.makeForm();
-    QCOMPARE(form->settings().Language, 1);
+    QCOMPARE(AppTestEnv::saved(form).Language, 1);
     QCOMPARE(form->widgets()->pushButtonOCR->text(), QStringLiteral("OCR"));
     QVERIFY(form->widgets()->pushButtonReadIDCard->isHidden());
     form.reset();

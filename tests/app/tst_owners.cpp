@@ -13,7 +13,6 @@
 #include "capture/NamingPanel.h"
 #include "capture/ThumbnailStrip.h"
 #include "config/Settings.h"
-#include "platform/DriverWindow.h"
 #include "platform/Messages.h"
 #include "shell/Language.h"
 #include "shell/WindowFrame.h"
@@ -526,7 +525,6 @@ void TestOwners::placement() {
 // counter and the message.
 void TestOwners::driverHandoff_data() {
     QTest::addColumn<int>("language");
-    QTest::addColumn<QString>("step");
     QTest::addColumn<bool>("library");
     QTest::addColumn<QByteArrayList>("items");
     QTest::addColumn<bool>("stale");
@@ -540,26 +538,23 @@ void TestOwners::driverHandoff_data() {
     const QString zh = QStringLiteral("无法将图像提交给扫描驱动: 临时目录不可写! | 提示");
     const QString en = QStringLiteral("Could not hand the pictures to the scanner driver: the "
                                       "temporary folder is not writable. | Information");
-    QTest::newRow("two pictures") << 0 << "commit" << true << two << true << true << true
+    QTest::newRow("two pictures") << 0 << true << two << true << true << true
                                   << QByteArray("/d/Image00000.jpg@@/d/页 1.pdf@@") << 0 << 0 << "";
     QTest::newRow("empty strip removes an old list")
-        << 0 << "commit" << true << QByteArrayList{} << true << true << false << QByteArray("-")
-        << 0 << 7 << "";
-    QTest::newRow("no strip library") << 0 << "commit" << false << QByteArrayList{} << true << true
-                                      << true << QByteArray("old") << 0 << 7 << "";
-    QTest::newRow("unwritable, chinese") << 0 << "commit" << true << two << false << false << false
-                                         << QByteArray("-") << 2 << 7 << zh;
-    QTest::newRow("unwritable, english") << 1 << "commit" << true << two << false << false << false
-                                         << QByteArray("-") << 2 << 7 << en;
-    QTest::newRow("unwritable, forms' texts") << 2 << "commit" << true << two << false << false
-                                              << false << QByteArray("-") << 2 << 7 << zh;
-    QTest::newRow("closing without a driver") << 0 << "close" << true << two << true << true
-                                              << false << QByteArray("old") << 2 << 7 << "";
+        << 0 << true << QByteArrayList{} << true << true << false << QByteArray("-") << 0 << 7
+        << "";
+    QTest::newRow("no strip library") << 0 << false << QByteArrayList{} << true << true << true
+                                      << QByteArray("old") << 0 << 7 << "";
+    QTest::newRow("unwritable, chinese")
+        << 0 << true << two << false << false << false << QByteArray("-") << 2 << 7 << zh;
+    QTest::newRow("unwritable, english")
+        << 1 << true << two << false << false << false << QByteArray("-") << 2 << 7 << en;
+    QTest::newRow("unwritable, forms' texts")
+        << 2 << true << two << false << false << false << QByteArray("-") << 2 << 7 << zh;
 }
 
 void TestOwners::driverHandoff() {
     QFETCH(int, language);
-    QFETCH(QString, step);
     QFETCH(bool, library);
     QFETCH(QByteArrayList, items);
     QFETCH(bool, stale);
@@ -601,10 +596,7 @@ void TestOwners::driverHandoff() {
     platform::setMessageHandler(
         [&seen](const QString& text, const QString& caption) { seen << text + " | " + caption; });
 
-    if (step == "commit")
-        QCOMPARE(handoff.commit(), result);
-    else
-        handoff.windowClosing(platform::DriverWindow());
+    QCOMPARE(handoff.commit(), result);
     qputenv("TMPDIR", oldTmp);
 
     QFile f(file);

@@ -91,7 +91,8 @@ void TestRecording::pressStartsThenStops() {
     const QList<fake::Call> starts = core().callsOf("OrvStartRecord");
     QCOMPARE(starts.size(), 1);
     QCOMPARE(starts[0].args[0].toInt(), form->cameras().main());
-    QCOMPARE(starts[0].args[1].toByteArray(), form->settings().workPath + "/20240105134512.wmv");
+    QCOMPARE(starts[0].args[1].toByteArray(),
+             AppTestEnv::saved(form).workPath + "/20240105134512.wmv");
     QCOMPARE(starts[0].args[2].toBool(), true);
     const auto* elapsed = form->findChild<QLabel*>(QStringLiteral("labelRecordMain"));
     QVERIFY(elapsed && elapsed->isVisible());
@@ -156,7 +157,7 @@ void TestRecording::languageSwitchKeepsTheRecordingStoppable() {
 // suffix. Closing the program stops both before the cameras close.
 void TestRecording::sameSecondGetsDistinctNamesAndExitStopsAll() {
     auto form = makeForm(0);
-    const QByteArray folder = form->settings().workPath;
+    const QByteArray folder = AppTestEnv::saved(form).workPath;
     form->widgets()->pushButtonRec->click();
     form->onSubRecord();
     QCOMPARE(startedPaths(),

@@ -83,7 +83,7 @@ void TestSkins::skinIsAppliedAndComesBackAfterRestart() {
 
     qApp->setStyleSheet(QString());
     form = env.makeForm();
-    QCOMPARE(form->settings().UIIndex, 4);
+    QCOMPARE(AppTestEnv::saved(form).UIIndex, 4);
     QCOMPARE(qApp->styleSheet(), readResource(QStringLiteral(":/image/green.css")));
     form.reset();
 }
@@ -108,7 +108,7 @@ void TestSkins::chooserAppliesTheClickedSkin() {
         chooser.findChild<QPushButton*>(QStringLiteral("pushButtonPink"))->click();
     });
     QCOMPARE(chooser.exec(), int(QDialog::Accepted));
-    QCOMPARE(form->settings().UIIndex, 5);
+    QCOMPARE(AppTestEnv::saved(form).UIIndex, 5);
     QCOMPARE(qApp->styleSheet(), readResource(QStringLiteral(":/image/pink.css")));
     form.reset();
 }
@@ -119,7 +119,7 @@ void TestSkins::closingTheChooserKeepsTheSkin() {
     QSetUIDlg chooser;
     QTimer::singleShot(0, &chooser, [&chooser] { chooser.reject(); });
     QCOMPARE(chooser.exec(), int(QDialog::Rejected));
-    QCOMPARE(form->settings().UIIndex, 2);
+    QCOMPARE(AppTestEnv::saved(form).UIIndex, 2);
     form.reset();
 }
 

@@ -163,7 +163,7 @@ void TestSnapshot::enteringTheWhiteboardMovesTheVideoAndKeepsTheSmallWindow() {
     QVERIFY(!form->isVisible());
     QVERIFY(onScreen::window<QVisualizer>()->isVisible());
     const fake::Call hwnd = core().callsOf("OrvSetHwnd").last();
-    QCOMPARE(hwnd.args[0].toInt(), form->settings().mainCameraIndex);
+    QCOMPARE(hwnd.args[0].toInt(), form->cameras().main());
     QCOMPARE(hwnd.args[1].toULongLong(), qulonglong(onScreen::window<QVisualizer>()->winId()));
     QCOMPARE(core().count("OrvSetHwnd"), 1);
     QVERIFY(onScreen::child<QSmallWidget>(form)->isVisible()); // not touched
@@ -186,7 +186,7 @@ void TestSnapshot::backButtonAndDoubleClickLeaveTheWhiteboard() {
     QVERIFY(form->isVisible());
     QVERIFY(onScreen::child<QSmallWidget>(form)->isVisible());
     QCOMPARE(lastHwndTarget(), qulonglong(form->cameras().surfaces().preview));
-    QCOMPARE(core().callsOf("OrvSetHwnd").last().args[0].toInt(), form->settings().mainCameraIndex);
+    QCOMPARE(core().callsOf("OrvSetHwnd").last().args[0].toInt(), form->cameras().main());
 
     // A double click over the picture lands on the top plate: a press for the
     // board, the whiteboard stays.
@@ -237,7 +237,7 @@ void TestSnapshot::snapModeHidesTheSmallWindowAndDoubleClickBringsItBack() {
     QVERIFY(!onScreen::child<QSmallWidget>(form)->isVisible());
     QVERIFY(onScreen::window<QSnapWidget>()->isVisible());
     QCOMPARE(lastHwndTarget(), qulonglong(onScreen::window<QSnapWidget>()->winId()));
-    QCOMPARE(core().callsOf("OrvSetHwnd").last().args[0].toInt(), form->settings().mainCameraIndex);
+    QCOMPARE(core().callsOf("OrvSetHwnd").last().args[0].toInt(), form->cameras().main());
 
     core().calls.clear();
     QTest::mouseDClick(onScreen::window<QSnapWidget>(), Qt::LeftButton);
@@ -273,7 +273,7 @@ void TestSnapshot::successiveSnapshotsAreNumberedAndDragged() {
 
     QList<QByteArray> paths;
     for (const fake::Call& c : core().callsOf("OrvCapture")) {
-        QCOMPARE(c.args[0].toInt(), form->settings().mainCameraIndex);
+        QCOMPARE(c.args[0].toInt(), form->cameras().main());
         paths << c.args[1].toByteArray();
     }
     QCOMPARE(paths,
@@ -429,8 +429,7 @@ void TestSnapshot::saveWritesTheAnnotatedPictureAsACapture() {
     core().calls.clear();
     QTest::keyClick(window, Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(core().count("OrvCapture"), 1);
-    QCOMPARE(core().callsOf("OrvCapture").first().args[0].toInt(),
-             form->settings().mainCameraIndex);
+    QCOMPARE(core().callsOf("OrvCapture").first().args[0].toInt(), form->cameras().main());
     QVERIFY(env.messages.isEmpty());
     QCOMPARE(onScreen::strip(form).count(), 1);
     const QString saved = QString::fromLocal8Bit(onScreen::strip(form).pathAt(0));

@@ -118,7 +118,7 @@ void TestStartup::storedCameraIndexPastTheCountIsClamped() {
     env.writeProfile("DevIndex=5\n");
     core().script.cameraCount = 2;
     auto form = build();
-    QCOMPARE(form->settings().mainCameraIndex, 1);
+    QCOMPARE(form->cameras().main(), 1);
     QCOMPARE(core().callsOf("OrvOpenCamera").first().args[0].toInt(), 1);
     QCOMPARE(form->widgets()->comboBoxDev->currentIndex(), 1);
     form.reset();
@@ -228,7 +228,7 @@ void TestStartup::settingsComeBackAfterARestart() {
 
     core().reset();
     form = build();
-    QCOMPARE(form->settings().JPGQuality, 42);
+    QCOMPARE(AppTestEnv::saved(form).JPGQuality, 42);
     QCOMPARE(form->widgets()->label_JPG->text(), QStringLiteral("42"));
     // Start-up rotation code 2 for 180 degrees.
     QCOMPARE(core().callsOf("OrvSetRotate").first().args[1].toInt(), 2);
@@ -324,7 +324,7 @@ void TestStartup::enterAndEscapeLeaveTheWindowAlone() {
     QCoreApplication::processEvents();
     QVERIFY(form->isVisible());
     QCOMPARE(core().count("OrvShowVideoProperty"), 0);
-    QVERIFY(form->settings().AutoExp);
+    QVERIFY(AppTestEnv::saved(form).AutoExp);
     form.reset();
     QVERIFY(env.readProfile().contains("AutoExp=1"));
 }

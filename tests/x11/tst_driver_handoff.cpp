@@ -52,7 +52,7 @@ void TestDriverHandoff::driverGetsTheCompleteListWhenTheWindowCloses() {
 
     QVERIFY(driver.waitForFinished(20000));
     QCOMPARE(driver.readAllStandardOutput(), expected);
-    QCOMPARE(form->settings().fileNameCounter, 0);
+    QCOMPARE(AppTestEnv::saved(form).fileNameCounter, 0);
     form.reset();
 }
 
