@@ -232,12 +232,14 @@ void MainForm::onDeviceChange(int event) {
     if (event == ORV_DEVICE_ARRIVAL) {
         qCInfo(lcCamera) << "a camera was attached";
         const bool opened = pair.deviceArrived();
+        recording->followDevices();
         showCameraState();
         if (opened)
             refreshMainControls();
     } else if (event == ORV_DEVICE_REMOVE_COMPLETE) {
         qCWarning(lcCamera) << "a camera was removed";
         pair.deviceRemoved();
+        recording->followDevices();
         showCameraState();
     }
 }

@@ -1,4 +1,5 @@
 #include "camera/CameraPair.h"
+#include "camera/DeviceIdentity.h"
 
 #include <algorithm>
 
@@ -330,43 +331,22 @@ void CameraPair::setViceResolution(int index) {
     viceResolution_ = index;
 }
 
-QByteArray CameraPair::identityAt(int index) const {
-    if (index < 0 || index >= OrvGetCameraCount())
-        return QByteArray();
-    const QByteArray name(OrvGetDevName(index));
-    int rank = 0;
-    for (int i = 0; i < index; ++i)
-        if (QByteArray(OrvGetDevName(i)) == name)
-            ++rank;
-    return name + '\n' + QByteArray::number(rank);
-}
-
-int CameraPair::indexOfIdentity(const QByteArray& identity) const {
-    if (identity.isEmpty())
-        return -1;
-    const int n = OrvGetCameraCount();
-    for (int i = 0; i < n; ++i)
-        if (identityAt(i) == identity)
-            return i;
-    return -1;
-}
-
 void CameraPair::rememberIdentities() {
     if (!missing_)
-        mainId_ = identityAt(main());
+        mainId_ = deviceIdentity(main());
     if (viceOn() && !viceMissing_)
-        viceId_ = identityAt(vice_);
+        viceId_ = deviceIdentity(vice_);
 }
 
 void CameraPair::followIdentities() {
-    const int m = indexOfIdentity(mainId_);
+    const int m = deviceIndex(mainId_);
     if (m >= 0) {
         settings_.mainCameraIndex = m;
     } else if (!mainId_.isEmpty()) {
         missing_ = true; // its device left; the engine closed it
     }
     if (viceOn()) {
-        const int v = indexOfIdentity(viceId_);
+        const int v = deviceIndex(viceId_);
         // While the main camera is missing its stored index names nothing.
         if (v >= 0 && (missing_ || v != main()))
             vice_ = v;
@@ -394,7 +374,7 @@ bool CameraPair::deviceArrived() {
     const int n = OrvGetCameraCount();
     bool opened = false;
     if (mainWasMissing && n > 0) {
-        int m = indexOfIdentity(mainId_);
+        int m = deviceIndex(mainId_);
         if (m < 0) {
             // Another device than the one that left: the stored index, or
             // the first camera that is not the vice camera.
@@ -414,7 +394,7 @@ bool CameraPair::deviceArrived() {
         }
     }
     if (viceOn() && viceMissing_) {
-        const int v = indexOfIdentity(viceId_);
+        const int v = deviceIndex(viceId_);
         if (v >= 0 && v != main()) {
             vice_ = v;
             OrvSetDefaultResolution(v, viceResolution_);

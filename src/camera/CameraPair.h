@@ -157,9 +157,6 @@ private:
     WId viceSurface() const;
     void readZoomRange();
     void runAtFirstResolution(int currentResolution);
-    // Device identity: the name with its rank among equal names.
-    QByteArray identityAt(int index) const;
-    int indexOfIdentity(const QByteArray& identity) const;
     void rememberIdentities();
     // Main and vice to the indices their devices have now.
     void followIdentities();

@@ -1,5 +1,6 @@
 #include "recording/RecordingSession.h"
 
+#include "camera/DeviceIdentity.h"
 #include "platform/Clock.h"
 #include "platform/Paths.h"
 #include "shell/Language.h"
@@ -98,6 +99,7 @@ void RecordingSession::start(Target target, int camera, int language, const QByt
     }
     run.running = true;
     run.camera = camera;
+    run.device = camera::deviceIdentity(camera);
     run.path = path;
     run.clock.start();
     emit runningChanged(target, true);
@@ -136,6 +138,12 @@ void RecordingSession::ended(int camera, int reason, bool saved, int language) {
         else
             tell(language, "录像已停止并保存!", "The recording was stopped and saved.");
     }
+}
+
+void RecordingSession::followDevices() {
+    for (Run& run : m_runs)
+        if (run.running)
+            run.camera = camera::deviceIndex(run.device);
 }
 
 bool RecordingSession::records(int camera) const {

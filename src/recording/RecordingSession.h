@@ -55,6 +55,11 @@ public:
 
     // The library ended camera's recording (ORV_RECORD_END_... reason).
     void ended(int camera, int reason, bool saved, int language);
+    // A camera arrived or left and the indices moved: running recordings
+    // follow their devices. One whose device left was ended by the library
+    // before; should it still run, it keeps no index, so no other camera's
+    // end or stop is taken for it.
+    void followDevices();
 
     bool isRecording(Target target) const { return m_runs[target].running; }
     // Whether a recording runs on camera.
@@ -76,6 +81,7 @@ private:
     struct Run {
         bool running = false;
         int camera = -1;
+        QByteArray device; // the camera's identity, kept across index moves
         QByteArray path;
         QElapsedTimer clock;
         CaptionSetter setCaption;

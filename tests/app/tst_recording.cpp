@@ -62,6 +62,8 @@ private slots:
     void recordingEndedByTheLibraryIsShown_data();
     void recordingEndedByTheLibraryIsShown();
     void droppedFramesShowBesideTheElapsedTime();
+    void recordingFollowsItsCameraWhenAnotherLeaves_data();
+    void recordingFollowsItsCameraWhenAnotherLeaves();
 };
 
 void TestRecording::pressStartsThenStops_data() {
@@ -328,6 +330,42 @@ void TestRecording::droppedFramesShowBesideTheElapsedTime() {
     form->onEnglish();
     QTRY_COMPARE(elapsed->text(), QStringLiteral("\u25CF 00:00  12 frames dropped"));
     form.reset();
+}
+
+void TestRecording::recordingFollowsItsCameraWhenAnotherLeaves_data() {
+    QTest::addColumn<bool>("endedByTheLibrary");
+    QTest::newRow("stopped by the user") << false;
+    QTest::newRow("ended by the library") << true;
+}
+
+// A camera listed before the recording one leaves and the indices move: the
+// recording is stopped, or its end taken, by the index its camera has now.
+void TestRecording::recordingFollowsItsCameraWhenAnotherLeaves() {
+    QFETCH(bool, endedByTheLibrary);
+    env.writeProfile("DevIndex=1\n");
+    core().script.cameraCount = 2;
+    core().script.names = {"Left", "Right"};
+    auto form = env.makeForm();
+    Ui::MainForm* ui = form->widgets();
+    ui->pushButtonRec->click();
+    QCOMPARE(core().recording, QList<int>{1});
+
+    // "Left" is unplugged: the library lists "Right" first, recording still.
+    core().script.cameraCount = 1;
+    core().script.names = {"Right"};
+    core().recording = {0};
+    core().deviceCallback(ORV_DEVICE_REMOVE_COMPLETE);
+    QTRY_COMPARE(form->cameras().main(), 0);
+    if (endedByTheLibrary)
+        core().endRecording(0, ORV_RECORD_END_DISK_FULL, true);
+    else
+        ui->pushButtonRec->click();
+    QCOMPARE(ui->pushButtonRec->text(), QStringLiteral("开始录像"));
+    QVERIFY(core().recording.isEmpty());
+    QCOMPARE(env.messages.size(), endedByTheLibrary ? 1 : 0);
+    core().calls.clear();
+    form.reset();
+    QVERIFY(stoppedCameras().isEmpty()); // nothing is left running at exit
 }
 
 QTEST_MAIN(TestRecording)
