@@ -302,8 +302,13 @@ ORV_INLINE int slowSymbol(Bits& b, const HuffmanTable& t, int32_t e) {
 }
 
 // The largest kept square is 4x4; slot 16 takes the coefficients dropped.
+// The kept coefficients in rows of four (row * 4 + column).
 constexpr int kDropped = 16;
-using Block = std::array<int16_t, 17>;
+struct alignas(16) Block {
+    std::array<int16_t, 24> c;
+    int16_t& operator[](size_t i) { return c[i]; }
+    int16_t operator[](size_t i) const { return c[i]; }
+};
 
 // One AC symbol (or two) of a block at k; false when the block is done.
 // Needs kPairBits bits in the buffer; leaves at least 56 after a long symbol.
@@ -406,26 +411,113 @@ template <int N> ORV_INLINE void idct1(const float* in, int is, float* out, int 
     }
 }
 
-// The kept NxN coefficients (scaled by dq) to NxN samples at out.
+// The kept NxN coefficients (scaled by dq, rows of four) to NxN samples at
+// out. With SSE2 a row of four is stored for N = 3: out has a spare column,
+// and blocks are written left to right.
 template <int N> void idct(const Block& blk, const float* dq, uint8_t* out, int stride) {
+#ifdef __SSE2__
+    if constexpr (N > 1) {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(blk.c.data()));
+        const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i*>(blk.c.data() + 8));
+        const __m128i ac = _mm_or_si128(_mm_slli_si128(_mm_srli_si128(lo, 2), 2), hi);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(ac, zero)) == 0xffff) {
+            const uint8_t v = sample(float(blk[0]) * dq[0]);
+            for (int y = 0; y < N; ++y)
+                std::memset(out + y * stride, v, N);
+            return;
+        }
+        // Rows of coefficients, dequantised; then each row across (the
+        // columns' cosines weighted by the row's terms), then down.
+        __m128 r[N];
+        for (int u = 0; u < N; ++u) {
+            const __m128i words = u < 2 ? (u ? _mm_unpackhi_epi16(lo, lo) : _mm_unpacklo_epi16(lo, lo))
+                                        : (u == 2 ? _mm_unpacklo_epi16(hi, hi)
+                                                  : _mm_unpackhi_epi16(hi, hi));
+            r[u] = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srai_epi32(words, 16)), _mm_loadu_ps(dq + 4 * u));
+        }
+        // cos((2x + 1) v pi / 2N) for x across.
+        alignas(16) static const float kCos[3][4][4] = {
+            {{1, 1, 0, 0}, {0.70710678F, -0.70710678F, 0, 0}},
+            {{1, 1, 1, 0}, {0.8660254F, 0, -0.8660254F, 0}, {0.5F, -1, 0.5F, 0}},
+            {{1, 1, 1, 1},
+             {0.92387953F, 0.38268343F, -0.38268343F, -0.92387953F},
+             {0.70710678F, -0.70710678F, -0.70710678F, 0.70710678F},
+             {0.38268343F, -0.92387953F, 0.92387953F, -0.38268343F}}};
+        const auto& cosines = kCos[N - 2];
+        __m128 h[N];
+        for (int u = 0; u < N; ++u) {
+            __m128 sum = _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0x00), _mm_load_ps(cosines[0]));
+            sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0x55),
+                                             _mm_load_ps(cosines[1])));
+            if constexpr (N > 2)
+                sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0xaa),
+                                                 _mm_load_ps(cosines[2])));
+            if constexpr (N > 3)
+                sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0xff),
+                                                 _mm_load_ps(cosines[3])));
+            h[u] = sum;
+        }
+        __m128 o[4];
+        if constexpr (N == 2) {
+            const __m128 odd = _mm_mul_ps(h[1], _mm_set1_ps(0.70710678F));
+            o[0] = _mm_add_ps(h[0], odd);
+            o[1] = _mm_sub_ps(h[0], odd);
+        } else if constexpr (N == 3) {
+            const __m128 even = _mm_add_ps(h[0], _mm_mul_ps(h[2], _mm_set1_ps(0.5F)));
+            const __m128 odd = _mm_mul_ps(h[1], _mm_set1_ps(0.8660254F));
+            o[0] = _mm_add_ps(even, odd);
+            o[1] = _mm_sub_ps(h[0], h[2]);
+            o[2] = _mm_sub_ps(even, odd);
+        } else {
+            const __m128 c2 = _mm_mul_ps(h[2], _mm_set1_ps(0.70710678F));
+            const __m128 e0 = _mm_add_ps(h[0], c2);
+            const __m128 e1 = _mm_sub_ps(h[0], c2);
+            const __m128 o0 = _mm_add_ps(_mm_mul_ps(h[1], _mm_set1_ps(0.92387953F)),
+                                         _mm_mul_ps(h[3], _mm_set1_ps(0.38268343F)));
+            const __m128 o1 = _mm_sub_ps(_mm_mul_ps(h[1], _mm_set1_ps(0.38268343F)),
+                                         _mm_mul_ps(h[3], _mm_set1_ps(0.92387953F)));
+            o[0] = _mm_add_ps(e0, o0);
+            o[1] = _mm_add_ps(e1, o1);
+            o[2] = _mm_sub_ps(e1, o1);
+            o[3] = _mm_sub_ps(e0, o0);
+        }
+        // Round to the samples (packing saturates to 0..255).
+        const __m128 level = _mm_set1_ps(128.5F);
+        __m128i v[4];
+        for (int y = 0; y < N; ++y)
+            v[y] = _mm_cvttps_epi32(_mm_min_ps(
+                _mm_max_ps(_mm_add_ps(o[y], level), _mm_setzero_ps()), _mm_set1_ps(255.F)));
+        for (int y = N; y < 4; ++y)
+            v[y] = zero;
+        const __m128i bytes =
+            _mm_packus_epi16(_mm_packs_epi32(v[0], v[1]), _mm_packs_epi32(v[2], v[3]));
+        alignas(16) uint8_t rows[16];
+        _mm_store_si128(reinterpret_cast<__m128i*>(rows), bytes);
+        for (int y = 0; y < N; ++y)
+            std::memcpy(out + y * stride, rows + 4 * y, N == 3 ? 4 : N);
+        return;
+    }
+#endif
     bool flat = true;
-    for (int i = 1; i < N * N; ++i)
-        flat &= blk[size_t(i)] == 0;
+    for (int u = 0; u < N; ++u)
+        for (int x = 0; x < N; ++x)
+            flat &= (u == 0 && x == 0) || blk[size_t(u * 4 + x)] == 0;
     if (flat) {
         const uint8_t v = sample(float(blk[0]) * dq[0]);
         for (int y = 0; y < N; ++y)
             std::memset(out + y * stride, v, N);
         return;
     }
-    float g[N * N];
-    for (int i = 0; i < N * N; ++i)
+    float g[N * 4];
+    for (int i = 0; i < N * 4; ++i)
         g[i] = float(blk[size_t(i)]) * dq[i];
-    float cols[N * N];
+    float cols[N * 4];
     for (int x = 0; x < N; ++x)
-        idct1<N>(g + x, N, cols + x, N);
+        idct1<N>(g + x, 4, cols + x, 4);
     for (int y = 0; y < N; ++y) {
         float row[N];
-        idct1<N>(cols + y * N, 1, row, 1);
+        idct1<N>(cols + y * 4, 1, row, 1);
         for (int x = 0; x < N; ++x)
             out[y * stride + x] = sample(row[x]);
     }
@@ -454,7 +546,47 @@ ORV_INLINE uint32_t clampByte(int v) {
 void yccRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int hShift, uint32_t* out,
             int width) {
     static const YccTables t;
-    for (int x = 0; x < width; ++x) {
+    int x = 0;
+#ifdef __SSE2__
+    // Eight pixels at a time in 16 bits: chroma minus 128 times 8, and the
+    // factors times 2^14, give twice the terms; rounded, then saturated.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bias = _mm_set1_epi16(128);
+    const __m128i one = _mm_set1_epi16(1);
+    const __m128i alpha = _mm_set1_epi8(char(0xff));
+    for (; x + 8 <= width; x += 8) {
+        __m128i u = zero;
+        __m128i v = zero;
+        if (hShift) {
+            int32_t cb4 = 0;
+            int32_t cr4 = 0;
+            std::memcpy(&cb4, cb + x / 2, 4);
+            std::memcpy(&cr4, cr + x / 2, 4);
+            u = _mm_cvtsi32_si128(cb4);
+            v = _mm_cvtsi32_si128(cr4);
+            u = _mm_unpacklo_epi8(u, u);
+            v = _mm_unpacklo_epi8(v, v);
+        } else {
+            u = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + x));
+            v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr + x));
+        }
+        u = _mm_slli_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(u, zero), bias), 3);
+        v = _mm_slli_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(v, zero), bias), 3);
+        const __m128i l =
+            _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y + x)), zero);
+        const auto round = [&](__m128i twice) { return _mm_srai_epi16(_mm_add_epi16(twice, one), 1); };
+        const __m128i r = _mm_add_epi16(l, round(_mm_mulhi_epi16(v, _mm_set1_epi16(22970))));
+        const __m128i b = _mm_add_epi16(l, round(_mm_mulhi_epi16(u, _mm_set1_epi16(29032))));
+        const __m128i g = _mm_sub_epi16(
+            l, round(_mm_add_epi16(_mm_mulhi_epi16(u, _mm_set1_epi16(5638)),
+                                   _mm_mulhi_epi16(v, _mm_set1_epi16(11700)))));
+        const __m128i bg = _mm_unpacklo_epi8(_mm_packus_epi16(b, b), _mm_packus_epi16(g, g));
+        const __m128i ra = _mm_unpacklo_epi8(_mm_packus_epi16(r, r), alpha);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_unpacklo_epi16(bg, ra));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 4), _mm_unpackhi_epi16(bg, ra));
+    }
+#endif
+    for (; x < width; ++x) {
         const size_t c = size_t(x >> hShift);
         const int l = y[x];
         const int r = l + t.rCr[cr[c]];
@@ -676,7 +808,7 @@ bool Decoder::prepare() {
             const int row = kZigzag[size_t(k)] / 8;
             const int col = kZigzag[size_t(k)] % 8;
             if (row < n_ && col < n_)
-                c.dq[size_t(row * n_ + col)] = float(q[size_t(k)]) * (row ? 0.5F : 0.35355339F) *
+                c.dq[size_t(row * 4 + col)] = float(q[size_t(k)]) * (row ? 0.5F : 0.35355339F) *
                                                (col ? 0.5F : 0.35355339F);
         }
     }
@@ -708,9 +840,9 @@ template <int N> QImage Decoder::decodeScan() {
     if (picture.isNull())
         return {};
 
-    // One row of units, reduced, per component.
-    const int lumaStride = mcusX * hMax * n;
-    const int chromaStride = mcusX * n;
+    // One row of units, reduced, per component, with a spare column.
+    const int lumaStride = mcusX * hMax * n + 4;
+    const int chromaStride = mcusX * n + 4;
     std::vector<uint8_t> luma(size_t(lumaStride) * vMax * n);
     std::vector<uint8_t> chroma(size_t(chromaStride) * n * 2);
 
@@ -720,7 +852,7 @@ template <int N> QImage Decoder::decodeScan() {
         const int row = kZigzag[size_t(k)] / 8;
         const int col = kZigzag[size_t(k)] % 8;
         if (row < n && col < n)
-            slot[size_t(k)] = uint8_t(row * n + col);
+            slot[size_t(k)] = uint8_t(row * 4 + col);
     }
 
     thread_local Intervals scan; // kept: a frame's worth of memory, every frame
@@ -762,7 +894,7 @@ template <int N> QImage Decoder::decodeScan() {
                 const int stride = isLuma ? lumaStride : chromaStride;
                 for (int by = 0; by < c.v; ++by)
                     for (int bx = 0; bx < c.h; ++bx) {
-                        std::fill(blk.begin(), blk.begin() + n * n, int16_t(0));
+                        blk.c.fill(0);
                         if (!missing)
                             decodeBlock(b, dc, ac, c.pred, blk, slot.data());
                         else
