@@ -28,8 +28,8 @@ const std::vector<unsigned char>& cameraJpeg(int width, int height) {
         tjhandle tj = tjInitCompress();
         unsigned char* jpeg = nullptr;
         unsigned long size = 0;
-        tjCompress2(tj, frame.constBits(), frame.width(), int(frame.bytesPerLine()),
-                    frame.height(), TJPF_BGRX, &jpeg, &size, TJSAMP_422, 85, 0);
+        tjCompress2(tj, frame.constBits(), frame.width(), int(frame.bytesPerLine()), frame.height(),
+                    TJPF_BGRX, &jpeg, &size, TJSAMP_422, 85, 0);
         bytes.assign(jpeg, jpeg + size);
         tjFree(jpeg);
         tjDestroy(tj);

@@ -179,9 +179,8 @@ QImage decodeJpegScaled(const QByteArray& jpeg, double minScale) {
     const QSize out(TJSCALED(size.width(), f), TJSCALED(size.height(), f));
     // Our own decoder for the smallest scales; TurboJPEG for all it leaves.
     if (8 % f.denom == 0 && f.num * (8 / f.denom) <= 4) {
-        QImage reduced =
-            decodeJpegReduced(reinterpret_cast<const unsigned char*>(jpeg.constData()),
-                              size_t(jpeg.size()), f.num * (8 / f.denom));
+        QImage reduced = decodeJpegReduced(reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                                           size_t(jpeg.size()), f.num * (8 / f.denom));
         if (reduced.size() == out)
             return reduced;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -33,9 +34,9 @@ constexpr std::array<uint8_t, 64> kZigzag = {
 
 // The usual tables of baseline encoders, which MJPEG frames leave out:
 // code counts per length 1..16, then the symbols.
-constexpr uint8_t kDcLuma[16 + 12] = {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0,
+constexpr uint8_t kDcLuma[16 + 12] = {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0,  0,
                                       0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
-constexpr uint8_t kDcChroma[16 + 12] = {0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0,
+constexpr uint8_t kDcChroma[16 + 12] = {0, 3, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0,  0,
                                         0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 constexpr uint8_t kAcLuma[16 + 162] = {
     0,    2,    1,    3,    3,    2,    4,    3,    5,    5,    4,    4,    0,    0,    1,
@@ -82,7 +83,8 @@ constexpr int32_t kMore = 1 << 10;
 constexpr int kPairBits = 11;
 struct Pair {
     uint8_t length = 0; // bits to consume
-    uint8_t flags = 0;  // kPairEnd, kPairSlow, kPairTwo; bits 3-7: run + 1 when a second symbol follows
+    uint8_t flags =
+        0; // kPairEnd, kPairSlow, kPairTwo; bits 3-7: run + 1 when a second symbol follows
     uint8_t run = 0;
     uint8_t step = 0;
     int16_t first = 0;
@@ -93,7 +95,8 @@ constexpr uint8_t kPairSlow = 2; // decode one symbol the longer way
 constexpr uint8_t kPairTwo = 4;  // two coefficients
 
 struct HuffmanTable {
-    bool defined = false;
+    bool defined = false; // built from source
+    std::array<uint8_t, 16 + 256> source{};
     std::array<int32_t, 1 << kFastBits> fast{};
     std::array<Pair, 1 << kPairBits> pairs{};
     std::array<int32_t, 17> maxCode{}; // largest code of each length, -1 if none
@@ -137,8 +140,8 @@ void buildPairs(HuffmanTable& t) {
         if (used > kPairBits)
             continue;
         const uint32_t extra = (i >> (kPairBits - used)) & ((1U << size) - 1);
-        e = Pair{uint8_t(used), 0, uint8_t(run), 1, int16_t(size ? extend(int32_t(extra), size) : 0),
-                 0};
+        e = Pair{
+            uint8_t(used), 0, uint8_t(run), 1, int16_t(size ? extend(int32_t(extra), size) : 0), 0};
         const int avail = kPairBits - used;
         const uint32_t rest = i & ((1U << avail) - 1);
         if (!symbolIn(t, rest, avail, sym, len))
@@ -200,6 +203,22 @@ bool buildTable(HuffmanTable& t, const uint8_t* counts, const uint8_t* symbols, 
     t.defined = true;
     if (!dc)
         buildPairs(t);
+    return true;
+}
+
+// Built once per thread and kept while frames bring the same table.
+bool loadTable(HuffmanTable& t, const uint8_t* counts, const uint8_t* symbols, bool dc) {
+    int total = 0;
+    for (int i = 0; i < 16; ++i)
+        total += counts[i];
+    if (t.defined && std::equal(counts, counts + 16, t.source.begin()) &&
+        std::equal(symbols, symbols + total, t.source.begin() + 16))
+        return true;
+    t.defined = false;
+    if (total > 256 || !buildTable(t, counts, symbols, dc))
+        return false;
+    std::copy(counts, counts + 16, t.source.begin());
+    std::copy(symbols, symbols + total, t.source.begin() + 16);
     return true;
 }
 
@@ -301,11 +320,15 @@ ORV_INLINE int slowSymbol(Bits& b, const HuffmanTable& t, int32_t e) {
     return s.value;
 }
 
-// The largest kept square is 4x4; slot 16 takes the coefficients dropped.
-// The kept coefficients in rows of four (row * 4 + column).
-constexpr int kDropped = 16;
+// The kept coefficients of a block, in rows of four for up to 4x4 and of
+// eight beyond (row * 4 + column, row * 8 + column); slot 64 takes the
+// coefficients dropped.
+constexpr int kDropped = 64;
+constexpr int rowStride(int size) {
+    return size <= 4 ? 4 : 8;
+}
 struct alignas(16) Block {
-    std::array<int16_t, 24> c;
+    std::array<int16_t, 72> c;
     int16_t& operator[](size_t i) { return c[i]; }
     int16_t operator[](size_t i) const { return c[i]; }
 };
@@ -374,9 +397,15 @@ ORV_INLINE void decodeBlock(Bits& b, const HuffmanTable& dc, const HuffmanTable&
     pred = int16_t(pred + diff);
     blk[0] = int16_t(pred);
     int k = 1;
-    while (acStep(b, ac, blk, slot, k) && acStep(b, ac, blk, slot, k) &&
-           acStep(b, ac, blk, slot, k))
+    for (;;) {
+        if (!acStep(b, ac, blk, slot, k))
+            break;
+        if (!acStep(b, ac, blk, slot, k))
+            break;
+        if (!acStep(b, ac, blk, slot, k))
+            break;
         refill(b);
+    }
 }
 
 // ---- Reduced inverse transforms ----
@@ -385,38 +414,86 @@ ORV_INLINE uint8_t sample(float v) {
     return uint8_t(int(std::min(std::max(v + 128.5F, 0.F), 255.F)));
 }
 
-// One n-point inverse transform of in (stride is) to out (stride os).
-template <int N> ORV_INLINE void idct1(const float* in, int is, float* out, int os) {
-    if constexpr (N == 1) {
-        out[0] = in[0];
-    } else if constexpr (N == 2) {
-        const float odd = 0.70710678F * in[is];
-        out[0] = in[0] + odd;
-        out[os] = in[0] - odd;
-    } else if constexpr (N == 3) {
-        const float even = in[0] + 0.5F * in[2 * is];
-        const float odd = 0.8660254F * in[is];
-        out[0] = even + odd;
-        out[os] = in[0] - in[2 * is];
-        out[2 * os] = even - odd;
-    } else {
-        const float e0 = in[0] + 0.70710678F * in[2 * is];
-        const float e1 = in[0] - 0.70710678F * in[2 * is];
-        const float o0 = 0.92387953F * in[is] + 0.38268343F * in[3 * is];
-        const float o1 = 0.38268343F * in[is] - 0.92387953F * in[3 * is];
-        out[0] = e0 + o0;
-        out[os] = e1 + o1;
-        out[2 * os] = e1 - o1;
-        out[3 * os] = e0 - o0;
+// cos((2x + 1) v pi / 2N), [v][x], x padded to 8.
+template <int N> const std::array<std::array<float, 8>, 8>& cosines() {
+    static const auto table = [] {
+        std::array<std::array<float, 8>, 8> t{};
+        for (int v = 0; v < N; ++v)
+            for (int x = 0; x < N; ++x)
+                t[size_t(v)][size_t(x)] = float(std::cos((2 * x + 1) * v * M_PI / (2 * N)));
+        return t;
+    }();
+    return table;
+}
+
+// The kept NxN coefficients (scaled by dq) to samples, without SIMD: across
+// each row, then down.
+template <int N> void idctPlain(const Block& blk, const float* dq, uint8_t* out, int stride) {
+    constexpr int s = rowStride(N);
+    const auto& c = cosines<N>();
+    float h[N][N];
+    for (int u = 0; u < N; ++u)
+        for (int x = 0; x < N; ++x) {
+            float sum = 0;
+            for (int v = 0; v < N; ++v)
+                sum += float(blk[size_t(u * s + v)]) * dq[u * s + v] * c[size_t(v)][size_t(x)];
+            h[u][x] = sum;
+        }
+    for (int y = 0; y < N; ++y)
+        for (int x = 0; x < N; ++x) {
+            float sum = 0;
+            for (int u = 0; u < N; ++u)
+                sum += h[u][x] * c[size_t(u)][size_t(y)];
+            out[y * stride + x] = sample(sum);
+        }
+}
+
+#ifdef __SSE2__
+// 6x6 and 8x8 with SSE2: rows of eight, two vectors each. Stores rows of
+// eight: out has spare columns, and blocks are written left to right.
+template <int N> void idctWide(const Block& blk, const float* dq, uint8_t* out, int stride) {
+    const auto& c = cosines<N>();
+    __m128 h[N][2];
+    for (int u = 0; u < N; ++u) {
+        __m128 a = _mm_setzero_ps();
+        __m128 b = _mm_setzero_ps();
+        for (int v = 0; v < N; ++v) {
+            const int16_t coefficient = blk[size_t(u * 8 + v)];
+            if (coefficient == 0)
+                continue;
+            const __m128 g = _mm_set1_ps(float(coefficient) * dq[u * 8 + v]);
+            a = _mm_add_ps(a, _mm_mul_ps(g, _mm_loadu_ps(c[size_t(v)].data())));
+            b = _mm_add_ps(b, _mm_mul_ps(g, _mm_loadu_ps(c[size_t(v)].data() + 4)));
+        }
+        h[u][0] = a;
+        h[u][1] = b;
+    }
+    const __m128 level = _mm_set1_ps(128.5F);
+    for (int y = 0; y < N; ++y) {
+        __m128 a = level;
+        __m128 b = level;
+        for (int u = 0; u < N; ++u) {
+            const __m128 w = _mm_set1_ps(c[size_t(u)][size_t(y)]);
+            a = _mm_add_ps(a, _mm_mul_ps(h[u][0], w));
+            b = _mm_add_ps(b, _mm_mul_ps(h[u][1], w));
+        }
+        const auto toInt = [](__m128 v) {
+            return _mm_cvttps_epi32(
+                _mm_min_ps(_mm_max_ps(v, _mm_setzero_ps()), _mm_set1_ps(255.F)));
+        };
+        const __m128i words = _mm_packs_epi32(toInt(a), toInt(b));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + y * stride),
+                         _mm_packus_epi16(words, words));
     }
 }
+#endif
 
 // The kept NxN coefficients (scaled by dq, rows of four) to NxN samples at
 // out. With SSE2 a row of four is stored for N = 3: out has a spare column,
 // and blocks are written left to right.
 template <int N> void idct(const Block& blk, const float* dq, uint8_t* out, int stride) {
 #ifdef __SSE2__
-    if constexpr (N > 1) {
+    if constexpr (N > 1 && N <= 4) {
         const __m128i zero = _mm_setzero_si128();
         const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(blk.c.data()));
         const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i*>(blk.c.data() + 8));
@@ -431,9 +508,9 @@ template <int N> void idct(const Block& blk, const float* dq, uint8_t* out, int 
         // columns' cosines weighted by the row's terms), then down.
         __m128 r[N];
         for (int u = 0; u < N; ++u) {
-            const __m128i words = u < 2 ? (u ? _mm_unpackhi_epi16(lo, lo) : _mm_unpacklo_epi16(lo, lo))
-                                        : (u == 2 ? _mm_unpacklo_epi16(hi, hi)
-                                                  : _mm_unpackhi_epi16(hi, hi));
+            const __m128i words =
+                u < 2 ? (u ? _mm_unpackhi_epi16(lo, lo) : _mm_unpacklo_epi16(lo, lo))
+                      : (u == 2 ? _mm_unpacklo_epi16(hi, hi) : _mm_unpackhi_epi16(hi, hi));
             r[u] = _mm_mul_ps(_mm_cvtepi32_ps(_mm_srai_epi32(words, 16)), _mm_loadu_ps(dq + 4 * u));
         }
         // cos((2x + 1) v pi / 2N) for x across.
@@ -448,14 +525,14 @@ template <int N> void idct(const Block& blk, const float* dq, uint8_t* out, int 
         __m128 h[N];
         for (int u = 0; u < N; ++u) {
             __m128 sum = _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0x00), _mm_load_ps(cosines[0]));
-            sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0x55),
-                                             _mm_load_ps(cosines[1])));
+            sum = _mm_add_ps(sum,
+                             _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0x55), _mm_load_ps(cosines[1])));
             if constexpr (N > 2)
-                sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0xaa),
-                                                 _mm_load_ps(cosines[2])));
+                sum = _mm_add_ps(
+                    sum, _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0xaa), _mm_load_ps(cosines[2])));
             if constexpr (N > 3)
-                sum = _mm_add_ps(sum, _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0xff),
-                                                 _mm_load_ps(cosines[3])));
+                sum = _mm_add_ps(
+                    sum, _mm_mul_ps(_mm_shuffle_ps(r[u], r[u], 0xff), _mm_load_ps(cosines[3])));
             h[u] = sum;
         }
         __m128 o[4];
@@ -499,28 +576,24 @@ template <int N> void idct(const Block& blk, const float* dq, uint8_t* out, int 
         return;
     }
 #endif
+    constexpr int st = rowStride(N);
     bool flat = true;
     for (int u = 0; u < N; ++u)
         for (int x = 0; x < N; ++x)
-            flat &= (u == 0 && x == 0) || blk[size_t(u * 4 + x)] == 0;
+            flat &= (u == 0 && x == 0) || blk[size_t(u * st + x)] == 0;
     if (flat) {
         const uint8_t v = sample(float(blk[0]) * dq[0]);
         for (int y = 0; y < N; ++y)
             std::memset(out + y * stride, v, N);
         return;
     }
-    float g[N * 4];
-    for (int i = 0; i < N * 4; ++i)
-        g[i] = float(blk[size_t(i)]) * dq[i];
-    float cols[N * 4];
-    for (int x = 0; x < N; ++x)
-        idct1<N>(g + x, 4, cols + x, 4);
-    for (int y = 0; y < N; ++y) {
-        float row[N];
-        idct1<N>(cols + y * 4, 1, row, 1);
-        for (int x = 0; x < N; ++x)
-            out[y * stride + x] = sample(row[x]);
+#ifdef __SSE2__
+    if constexpr (N > 4) {
+        idctWide<N>(blk, dq, out, stride);
+        return;
     }
+#endif
+    idctPlain<N>(blk, dq, out, stride);
 }
 
 // ---- Colour ----
@@ -574,12 +647,14 @@ void yccRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int hShift, 
         v = _mm_slli_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(v, zero), bias), 3);
         const __m128i l =
             _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y + x)), zero);
-        const auto round = [&](__m128i twice) { return _mm_srai_epi16(_mm_add_epi16(twice, one), 1); };
+        const auto round = [&](__m128i twice) {
+            return _mm_srai_epi16(_mm_add_epi16(twice, one), 1);
+        };
         const __m128i r = _mm_add_epi16(l, round(_mm_mulhi_epi16(v, _mm_set1_epi16(22970))));
         const __m128i b = _mm_add_epi16(l, round(_mm_mulhi_epi16(u, _mm_set1_epi16(29032))));
-        const __m128i g = _mm_sub_epi16(
-            l, round(_mm_add_epi16(_mm_mulhi_epi16(u, _mm_set1_epi16(5638)),
-                                   _mm_mulhi_epi16(v, _mm_set1_epi16(11700)))));
+        const __m128i g =
+            _mm_sub_epi16(l, round(_mm_add_epi16(_mm_mulhi_epi16(u, _mm_set1_epi16(5638)),
+                                                 _mm_mulhi_epi16(v, _mm_set1_epi16(11700)))));
         const __m128i bg = _mm_unpacklo_epi8(_mm_packus_epi16(b, b), _mm_packus_epi16(g, g));
         const __m128i ra = _mm_unpacklo_epi8(_mm_packus_epi16(r, r), alpha);
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_unpacklo_epi16(bg, ra));
@@ -609,7 +684,8 @@ struct Component {
     int quant = 0;
     int dc = 0, ac = 0; // table slots of the scan
     int pred = 0;
-    std::array<float, 16> dq{};
+    int size = 1; // of its reduced blocks
+    std::array<float, 64> dq{};
 };
 
 class Decoder {
@@ -634,7 +710,17 @@ private:
     std::array<int, 3> order_{}; // frame component of each scan component
     std::array<std::array<uint16_t, 64>, 4> quant_{};
     std::array<bool, 4> quantDefined_{};
-    std::array<HuffmanTable, 4> dcTables_{}, acTables_{};
+    struct Tables {
+        std::array<HuffmanTable, 4> dc, ac;
+    };
+    // Large, so kept per thread; which of them this frame defines.
+    Tables& tables_ = *[] {
+        thread_local auto kept = std::make_unique<Tables>();
+        return kept.get();
+    }();
+    std::array<HuffmanTable, 4>& dcTables_ = tables_.dc;
+    std::array<HuffmanTable, 4>& acTables_ = tables_.ac;
+    std::array<bool, 4> dcDefined_{}, acDefined_{};
     int restartInterval_ = 0;
     int adobeTransform_ = -1;
     bool frameSeen_ = false;
@@ -743,8 +829,9 @@ bool Decoder::readTables(const uint8_t* s, int len, bool huffman) {
             for (int i = 0; i < 16; ++i)
                 total += s[i];
             if (e - s < 16 + total ||
-                !buildTable((tc ? acTables_ : dcTables_)[size_t(th)], s, s + 16, tc == 0))
+                !loadTable((tc ? acTables_ : dcTables_)[size_t(th)], s, s + 16, tc == 0))
                 return false;
+            (tc ? acDefined_ : dcDefined_)[size_t(th)] = true;
             s += 16 + total;
         } else {
             if (tc > 1 || e - s < (tc ? 128 : 64))
@@ -788,28 +875,34 @@ bool Decoder::prepare() {
     if (components_ == 3 && adobeTransform_ == 0)
         return false; // RGB
     // Frames without tables use the usual ones, as decoders have always done.
-    if (!dcTables_[0].defined)
-        buildTable(dcTables_[0], kDcLuma, kDcLuma + 16, true);
-    if (!dcTables_[1].defined)
-        buildTable(dcTables_[1], kDcChroma, kDcChroma + 16, true);
-    if (!acTables_[0].defined)
-        buildTable(acTables_[0], kAcLuma, kAcLuma + 16, false);
-    if (!acTables_[1].defined)
-        buildTable(acTables_[1], kAcChroma, kAcChroma + 16, false);
+    for (size_t i = 0; i < 2; ++i) {
+        if (!dcDefined_[i])
+            dcDefined_[i] = loadTable(dcTables_[i], i ? kDcChroma : kDcLuma,
+                                      (i ? kDcChroma : kDcLuma) + 16, true);
+        if (!acDefined_[i])
+            acDefined_[i] = loadTable(acTables_[i], i ? kAcChroma : kAcLuma,
+                                      (i ? kAcChroma : kAcLuma) + 16, false);
+    }
     for (int i = 0; i < components_; ++i) {
         Component& c = comp_[size_t(i)];
-        if (!quantDefined_[size_t(c.quant)] || !dcTables_[size_t(c.dc)].defined ||
-            !acTables_[size_t(c.ac)].defined)
+        if (!quantDefined_[size_t(c.quant)] || !dcDefined_[size_t(c.dc)] ||
+            !acDefined_[size_t(c.ac)])
             return false;
+        // Chroma at half the resolution both ways comes out at twice the
+        // size, so that it needs no spreading (as libjpeg does it).
+        c.size = n_;
+        if (i > 0 && comp_[0].h == 2 * c.h && comp_[0].v == 2 * c.v)
+            c.size = 2 * n_;
         // Dequantisation with the transform's scale: 1/(2 sqrt 2) for the
         // constant term, 1/2 for the others, per direction.
         const auto& q = quant_[size_t(c.quant)];
+        c.dq.fill(0);
         for (int k = 0; k < 64; ++k) {
             const int row = kZigzag[size_t(k)] / 8;
             const int col = kZigzag[size_t(k)] % 8;
-            if (row < n_ && col < n_)
-                c.dq[size_t(row * 4 + col)] = float(q[size_t(k)]) * (row ? 0.5F : 0.35355339F) *
-                                               (col ? 0.5F : 0.35355339F);
+            if (row < c.size && col < c.size)
+                c.dq[size_t(row * rowStride(c.size) + col)] =
+                    float(q[size_t(k)]) * (row ? 0.5F : 0.35355339F) * (col ? 0.5F : 0.35355339F);
         }
     }
     return true;
@@ -840,19 +933,26 @@ template <int N> QImage Decoder::decodeScan() {
     if (picture.isNull())
         return {};
 
-    // One row of units, reduced, per component, with a spare column.
-    const int lumaStride = mcusX * hMax * n + 4;
-    const int chromaStride = mcusX * n + 4;
+    // One row of units, reduced, per component, with spare columns.
+    const int lumaStride = mcusX * hMax * n + 8;
     std::vector<uint8_t> luma(size_t(lumaStride) * vMax * n);
-    std::vector<uint8_t> chroma(size_t(chromaStride) * n * 2);
+    const int cs = components_ == 3 ? comp_[1].size : n; // chroma block size
+    const int chromaStride = mcusX * cs + 8;
+    std::vector<uint8_t> chroma(size_t(chromaStride) * cs * 2);
+    const int hShift = hMax * n == 2 * cs ? 1 : 0; // chroma spread across
+    const int vShift = vMax * n == 2 * cs ? 1 : 0; // and down
 
-    std::array<uint8_t, 96> slot{};
-    slot.fill(kDropped);
-    for (int k = 0; k < 64; ++k) {
-        const int row = kZigzag[size_t(k)] / 8;
-        const int col = kZigzag[size_t(k)] % 8;
-        if (row < n && col < n)
-            slot[size_t(k)] = uint8_t(row * 4 + col);
+    // Where each coefficient goes, for blocks of n and of 2n.
+    std::array<std::array<uint8_t, 96>, 2> places{};
+    for (int wide = 0; wide < 2; ++wide) {
+        const int size = wide ? 2 * n : n;
+        places[size_t(wide)].fill(kDropped);
+        for (int k = 0; k < 64; ++k) {
+            const int row = kZigzag[size_t(k)] / 8;
+            const int col = kZigzag[size_t(k)] % 8;
+            if (row < size && col < size)
+                places[size_t(wide)][size_t(k)] = uint8_t(row * rowStride(size) + col);
+        }
     }
 
     thread_local Intervals scan; // kept: a frame's worth of memory, every frame
@@ -869,7 +969,22 @@ template <int N> QImage Decoder::decodeScan() {
     begin(0);
     bool missing = false;
     int untilRestart = restartInterval_;
-    Block blk{};
+    // Each block is transformed after the next is decoded: its coefficients,
+    // stored one by one, are then read back from the cache as whole rows
+    // without waiting on the stores.
+    std::array<Block, 2> blocks{};
+    int current = 0;
+    const float* pendingDq = nullptr;
+    uint8_t* pendingOut = nullptr;
+    int pendingStride = 0;
+    bool pendingWide = false;
+    const auto flush = [&] {
+        if (pendingOut && pendingWide)
+            idct<2 * N>(blocks[size_t(current ^ 1)], pendingDq, pendingOut, pendingStride);
+        else if (pendingOut)
+            idct<N>(blocks[size_t(current ^ 1)], pendingDq, pendingOut, pendingStride);
+        pendingOut = nullptr;
+    };
     for (int my = 0; my < mcusY; ++my) {
         for (int mx = 0; mx < mcusX; ++mx) {
             if (restartInterval_) {
@@ -889,25 +1004,35 @@ template <int N> QImage Decoder::decodeScan() {
                 const HuffmanTable& dc = dcTables_[size_t(c.dc)];
                 const HuffmanTable& ac = acTables_[size_t(c.ac)];
                 const bool isLuma = order_[size_t(si)] == 0;
-                uint8_t* plane = isLuma ? luma.data() : chroma.data() + (order_[size_t(si)] - 1) *
-                                                                            size_t(chromaStride) * n;
+                uint8_t* plane =
+                    isLuma ? luma.data()
+                           : chroma.data() + (order_[size_t(si)] - 1) * size_t(chromaStride) * cs;
                 const int stride = isLuma ? lumaStride : chromaStride;
+                const bool wide = c.size != n;
+                const uint8_t* slot = places[size_t(wide)].data();
+                const int m = c.size;
                 for (int by = 0; by < c.v; ++by)
                     for (int bx = 0; bx < c.h; ++bx) {
-                        blk.c.fill(0);
-                        if (!missing)
-                            decodeBlock(b, dc, ac, c.pred, blk, slot.data());
+                        Block& blk = blocks[size_t(current)];
+                        if (wide && m > 4)
+                            std::fill_n(blk.c.data(), 64, int16_t(0));
                         else
-                            blk[0] = 0;
-                        idct<N>(blk, c.dq.data(),
-                                  plane + size_t(by * n) * stride + size_t((mx * c.h + bx) * n),
-                                  stride);
+                            std::fill_n(blk.c.data(), 16, int16_t(0));
+                        if (!missing)
+                            decodeBlock(b, dc, ac, c.pred, blk, slot);
+                        flush();
+                        pendingDq = c.dq.data();
+                        pendingOut = plane + size_t(by * m) * stride + size_t((mx * c.h + bx) * m);
+                        pendingStride = stride;
+                        pendingWide = wide;
+                        current ^= 1;
                     }
             }
             // Data used up past the end or a marker: the rest stays grey.
             if (int64_t(b.p - scan.data.data()) * 8 - b.count > limit)
                 missing = true;
         }
+        flush();
         // The unit row to pixels.
         const int y0 = my * vMax * n;
         const int rows = std::min(vMax * n, outH - y0);
@@ -917,9 +1042,9 @@ template <int N> QImage Decoder::decodeScan() {
             if (components_ == 1) {
                 greyRow(y, out, outW);
             } else {
-                const size_t cr = size_t(r / vMax) * chromaStride;
-                yccRow(y, chroma.data() + cr, chroma.data() + size_t(chromaStride) * n + cr,
-                       hMax - 1, out, outW);
+                const size_t cr = size_t(r >> vShift) * chromaStride;
+                yccRow(y, chroma.data() + cr, chroma.data() + size_t(chromaStride) * cs + cr,
+                       hShift, out, outW);
             }
         }
     }
@@ -931,8 +1056,7 @@ template <int N> QImage Decoder::decodeScan() {
 QImage decodeJpegReduced(const unsigned char* data, std::size_t size, int eighths) {
     if (!data || eighths < 1 || eighths > 4)
         return {};
-    // The tables are too large for a thread's stack.
-    return std::make_unique<Decoder>(data, size, eighths)->run();
+    return Decoder(data, size, eighths).run();
 }
 
 } // namespace orv
