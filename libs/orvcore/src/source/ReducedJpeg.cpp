@@ -559,20 +559,20 @@ template <int N> void idct(const Block& blk, const float* dq, uint8_t* out, int 
             o[2] = _mm_sub_ps(e1, o1);
             o[3] = _mm_sub_ps(e0, o0);
         }
-        // Round to the samples (packing saturates to 0..255).
+        // Round to the samples: packing saturates below 0 and above 255, the
+        // bound keeps the conversion in range.
         const __m128 level = _mm_set1_ps(128.5F);
+        const __m128 top = _mm_set1_ps(255.F);
         __m128i v[4];
         for (int y = 0; y < N; ++y)
-            v[y] = _mm_cvttps_epi32(_mm_min_ps(
-                _mm_max_ps(_mm_add_ps(o[y], level), _mm_setzero_ps()), _mm_set1_ps(255.F)));
+            v[y] = _mm_cvttps_epi32(_mm_min_ps(_mm_add_ps(o[y], level), top));
         for (int y = N; y < 4; ++y)
             v[y] = zero;
-        const __m128i bytes =
-            _mm_packus_epi16(_mm_packs_epi32(v[0], v[1]), _mm_packs_epi32(v[2], v[3]));
-        alignas(16) uint8_t rows[16];
-        _mm_store_si128(reinterpret_cast<__m128i*>(rows), bytes);
-        for (int y = 0; y < N; ++y)
-            std::memcpy(out + y * stride, rows + 4 * y, N == 3 ? 4 : N);
+        __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(v[0], v[1]), _mm_packs_epi32(v[2], v[3]));
+        for (int y = 0; y < N; ++y, bytes = _mm_srli_si128(bytes, 4)) {
+            const auto row = uint32_t(_mm_cvtsi128_si32(bytes));
+            std::memcpy(out + y * stride, &row, N == 3 ? 4 : N);
+        }
         return;
     }
 #endif
