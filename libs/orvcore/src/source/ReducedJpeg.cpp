@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #ifdef __SSE2__
@@ -571,7 +570,7 @@ template <int N> void idct(const Block& blk, const float* dq, uint8_t* out, int 
         __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(v[0], v[1]), _mm_packs_epi32(v[2], v[3]));
         for (int y = 0; y < N; ++y, bytes = _mm_srli_si128(bytes, 4)) {
             const auto row = uint32_t(_mm_cvtsi128_si32(bytes));
-            std::memcpy(out + y * stride, &row, N == 3 ? 4 : N);
+            std::memcpy(out + y * stride, &row, N + (N == 3));
         }
         return;
     }
@@ -628,21 +627,16 @@ void yccRow(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int hShift, 
     const __m128i one = _mm_set1_epi16(1);
     const __m128i alpha = _mm_set1_epi8(char(0xff));
     for (; x + 8 <= width; x += 8) {
-        __m128i u = zero;
-        __m128i v = zero;
-        if (hShift) {
-            int32_t cb4 = 0;
-            int32_t cr4 = 0;
-            std::memcpy(&cb4, cb + x / 2, 4);
-            std::memcpy(&cr4, cr + x / 2, 4);
-            u = _mm_cvtsi32_si128(cb4);
-            v = _mm_cvtsi32_si128(cr4);
-            u = _mm_unpacklo_epi8(u, u);
-            v = _mm_unpacklo_epi8(v, v);
-        } else {
-            u = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + x));
-            v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr + x));
-        }
+        const auto chroma = [&](const uint8_t* c) {
+            if (!hShift)
+                return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(c + x));
+            int32_t four = 0;
+            std::memcpy(&four, c + x / 2, 4);
+            const __m128i half = _mm_cvtsi32_si128(four);
+            return _mm_unpacklo_epi8(half, half);
+        };
+        __m128i u = chroma(cb);
+        __m128i v = chroma(cr);
         u = _mm_slli_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(u, zero), bias), 3);
         v = _mm_slli_epi16(_mm_sub_epi16(_mm_unpacklo_epi8(v, zero), bias), 3);
         const __m128i l =
@@ -714,10 +708,11 @@ private:
         std::array<HuffmanTable, 4> dc, ac;
     };
     // Large, so kept per thread; which of them this frame defines.
-    Tables& tables_ = *[] {
-        thread_local auto kept = std::make_unique<Tables>();
-        return kept.get();
-    }();
+    static Tables& threadTables() {
+        thread_local Tables kept;
+        return kept;
+    }
+    Tables& tables_ = threadTables();
     std::array<HuffmanTable, 4>& dcTables_ = tables_.dc;
     std::array<HuffmanTable, 4>& acTables_ = tables_.ac;
     std::array<bool, 4> dcDefined_{}, acDefined_{};
