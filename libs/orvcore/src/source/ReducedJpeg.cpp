@@ -70,10 +70,21 @@ ORV_INLINE bool acStep(Bits& b, const HuffmanTable& ac, Block& blk, const uint8_
         return !(pair.flags & kPairEnd) && k < 64;
     }
     refill(b);
-    const int32_t e = ac.fast[size_t(b.acc >> (64 - kFastBits))];
     int run = 0;
     int size = 0;
     int32_t value = 0;
+    if ((pair.flags & kPairSlow) && pair.length) { // a long coefficient
+        consume(b, pair.length);
+        run = pair.run >> 4;
+        size = pair.run & 15;
+        value = extend(take(b, size), size);
+        refill(b);
+        k += run;
+        blk[slot[k]] = int16_t(value);
+        ++k;
+        return k < 64;
+    }
+    const int32_t e = ac.fast[size_t(b.acc >> (64 - kFastBits))];
     if (!(e & (kEob | kMore))) {
         consume(b, e & 31);
         run = (e >> 5) & 15;

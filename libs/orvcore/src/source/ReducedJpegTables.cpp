@@ -66,8 +66,11 @@ void buildPairs(HuffmanTable& t) {
             continue;
         }
         int used = len + size;
-        if (used > kPairBits)
+        if (used > kPairBits) {
+            e.length = uint8_t(len);
+            e.run = uint8_t(sym);
             continue;
+        }
         const uint32_t extra = (i >> (kPairBits - used)) & ((1U << size) - 1);
         e = Pair{
             uint8_t(used), 0, uint8_t(run), 1, int16_t(size ? extend(int32_t(extra), size) : 0), 0};

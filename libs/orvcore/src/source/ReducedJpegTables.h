@@ -51,11 +51,14 @@ constexpr int32_t kMore = 1 << 10;
 // coefficients, or one and the end of the block, when their codes and extra
 // bits fit: the run before the first, its value, the step to the second
 // (1 + its run) and its value (0 and a step of 1 when there is none).
+// Flagged kPairSlow, the code of the first symbol fits but not its extra
+// bits when length is not 0: length is the code's, run the symbol.
 constexpr int kPairBits = 11;
 struct alignas(8) Pair {
     uint8_t length = 0; // bits to consume
-    uint8_t flags =
-        0; // kPairEnd, kPairSlow, kPairTwo; bits 3-7: run + 1 when a second symbol follows
+    // kPairEnd, kPairSlow, kPairTwo; bits 3-7: run + 1 when a second symbol
+    // follows
+    uint8_t flags = 0;
     uint8_t run = 0;
     uint8_t step = 0;
     int16_t first = 0;
