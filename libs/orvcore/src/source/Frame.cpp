@@ -1,5 +1,7 @@
 #include "Frame.h"
 
+#include "ReducedJpeg.h"
+
 #include <turbojpeg.h>
 
 #include <algorithm>
@@ -173,7 +175,15 @@ QImage decodeJpegScaled(const QByteArray& jpeg, double minScale) {
     const QSize size = jpegSize(jpeg);
     if (size.isEmpty())
         return {};
-    const QSize out = jpegScaledSize(size, minScale);
+    const tjscalingfactor f = reductionFor(size, minScale);
+    const QSize out(TJSCALED(size.width(), f), TJSCALED(size.height(), f));
+    // Our own decoder for the smallest scales; TurboJPEG for all it leaves.
+    if (8 % f.denom == 0 && f.num * (8 / f.denom) <= 4) {
+        QImage reduced = decodeJpegReduced(reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                                           size_t(jpeg.size()), f.num * (8 / f.denom));
+        if (reduced.size() == out)
+            return reduced;
+    }
     QImage picture(out, QImage::Format_RGB32);
     if (picture.isNull())
         return {};

@@ -58,8 +58,9 @@ private:
 // The size a JPEG of size decodes to at the smallest DCT scale (n/8, n = 1..8)
 // that reaches minScale in both directions.
 QSize jpegScaledSize(QSize size, double minScale);
-// jpeg decoded at that scale with libjpeg-turbo (fast transform and
-// upsampling: for viewing), Format_RGB32; null when it does not decode.
+// jpeg decoded at that scale for viewing, Format_RGB32: up to 1/2 by our own
+// reduced decoder where it takes the stream, otherwise with libjpeg-turbo
+// (fast transform and upsampling); null when it does not decode.
 QImage decodeJpegScaled(const QByteArray& jpeg, double minScale);
 // The size of the picture in jpeg's header; invalid when it has none.
 QSize jpegSize(const QByteArray& jpeg);

@@ -1,0 +1,244 @@
+// The preview's reduced JPEG decode, against TurboJPEG at the same scale, on
+// frames made here the ways cameras and encoders make them.
+
+#include "Frame.h"
+#include "ReducedJpeg.h"
+
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <cstdio> // jpeglib.h needs FILE
+#include <jpeglib.h>
+#include <turbojpeg.h>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+// Colour gradients, saturated patches with sharp edges and a little noise:
+// a shift, a swap of channels or a wrong colour shows in the mean difference.
+QImage picture(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    QRandomGenerator rng(11);
+    for (int y = 0; y < size.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const int n = int(rng.bounded(7)) - 3;
+            int r = x * 255 / size.width() + n;
+            int g = y * 255 / size.height() + n;
+            int b = 128 + int(100 * std::sin(x * 0.02 + y * 0.03)) + n;
+            if ((x / 61 + y / 47) % 5 == 0) // patches
+                r = 230, g = 40, b = 20;
+            line[x] = qRgb(std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255));
+        }
+    }
+    return image;
+}
+
+QByteArray turboJpeg(const QImage& image, int subsampling, int quality = 85) {
+    tjhandle tj = tjInitCompress();
+    unsigned char* data = nullptr;
+    unsigned long size = 0;
+    const QImage source =
+        subsampling == TJSAMP_GRAY ? image.convertToFormat(QImage::Format_RGB32) : image;
+    tjCompress2(tj, source.constBits(), source.width(), int(source.bytesPerLine()), source.height(),
+                TJPF_BGRX, &data, &size, subsampling, quality, 0);
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    tjFree(data);
+    tjDestroy(tj);
+    return bytes;
+}
+
+// libjpeg's own API, for what TurboJPEG does not write: restart markers,
+// 16-bit quantisation tables (quality 1 without the baseline limit),
+// progressive scans. 4:2:2.
+struct LibjpegOptions {
+    int restartRows = 0;
+    int restartUnits = 0;
+    int quality = 85;
+    bool baseline = true;
+    bool progressive = false;
+};
+QByteArray libjpeg(const QImage& image, LibjpegOptions o) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    unsigned char* data = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &data, &size);
+    cinfo.image_width = JDIMENSION(image.width());
+    cinfo.image_height = JDIMENSION(image.height());
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, o.quality, o.baseline ? TRUE : FALSE);
+    cinfo.comp_info[0].h_samp_factor = 2;
+    cinfo.comp_info[0].v_samp_factor = 1;
+    cinfo.restart_interval = o.restartUnits;
+    cinfo.restart_in_rows = o.restartRows;
+    if (o.progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        auto* row = const_cast<JSAMPLE*>(image.constScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    free(data); // NOLINT: jpeg_mem_dest's buffer
+    return bytes;
+}
+
+// The frame without its Huffman tables, as MJPEG cameras send it.
+QByteArray withoutTables(QByteArray jpeg) {
+    for (qsizetype i = 2; i + 4 <= jpeg.size();) {
+        const auto marker = uchar(jpeg[i + 1]);
+        const int length = uchar(jpeg[i + 2]) << 8 | uchar(jpeg[i + 3]);
+        if (marker == 0xDA)
+            break;
+        if (marker == 0xC4)
+            jpeg.remove(i, 2 + length);
+        else
+            i += 2 + length;
+    }
+    return jpeg;
+}
+
+QImage turboDecode(const QByteArray& jpeg, int eighths) {
+    tjhandle tj = tjInitDecompress();
+    int w = 0, h = 0, sub = 0, cs = 0;
+    const auto* data = reinterpret_cast<const unsigned char*>(jpeg.constData());
+    tjDecompressHeader3(tj, data, static_cast<unsigned long>(jpeg.size()), &w, &h, &sub, &cs);
+    const tjscalingfactor f{eighths, 8};
+    QImage image(TJSCALED(w, f), TJSCALED(h, f), QImage::Format_RGB32);
+    tjDecompress2(tj, data, static_cast<unsigned long>(jpeg.size()), image.bits(), image.width(),
+                  int(image.bytesPerLine()), image.height(), TJPF_BGRX,
+                  TJFLAG_FASTDCT | TJFLAG_FASTUPSAMPLE);
+    tjDestroy(tj);
+    return image;
+}
+
+struct Difference {
+    double mean = 0; // per channel
+    int largest = 0;
+};
+Difference difference(const QImage& a, const QImage& b) {
+    Difference d;
+    qint64 sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            for (const int c : {qRed(p) - qRed(q), qGreen(p) - qGreen(q), qBlue(p) - qBlue(q)}) {
+                sum += std::abs(c);
+                d.largest = std::max(d.largest, std::abs(c));
+            }
+        }
+    d.mean = double(sum) / (3.0 * a.width() * a.height());
+    return d;
+}
+
+using Make = std::function<QByteArray()>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Make)
+
+class TestEngineJpeg : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Bounds: where both decoders take the same coefficients (1/8 and 3/8,
+    // but TurboJPEG's 1/8 of 4:2:0 chroma) they differ only in rounding, by
+    // a level or two. At 1/4 and 1/2 TurboJPEG's transforms also take
+    // frequencies beyond the kept ones, which sharpens edges by up to tens
+    // of levels but moves the mean by about one; a picture shifted by one
+    // pixel differs here by three or more.
+    void reducedDecodeMatchesTurboJpeg_data() {
+        QTest::addColumn<Make>("make");
+        QTest::addColumn<int>("eighths");
+        QTest::addColumn<bool>("ours"); // else handed to TurboJPEG
+        QTest::addColumn<double>("mean");
+        QTest::addColumn<int>("largest");
+        const QImage wide = picture({640, 360});
+        const QImage odd = picture({1001, 333});
+        const auto same = [](QTestData& row) -> QTestData& { return row << 0.25 << 4; };
+        const auto more = [](QTestData& row) -> QTestData& { return row << 1.5 << 60; };
+        for (int n = 1; n <= 4; ++n) {
+            QTestData& row = QTest::addRow("4:2:2, %d/8", n)
+                             << Make([=] { return turboJpeg(wide, TJSAMP_422); }) << n << true;
+            n % 2 ? same(row) : more(row);
+        }
+        same(QTest::newRow("4:2:0, odd size, 3/8")
+             << Make([=] { return turboJpeg(odd, TJSAMP_420); }) << 3 << true);
+        more(QTest::newRow("4:2:0, odd size, 1/8")
+             << Make([=] { return turboJpeg(odd, TJSAMP_420); }) << 1 << true);
+        more(QTest::newRow("4:4:4, odd size, 1/4")
+             << Make([=] { return turboJpeg(odd, TJSAMP_444); }) << 2 << true);
+        more(QTest::newRow("grey, odd size, 1/2")
+             << Make([=] { return turboJpeg(odd, TJSAMP_GRAY); }) << 4 << true);
+        same(QTest::newRow("restart every 3 units, 3/8") << Make([=] {
+                 return libjpeg(odd, {0, 3});
+             }) << 3 << true);
+        more(QTest::newRow("restart every unit row, 1/4") << Make([=] {
+                 return libjpeg(wide, {1, 0});
+             }) << 2 << true);
+        same(QTest::newRow("no Huffman tables (a camera's frame)")
+             << Make([=] { return withoutTables(turboJpeg(wide, TJSAMP_422)); }) << 3 << true);
+        same(QTest::newRow("16-bit quantisation tables") << Make([=] {
+                 return libjpeg(wide, {0, 0, 1, false});
+             }) << 3 << true);
+        same(QTest::newRow("cut short: the rest grey")
+             << Make([=] { return turboJpeg(wide, TJSAMP_422).left(20000); }) << 3 << true);
+        same(QTest::newRow("cut short in a restart interval") << Make([=] {
+                 return libjpeg(odd, {0, 2}).left(30000);
+             }) << 3 << true);
+        QTest::newRow("progressive: TurboJPEG's") << Make([=] {
+            return libjpeg(wide, {0, 0, 85, true, true});
+        }) << 3 << false << 0.0 << 0;
+    }
+    void reducedDecodeMatchesTurboJpeg() {
+        QFETCH(Make, make);
+        QFETCH(int, eighths);
+        QFETCH(bool, ours);
+        QFETCH(double, mean);
+        QFETCH(int, largest);
+        const QByteArray jpeg = make();
+        const auto* data = reinterpret_cast<const unsigned char*>(jpeg.constData());
+        QCOMPARE(!orv::decodeJpegReduced(data, size_t(jpeg.size()), eighths).isNull(), ours);
+        const QImage reference = turboDecode(jpeg, eighths);
+        const QImage decoded = orv::decodeJpegScaled(jpeg, eighths / 8.0);
+        QCOMPARE(decoded.size(), reference.size());
+        QCOMPARE(decoded.format(), QImage::Format_RGB32);
+        const Difference d = difference(decoded, reference);
+        QVERIFY2(d.mean <= mean && d.largest <= largest,
+                 qPrintable(QStringLiteral("mean %1, largest %2").arg(d.mean).arg(d.largest)));
+    }
+
+    // Damaged frames decode to their size or not at all, and never read
+    // outside the frame (the sanitiser build watches).
+    void damagedFramesAreSafe() {
+        const QByteArray clean = libjpeg(picture({333, 201}), {0, 4});
+        QRandomGenerator rng(5);
+        for (int round = 0; round < 400; ++round) {
+            QByteArray jpeg = clean;
+            const int flips = 1 + int(rng.bounded(8));
+            for (int i = 0; i < flips; ++i)
+                jpeg[int(rng.bounded(quint32(jpeg.size())))] = char(rng.bounded(256));
+            if (round % 4 == 0)
+                jpeg.truncate(int(rng.bounded(quint32(jpeg.size()))));
+            for (int n = 1; n <= 4; ++n) {
+                const QImage image =
+                    orv::decodeJpegReduced(reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                                           size_t(jpeg.size()), n);
+                QVERIFY(image.isNull() || image.width() <= 333);
+            }
+        }
+    }
+};
+
+QTEST_MAIN(TestEngineJpeg)
+#include "tst_engine_jpeg.moc"
