@@ -1,6 +1,7 @@
 #include "BarcodeReader.h"
 
 #include "BarcodeLocator.h"
+#include "DataMatrixGrid.h"
 
 #define ZX_USE_UTF8
 #include <ZXing/BarcodeFormat.h>
@@ -385,7 +386,7 @@ bool isRepeat(const QList<Found>& found, const FoundCode& code) {
 class PassReader {
 public:
     PassReader(const QImage& picture, const BarcodeReadOptions& options)
-        : m_findsLeft(std::max(0, options.maxFinds)) {
+        : m_findsLeft(std::max(0, options.maxFinds)), m_grids(options.dataMatrixByBorder) {
         m_full = luminance(picture); // painted over below
         const int longer = std::max(m_full.width(), m_full.height());
         if (options.reducedSide > 0 && longer > options.reducedSide) {
@@ -427,6 +428,7 @@ public:
                 if (budget < 0)
                     break;
                 readRegion(m_full, 1, area);
+                readGrids(area);
             }
         }
         QList<FoundCode> codes;
@@ -448,13 +450,30 @@ private:
         while (m_findsLeft > 0 && covered < 0.5 * full.width() * full.height()) {
             const ZXing::Result result = readOne(image, area, formats);
             QRectF blanked;
-            if (!result.isValid() || !take(result, scale, area.topLeft(), &blanked))
+            if (!result.isValid() ||
+                !take(result, corners(result.position(), scale, area.topLeft()), &blanked))
                 break;
             const QRectF inside = blanked & full;
             covered += inside.width() * inside.height();
             ++found;
         }
         return found;
+    }
+
+    // Reads the Data Matrix symbols found by their border in area (full
+    // size) that ZXing's detector missed, from clean renderings of their grids.
+    void readGrids(const QRect& area) {
+        if (!m_grids || m_findsLeft <= 0)
+            return;
+        const QImage& blobs = m_reduced.isNull() ? m_full : m_reduced;
+        for (const GridRendering& grid : dataMatrixGrids(m_full, blobs, m_factor, area)) {
+            for (const QImage& symbol : grid.symbols) {
+                const ZXing::Result result = readOne(symbol, {}, ZXing::BarcodeFormat::DataMatrix);
+                QRectF blanked;
+                if (m_findsLeft > 0 && result.isValid() && take(result, grid.where, &blanked))
+                    break;
+            }
+        }
     }
 
     // Reads area; when that finds nothing, squares over it for the codes
@@ -464,6 +483,7 @@ private:
         m_read << QRect(area.topLeft() * scale, area.size() * scale);
         if (readRegion(image, scale, area) > 0)
             return;
+        readGrids(QRect(area.topLeft() * scale, area.size() * scale));
         const int side = std::max(48, std::min(area.width(), area.height()) * 2 / 3);
         const int step = side / 2;
         for (int y = area.top(); y + step < area.bottom() || y == area.top(); y += step)
@@ -473,14 +493,14 @@ private:
 
     // Records a result and paints over it; false when there was nothing to
     // paint over, so that reading again would only find it again.
-    bool take(const ZXing::Result& result, int scale, QPoint origin, QRectF* blanked) {
+    // quad: the symbol's corners in full-size pixels.
+    bool take(const ZXing::Result& result, const QPolygonF& quad, QRectF* blanked) {
         --m_findsLeft;
         FoundCode code;
         code.format = ZXing::ToString(result.format());
         code.text = QByteArray::fromStdString(result.text());
         code.text.replace('\0', QByteArray());
-        const SymbolArea area = symbolArea(corners(result.position(), scale, origin),
-                                           result.format(), code.text.size(), m_full);
+        const SymbolArea area = symbolArea(quad, result.format(), code.text.size(), m_full);
         code.where = area.outline;
         const QRectF bounds = area.blank.boundingRect();
         *blanked = bounds;
@@ -511,6 +531,7 @@ private:
     QImage m_reduced; // null when not used
     int m_factor = 1;
     int m_findsLeft;
+    bool m_grids;
     QList<Found> m_found;
 };
 
