@@ -4,16 +4,15 @@
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"
 #include "capture/CaptureService.h"
+#include "capture/DriverHandoff.h"
 #include "capture/SearchablePdfQueue.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/DeviceNotifier.h"
 #include "platform/Log.h"
-#include "platform/Messages.h"
 #include "platform/Paths.h"
 #include "platform/Process.h"
 #include "platform/QtTranslations.h"
 #include "recognition/BarcodeReadTask.h"
-#include "recognition/IdCardRecogLibrary.h"
 #include "recognition/IdCardService.h"
 #include "recognition/OcrService.h"
 #include "recognition/QBarcodeResultDlg.h"
@@ -98,9 +97,8 @@ MainForm::MainForm() : QDialog(nullptr) {
     hooks.barcodeText = [this] { return barcodeReader->readAndWait(pair.main()); };
     hooks.customName = [this] { return platform::toLocal(ui->lineEditFileName->text()); };
     hooks.betweenShots = [] {
-        platform::showMessage(
-            QStringLiteral("第一张或身份证正面已拍照, 请翻面或更换文档后点击确认拍照第二张"),
-            QStringLiteral("提示"));
+        shell::Language::tellChinese(
+            QStringLiteral("第一张或身份证正面已拍照, 请翻面或更换文档后点击确认拍照第二张"));
     };
     hooks.counterChanged = [this](int counter) {
         ui->lineEditFileNameInit->setText(QString::number(counter));
@@ -110,6 +108,7 @@ MainForm::MainForm() : QDialog(nullptr) {
     captures->chooseColorMode(cfg.colorMode);
     textQueue = new SearchablePdfQueue(this);
     captures->setTextQueue(textQueue);
+    handoff = std::make_unique<capture::DriverHandoff>(cfg, *strip, *captures, language);
 
     barcodeDialog = new QBarcodeResultDlg(this);
     barcodeDialog->hide();
@@ -159,7 +158,7 @@ MainForm::MainForm() : QDialog(nullptr) {
     keyboard = new KeyboardAccess(this, ui);
     applyLanguage(cfg.Language);
     show();
-    IdCardRecogLibrary::instance().init();
+    idCards->loadModels();
 
     deviceNotifier = new platform::DeviceNotifier(this);
     connect(deviceNotifier, &platform::DeviceNotifier::deviceChanged, this,
@@ -218,7 +217,7 @@ void MainForm::buildPreview() {
 
     pDiaSmallVideo = new QSmallWidget(this);
     const QRect fu = ui->widgetFu->rect();
-    pDiaSmallVideo->allowedArea = fu;
+    pDiaSmallVideo->placement.setArea(fu);
     pDiaSmallVideo->move(fu.topLeft());
 
     ui->widgetFu->setAttribute(Qt::WA_NativeWindow);

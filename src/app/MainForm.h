@@ -39,7 +39,8 @@ class QVisualizer;
 class KeyboardAccess;
 namespace capture {
 class CaptureService;
-}
+class DriverHandoff;
+} // namespace capture
 class RecordingSession;
 
 namespace Ui {
@@ -63,7 +64,6 @@ public:
     Ui::MainForm* widgets() const { return ui; }
     const Settings& settings() const { return cfg; }
     const camera::CameraPair& cameras() const { return pair; }
-    ThumbnailStrip* thumbStrip() const { return strip; }
     const QByteArray& extension() const;
     int formatEntry() const;
 
@@ -268,6 +268,8 @@ private:
     // The small window's fit after a resolution change.
     smallwindow::FitWait fitWait;
     QTimer* fitTimer = nullptr;
+    // The small window is shown over the main picture.
+    bool overPicture() const;
     void startFit();
     void showPictureProperties();
 
@@ -284,7 +286,8 @@ private:
     QSnapWidget* snapWindow = nullptr;
 
     std::unique_ptr<capture::CaptureService> captures;
-    SearchablePdfQueue* textQueue = nullptr; // searchable PDF pages being read
+    std::unique_ptr<capture::DriverHandoff> handoff; // the strip's pictures to a waiting driver
+    SearchablePdfQueue* textQueue = nullptr;         // searchable PDF pages being read
     bool mainSubCompose = false;
 
     void buildPreview();

@@ -17,7 +17,7 @@ capture::Composition MainForm::smallWindowPlacement() const {
     capture::Composition c;
     c.smallSize = pDiaSmallVideo->size();
     c.smallPos = pDiaSmallVideo->pos();
-    c.videoOrigin = pDiaSmallVideo->allowedArea.topLeft();
+    c.videoOrigin = pDiaSmallVideo->placement.area().topLeft();
     return c;
 }
 

@@ -146,12 +146,10 @@ void MainForm::createMenu() {
         languageGroup->addAction(a);
     }
     actionAbout = mainMenu->addAction(QStringLiteral("关于"));
-    if (cfg.Language == 0) {
-        actionChinese->setChecked(true);
-        ui->btnMenu->setToolTip(QStringLiteral("菜单"));
-    } else if (cfg.Language == 1) {
-        actionEnglish->setChecked(true);
-        ui->btnMenu->setToolTip(QStringLiteral("Menu"));
+    // The forms' own texts (any other language) keep the button's tooltip.
+    if (cfg.Language == 0 || cfg.Language == 1) {
+        (language.english() ? actionEnglish : actionChinese)->setChecked(true);
+        ui->btnMenu->setToolTip(language.text(QStringLiteral("菜单"), QStringLiteral("Menu")));
     }
     ui->btnMenu->setMenu(mainMenu);
     ui->btnMenu->setStyleSheet(QStringLiteral("QPushButton::menu-indicator{image:None;}"));

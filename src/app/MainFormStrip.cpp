@@ -2,15 +2,13 @@
 // scanning driver.
 
 #include "app/MainForm.h"
-#include "capture/CaptureService.h"
+#include "capture/DriverHandoff.h"
 #include "capture/SearchablePdfQueue.h"
 #include "capture/ThumbnailStrip.h"
 #include "platform/DriverWindow.h"
-#include "platform/Messages.h"
 #include "platform/Paths.h"
 
 #include <QCloseEvent>
-#include <QFile>
 
 void MainForm::LoadThumbLibrary() {
     const QString path =
@@ -28,30 +26,7 @@ void MainForm::AddThumbItemEx(const QByteArray& path, const QByteArray& picture,
 }
 
 bool MainForm::onCommit() {
-    const QString file =
-        platform::fromLocal(platform::tempFolder()) + QStringLiteral("OrvCommit.txt");
-    switch (strip->commit(file)) {
-    case ThumbnailStrip::CommitResult::NotLoaded:
-    case ThumbnailStrip::CommitResult::Unsupported:
-        return true;
-    case ThumbnailStrip::CommitResult::Empty:
-        // A list left from an earlier run would hand the driver pictures
-        // this session never took.
-        QFile::remove(file);
-        return false;
-    case ThumbnailStrip::CommitResult::WriteFailed:
-        platform::showMessage(
-            cfg.Language == 1 ? QStringLiteral("Could not hand the pictures to the scanner "
-                                               "driver: the temporary folder is not writable.")
-                              : QStringLiteral("无法将图像提交给扫描驱动: 临时目录不可写!"),
-            cfg.Language == 1 ? QStringLiteral("Information") : QStringLiteral("提示"));
-        return false;
-    case ThumbnailStrip::CommitResult::Written:
-        cfg.fileNameCounter = 0;
-        captures->endDocument();
-        return true;
-    }
-    return true;
+    return handoff->commit();
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
@@ -63,11 +38,7 @@ void MainForm::closeEvent(QCloseEvent* event) {
         stopContinuousCapture();
     // Searchable PDF pages still being read are finished first, in sight.
     textQueue->finish(this, cfg.Language);
-    const platform::DriverWindow driver =
-        platform::DriverWindow::find(platform::DriverWindow::scannerDriverTitle());
-    if (driver.exists()) {
-        onCommit();
-        driver.requestClose();
-    }
+    handoff->windowClosing(
+        platform::DriverWindow::find(platform::DriverWindow::scannerDriverTitle()));
     event->accept();
 }

@@ -1,6 +1,7 @@
 // The main window's texts in Chinese and English.
 
 #include "app/MainForm.h"
+#include "shell/Language.h"
 #include "ui_MainForm.h"
 
 #include <QMenu>
@@ -119,25 +120,27 @@ void setText(QWidget* w, Prop prop, const QString& text) {
 void MainForm::applyTexts(int language) {
     if (language != 0 && language != 1)
         return;
+    const auto text = [language](const QString& zh, const QString& en) {
+        return shell::Language::text(language, zh, en);
+    };
     for (const TextEntry& e : mainTexts)
-        setText(e.widget(ui), e.prop, QString::fromUtf8(language == 0 ? e.chinese : e.english));
+        setText(e.widget(ui), e.prop,
+                text(QString::fromUtf8(e.chinese), QString::fromUtf8(e.english)));
     setWindowTitle(ui->lab_Title->text());
-    ui->tabWidget->setTabText(0,
-                              language == 0 ? QStringLiteral("普通") : QStringLiteral("Ordinary"));
-    ui->tabWidget->setTabText(1, language == 0 ? QStringLiteral("高级") : QStringLiteral("Senior"));
+    ui->tabWidget->setTabText(0, text(QStringLiteral("普通"), QStringLiteral("Ordinary")));
+    ui->tabWidget->setTabText(1, text(QStringLiteral("高级"), QStringLiteral("Senior")));
 
     // The ID card and fingerprint functions are offered in Chinese only.
     ui->pushButtonRecogID->setVisible(language == 0);
     ui->pushButtonFinger->setVisible(language == 0);
 
     if (mainMenu) {
-        const bool zh = language == 0;
-        actionSkin->setText(zh ? QStringLiteral("换肤") : QStringLiteral("Change skin"));
-        actionSetting->setText(zh ? QStringLiteral("设置") : QStringLiteral("Settings"));
-        languageMenu->setTitle(zh ? QStringLiteral("切换语言") : QStringLiteral("Language"));
-        actionChinese->setText(zh ? QStringLiteral("汉语") : QStringLiteral("Chinese"));
-        actionEnglish->setText(zh ? QStringLiteral("英语") : QStringLiteral("English"));
-        actionAbout->setText(zh ? QStringLiteral("关于") : QStringLiteral("About"));
-        (zh ? actionChinese : actionEnglish)->setChecked(true);
+        actionSkin->setText(text(QStringLiteral("换肤"), QStringLiteral("Change skin")));
+        actionSetting->setText(text(QStringLiteral("设置"), QStringLiteral("Settings")));
+        languageMenu->setTitle(text(QStringLiteral("切换语言"), QStringLiteral("Language")));
+        actionChinese->setText(text(QStringLiteral("汉语"), QStringLiteral("Chinese")));
+        actionEnglish->setText(text(QStringLiteral("英语"), QStringLiteral("English")));
+        actionAbout->setText(text(QStringLiteral("关于"), QStringLiteral("About")));
+        (language == 0 ? actionChinese : actionEnglish)->setChecked(true);
     }
 }

@@ -6,7 +6,7 @@
 #include "camera/QSmallWidget.h"
 #include "camera/SmallWindowGeometry.h"
 #include "capture/ThumbnailStrip.h"
-#include "platform/Messages.h"
+#include "shell/Language.h"
 #include "ui_MainForm.h"
 #include <orvcore/OrvCoreLib.h>
 
@@ -84,9 +84,9 @@ void MainForm::resizeEvent(QResizeEvent* event) {
     ui->compinfo->hide();
     ui->labelMarkMode->setGeometry(l.markLink);
     ui->labelSnapMode->setGeometry(l.snapLink);
-    if (pair.viceMode() == camera::ViceMode::InPicture) {
+    if (overPicture()) {
         updateAllowedArea();
-        pDiaSmallVideo->moveClamped(pDiaSmallVideo->allowedArea.bottomRight());
+        pDiaSmallVideo->moveClamped(pDiaSmallVideo->placement.turnedOn());
         pDiaSmallVideo->show();
     }
 }
@@ -96,7 +96,12 @@ void MainForm::moveEvent(QMoveEvent* event) {
     if (!ui || !pDiaSmallVideo)
         return;
     updateAllowedArea();
-    pDiaSmallVideo->moveClamped(pDiaSmallVideo->pos() + (event->pos() - event->oldPos()));
+    pDiaSmallVideo->moveClamped(
+        pDiaSmallVideo->placement.carried(pDiaSmallVideo->pos(), event->pos() - event->oldPos()));
+}
+
+bool MainForm::overPicture() const {
+    return pair.viceMode() == camera::ViceMode::InPicture;
 }
 
 smallwindow::VideoRect MainForm::mainVideoRect() {
@@ -107,15 +112,14 @@ smallwindow::VideoRect MainForm::mainVideoRect() {
 }
 
 void MainForm::updateAllowedArea() {
-    pDiaSmallVideo->allowedArea = smallwindow::allowedArea(
-        pDiaSmallVideo->size(), preview->mapToGlobal(QPoint(0, 0)), mainVideoRect());
+    pDiaSmallVideo->placement.follow(pDiaSmallVideo->size(), preview->mapToGlobal(QPoint(0, 0)),
+                                     mainVideoRect());
 }
 
 void MainForm::fitSmallWindow() {
     updateAllowedArea();
-    const QRect own(QPoint(0, 0), pDiaSmallVideo->size() - QSize(1, 1));
-    if (!pDiaSmallVideo->allowedArea.contains(own))
-        pDiaSmallVideo->moveClamped(QPoint(1, 0));
+    if (const auto to = pDiaSmallVideo->placement.afterFit(pDiaSmallVideo->size()))
+        pDiaSmallVideo->moveClamped(*to);
 }
 
 void MainForm::startFit() {
@@ -176,15 +180,15 @@ void MainForm::onRotateRight() {
 }
 
 void MainForm::afterRotation() {
-    if (pair.viceMode() != camera::ViceMode::InPicture)
+    if (!overPicture())
         return;
     updateAllowedArea();
-    pDiaSmallVideo->moveClamped(QPoint(0, 0));
+    pDiaSmallVideo->moveClamped(pDiaSmallVideo->placement.afterRotation());
 }
 
 void MainForm::onFullSrn() {
     OrvResetVideo(pair.main());
-    if (pair.viceMode() == camera::ViceMode::InPicture)
+    if (overPicture())
         updateAllowedArea();
 }
 
@@ -192,7 +196,7 @@ void MainForm::OnPip() {
     if (ui->checkBoxInVideo->isChecked()) {
         pair.setViceMode(camera::ViceMode::InPicture);
         updateAllowedArea();
-        pDiaSmallVideo->moveClamped(pDiaSmallVideo->allowedArea.bottomRight());
+        pDiaSmallVideo->moveClamped(pDiaSmallVideo->placement.turnedOn());
         pDiaSmallVideo->show();
     } else {
         pDiaSmallVideo->hide();
@@ -202,7 +206,7 @@ void MainForm::OnPip() {
 
 void MainForm::onSwitchMainSub() {
     if (!pair.swap()) {
-        platform::showMessage(QStringLiteral("副头未开启"), QStringLiteral("提示"));
+        shell::Language::tellChinese(QStringLiteral("副头未开启"));
         return;
     }
     showCameraState();

@@ -13,13 +13,13 @@ QSmallWidget::QSmallWidget(QWidget* parent) : QDialog(parent, Qt::FramelessWindo
 }
 
 void QSmallWidget::moveClamped(QPoint pos) {
-    move(smallwindow::clamp(pos, allowedArea));
+    move(placement.clamped(pos));
 }
 
 void QSmallWidget::moveEvent(QMoveEvent* event) {
     QDialog::moveEvent(event);
     // A move made by the window system (or anyone else) is put back inside.
-    const QPoint inside = smallwindow::clamp(pos(), allowedArea);
+    const QPoint inside = placement.clamped(pos());
     if (inside != pos())
         move(inside);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "camera/SmallWindowGeometry.h"
+
 #include <QDialog>
 #include <QPoint>
 #include <QRect>
@@ -11,15 +13,15 @@ class QSmallWidget : public QDialog {
 public:
     explicit QSmallWidget(QWidget* parent);
 
-    // Where the window's top-left corner may be, in screen coordinates
-    // (left, top, right, bottom).
-    QRect allowedArea{QPoint(0, 0), QPoint(-1, -1)};
+    // Where the window's top-left corner may be, in screen coordinates, and
+    // where each change of the main window puts it.
+    smallwindow::Placement placement;
     int hitZone = 11;
     bool dragging = false;
     QPoint last;
     Qt::CursorShape cursorShape = Qt::ArrowCursor;
 
-    // Moves the top-left corner to pos, clamped to allowedArea. Every move,
+    // Moves the top-left corner to pos, clamped to the area. Every move,
     // by the user or by the program, goes through the clamp.
     void moveClamped(QPoint pos);
 

@@ -71,4 +71,10 @@ bool FitWait::tick(const VideoRect& video) {
     return fit;
 }
 
+std::optional<QPoint> Placement::afterFit(QSize small) const {
+    if (area_.contains(QRect(QPoint(0, 0), small - QSize(1, 1))))
+        return std::nullopt;
+    return clamped(QPoint(1, 0));
+}
+
 } // namespace smallwindow

@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <optional>
+
 // Geometry rules of the small vice window over the main picture.
 namespace smallwindow {
 
@@ -57,6 +59,40 @@ public:
 private:
     bool waiting_ = false;
     int ticks_ = 0;
+};
+
+// Where the small window lies over the main picture: the area its top-left
+// corner may take, and where each change of the main window puts it. No
+// widgets: the small window asks it for every move.
+class Placement {
+public:
+    // The area before the first picture: (0, 0) to (-1, -1), every move
+    // ends at (-1, -1).
+    const QRect& area() const { return area_; }
+    void setArea(const QRect& area) { area_ = area; }
+    // The picture as the library reports it now, the preview's top-left on
+    // the screen: the area follows (resize, move, rotation, reset, a new
+    // resolution).
+    void follow(QSize small, QPoint previewTopLeft, const VideoRect& video) {
+        area_ = allowedArea(small, previewTopLeft, video);
+    }
+    // Where a move to position ends: inside the area.
+    QPoint clamped(QPoint position) const { return clamp(position, area_); }
+
+    // Picture-in-picture turned on, or the main window resized while it is
+    // on: the area's bottom-right corner.
+    QPoint turnedOn() const { return clamped(area_.bottomRight()); }
+    // The picture turned: the area's top-left corner.
+    QPoint afterRotation() const { return clamped(QPoint(0, 0)); }
+    // The main window moved by delta: the small window goes along.
+    QPoint carried(QPoint position, QPoint delta) const { return clamped(position + delta); }
+    // A new resolution settled: when the area does not hold the window's own
+    // rectangle (0, 0 to its size, less one), the nearest place to (1, 0);
+    // nothing when it does.
+    std::optional<QPoint> afterFit(QSize small) const;
+
+private:
+    QRect area_{QPoint(0, 0), QPoint(-1, -1)};
 };
 
 } // namespace smallwindow

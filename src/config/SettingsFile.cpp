@@ -22,11 +22,14 @@ enum class Reader {
     Int,   // ProfileFile::readInt
     Text,  // text of at most 259 bytes
     Ratio, // text of at most 259 bytes, then atof in the C locale
-    Lines, // text of at most 259 bytes; line breaks and backslashes escaped
+    Lines, // text of at most 299 bytes (the watermark record's); line breaks and backslashes
+           // escaped
 };
 
 constexpr int kShortBuffer = 10;
 constexpr int kTextBuffer = 260;
+// The watermark record's text field, less its NUL; escaped, a byte takes two.
+constexpr int kLinesBytes = 299;
 constexpr int kIntBuffer = 30; // what the integer reader looks at
 
 using Field =
@@ -50,7 +53,8 @@ constexpr Range kAtLeastOne{1, std::numeric_limits<int>::max()};
 constexpr Range kIntervalSeconds{1, kMaxCaptureInterval};
 constexpr Range kResizeRatio{kMinResizeRatio, kMaxResizeRatio};
 
-struct Key {
+// The columns in the order a row reads; the table is small, its padding no cost.
+struct Key { // NOLINT(clang-analyzer-optin.performance.Padding)
     const char* name;
     Reader reader;
     const char* missing; // value when the file exists but the key does not
@@ -219,6 +223,16 @@ QByteArray escapeLines(const QByteArray& text) {
     return out;
 }
 
+// At most maxBytes of text, never the first bytes of a character alone.
+QByteArray wholeCharacters(const QByteArray& text, qsizetype maxBytes) {
+    if (text.size() <= maxBytes)
+        return text;
+    qsizetype cut = maxBytes;
+    while (cut > 0 && (uchar(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.left(cut);
+}
+
 QByteArray unescapeLines(const QByteArray& text) {
     QByteArray out;
     out.reserve(text.size());
@@ -257,7 +271,9 @@ void readKey(const ProfileFile& file, const Key& key, Settings& s) {
         text = file.readString(kSection, name, key.missing, kTextBuffer);
         break;
     case Reader::Lines:
-        text = unescapeLines(file.readString(kSection, name, key.missing, kTextBuffer));
+        text = wholeCharacters(
+            unescapeLines(file.readString(kSection, name, key.missing, 2 * kLinesBytes + 1)),
+            kLinesBytes);
         break;
     }
     std::visit(Overloaded{

@@ -16,6 +16,10 @@ BackgroundWork::~BackgroundWork() {
         end(); // the delivery posted to this object goes with it
 }
 
+void BackgroundWork::prepare(std::function<void()> work) {
+    pool.start(std::move(work));
+}
+
 void BackgroundWork::finish() {
     pool.waitForDone();
 }

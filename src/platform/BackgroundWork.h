@@ -12,11 +12,14 @@
 //   receiver still exists; the busy cursor shows until then.
 // - Destroying the object (closing the window) waits for a running job, so
 //   whatever it writes is complete; its result is then dropped.
+// - prepare() puts set-up work (loading models) on the same worker ahead of
+//   any job, without the busy cursor: a job started meanwhile waits for it.
 
 #include <QObject>
 #include <QPointer>
 #include <QThreadPool>
 
+#include <functional>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -55,8 +58,12 @@ public:
         return true;
     }
 
-    // Waits for a running job to end; its result still arrives through the
-    // event loop.
+    // Runs work() on the worker before any job started later; nothing is
+    // handed back and the object is not busy meanwhile.
+    void prepare(std::function<void()> work);
+
+    // Waits for a running job (and any set-up work) to end; its result still
+    // arrives through the event loop.
     void finish();
 
 signals:

@@ -14,7 +14,8 @@ public:
     static IdCardRecogLibrary& instance();
 
     // Loads the library (once) and calls its fnInit; the result is not
-    // needed: recognition reports an engine that is not ready.
+    // needed: recognition reports an engine that is not ready. The library
+    // keeps its models per thread: call this on the thread that recognises.
     void init();
     // The library's text for the picture; false (text untouched) when the
     // library cannot be loaded.

@@ -115,6 +115,10 @@ bool IdCardService::storePicture(const QByteArray& source, const QByteArray& tar
     return true;
 }
 
+void IdCardService::loadModels() {
+    work.prepare([] { IdCardRecogLibrary::instance().init(); });
+}
+
 QString IdCardService::recognise(const QByteArray& path) {
     QByteArray text;
     if (!IdCardRecogLibrary::instance().recognise(path, text))

@@ -45,6 +45,11 @@ public:
     // started, while a job runs.
     bool startRecognise(const QByteArray& path, std::function<void(const QString&)> done);
 
+    // Loads the recogniser's models on the worker, where every recognition
+    // runs (the recogniser keeps them per thread), without holding up the
+    // window; a recognition started meanwhile waits for the load. Once.
+    void loadModels();
+
     bool isBusy() const { return work.isBusy(); }
     // Waits for a running job: its files are complete, its result dropped.
     void finish() { work.finish(); }

@@ -13,6 +13,8 @@
 #include "platform/Process.h"
 #include "ui_MainForm.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 
 #include <QDir>
@@ -86,5 +88,34 @@ template <class T> T* window() {
 }
 template <class Form> QByteArray folder(const Form& form) {
     return platform::toLocal(form->widgets()->lineEditFilePath->text());
+}
+
+// The thumbnail strip as the user sees it: its items, their files and check
+// marks, and its menu's "remove" over every item.
+class Strip {
+public:
+    explicit Strip(QAbstractItemView* view) : view(view) {}
+    bool isLoaded() const { return view != nullptr; }
+    int count() const { return view ? view->model()->rowCount() : 0; }
+    QByteArray pathAt(int row) const {
+        // The strip library gives the file of an item in the role after Qt's own.
+        return view ? view->model()->index(row, 0).data(Qt::UserRole + 1).toString().toLocal8Bit()
+                    : QByteArray();
+    }
+    bool checkedAt(int row) const {
+        return view && view->model()->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    }
+    void clear() const {
+        if (!view || count() == 0)
+            return;
+        view->selectAll();
+        view->findChild<QAction*>(QStringLiteral("removeAction"))->trigger();
+    }
+
+private:
+    QAbstractItemView* view;
+};
+template <class Form> Strip strip(const Form& form) {
+    return Strip(form->template findChild<QAbstractItemView*>(QStringLiteral("orvThumbnailStrip")));
 }
 } // namespace onScreen

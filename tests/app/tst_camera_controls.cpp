@@ -357,7 +357,7 @@ void TestCameraControls::smallWindowStaysInsideTheVideo() {
     QCOMPARE(smallwindow::clamp(QPoint(300, 200), area), QPoint(300, 200));
 
     QSmallWidget small(nullptr);
-    small.allowedArea = area;
+    small.placement.setArea(area);
     small.moveClamped(QPoint(-50, 4000));
     QCOMPARE(small.pos(), QPoint(area.left(), area.bottom()));
     // A move from anywhere else is put back too.

@@ -26,8 +26,8 @@ class TestCapture : public QObject {
 
     static QList<QByteArray> items(MainForm* form) {
         QList<QByteArray> out;
-        for (int i = 0; i < form->thumbStrip()->count(); ++i)
-            out << form->thumbStrip()->pathAt(i);
+        for (int i = 0; i < onScreen::strip(form).count(); ++i)
+            out << onScreen::strip(form).pathAt(i);
         return out;
     }
     static QList<int> firstArg(const QList<fake::Call>& calls) {
@@ -45,9 +45,9 @@ class TestCapture : public QObject {
     std::unique_ptr<MainForm> form7() {
         env.writeProfile("FileNameCount=7\n");
         auto form = env.makeForm();
-        if (!form->thumbStrip()->isLoaded())
+        if (!onScreen::strip(form).isLoaded())
             qWarning("thumbnail strip library not found beside the test");
-        form->thumbStrip()->clear(); // the library outlives a window in one process
+        onScreen::strip(form).clear(); // the library outlives a window in one process
         return form;
     }
 
@@ -63,6 +63,7 @@ private slots:
     void pdfCaptureShowsTheTemporaryPicture();
     void searchablePdfPagesLandInCaptureOrder();
     void closingWaitsForSearchablePages();
+    void failedCaptureIsReportedAndNotListed_data();
     void failedCaptureIsReportedAndNotListed();
     void mergeUsesThreeNamesAndListsOnlyTheResult();
     void mergeUnderDateNamingKeepsItsShots();
@@ -81,7 +82,7 @@ void TestCapture::plainCaptureAddsOneItem() {
     const QByteArray expected = onScreen::folder(form) + "/Image00007.jpg";
     QCOMPARE(capturePaths(), QList<QByteArray>{expected});
     QCOMPARE(items(form.get()), QList<QByteArray>{expected});
-    QVERIFY(form->thumbStrip()->checkedAt(0));
+    QVERIFY(onScreen::strip(form).checkedAt(0));
     QCOMPARE(form->settings().fileNameCounter, 8);
     // Without the watermark check box, no earlier watermark stays on.
     QCOMPARE(core().count("OrvClearWatermark"), 1);
@@ -128,9 +129,9 @@ void TestCapture::pdfCaptureShowsTheTemporaryPicture() {
     const QByteArray pdf = onScreen::folder(form) + "/Image00007.pdf";
     const QByteArray picture = platform::privateTempFolder() + "OrvImage.jpg";
     QCOMPARE(capturePaths(), (QList<QByteArray>{pdf, picture}));
-    const int n = form->thumbStrip()->count();
+    const int n = onScreen::strip(form).count();
     QVERIFY(n >= 1);
-    QCOMPARE(form->thumbStrip()->pathAt(n - 1), pdf);
+    QCOMPARE(onScreen::strip(form).pathAt(n - 1), pdf);
     form.reset();
 }
 
@@ -142,7 +143,7 @@ void TestCapture::searchablePdfPagesLandInCaptureOrder() {
     fake::modaOcr().words = "0 10 10 90 40 93 word\n";
     fake::modaOcr().hold = true;
     auto form = env.makeForm();
-    form->thumbStrip()->clear();
+    onScreen::strip(form).clear();
     form->widgets()->comboBoxFmt->setCurrentIndex(2);
     for (int i = 0; i < 3; ++i)
         form->widgets()->pushButtonScan->click();
@@ -206,21 +207,48 @@ void TestCapture::closingWaitsForSearchablePages() {
     fake::modaOcr().reset();
 }
 
+// A capture that writes nothing is told, lists nothing and leaves a
+// document it would have appended to as it was.
+void TestCapture::failedCaptureIsReportedAndNotListed_data() {
+    QTest::addColumn<int>("format");
+    QTest::addColumn<bool>("appending");
+    QTest::addColumn<bool>("english");
+    QTest::newRow("jpg") << 0 << false << false;
+    QTest::newRow("bmp, English") << 3 << false << true;
+    QTest::newRow("single page pdf") << 1 << false << false;
+    QTest::newRow("multi page pdf") << 2 << false << true;
+    QTest::newRow("multi page pdf, second page") << 2 << true << false;
+}
+
 void TestCapture::failedCaptureIsReportedAndNotListed() {
-    core().script.captureResult = 0;
+    QFETCH(int, format);
+    QFETCH(bool, appending);
+    QFETCH(bool, english);
     auto form = form7();
-    const int before = form->thumbStrip()->count();
-    form->widgets()->pushButtonScan->click();
-    QCOMPARE(form->thumbStrip()->count(), before);
-    QCOMPARE(env.messages.size(), 1);
-    QCOMPARE(env.messages.first().first, QStringLiteral("拍照失败!"));
-    form->onEnglish();
+    if (english)
+        form->onEnglish();
+    form->widgets()->comboBoxFmt->setCurrentIndex(format);
+    const QString document = QString::fromLocal8Bit(onScreen::folder(form)) + "/Image00007.pdf";
+    if (appending)
+        form->widgets()->pushButtonScan->click();
+    const auto contents = [&document] {
+        QFile f(document);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray before = contents();
+    const int listed = onScreen::strip(form).count();
     env.messages.clear();
-    form->widgets()->comboBoxFmt->setCurrentIndex(2);
+    core().script.captureResult = 0;
     form->widgets()->pushButtonScan->click();
+    QCOMPARE(onScreen::strip(form).count(), listed);
     QCOMPARE(env.messages.size(), 1);
-    QVERIFY(env.messages.first().first.startsWith(QStringLiteral("Capture failed")));
-    QCOMPARE(form->thumbStrip()->count(), before);
+    if (english)
+        QVERIFY(env.messages.first().first.startsWith(QStringLiteral("Capture failed")));
+    else
+        QCOMPARE(env.messages.first().first, QStringLiteral("拍照失败!"));
+    QCOMPARE(QFile::exists(document), appending);
+    if (appending)
+        QCOMPARE(contents(), before);
     form.reset();
 }
 
@@ -228,7 +256,7 @@ void TestCapture::mergeUsesThreeNamesAndListsOnlyTheResult() {
     auto form = form7();
     form->widgets()->checkBoxMix->click();
     QVERIFY(form->widgets()->radioButtonH->isEnabled());
-    const int before = form->thumbStrip()->count();
+    const int before = onScreen::strip(form).count();
     form->widgets()->pushButtonScan->click();
     const QByteArray f = onScreen::folder(form) + "/Image0000";
     QCOMPARE(capturePaths(), (QList<QByteArray>{f + "7.jpg", f + "8.jpg"}));
@@ -241,8 +269,8 @@ void TestCapture::mergeUsesThreeNamesAndListsOnlyTheResult() {
                          mix.args[4].toInt()}),
              (QList<int>{1, 2, 0, 0}));
     QCOMPARE(mix.args[5].toByteArray(), f + "9.jpg");
-    QCOMPARE(form->thumbStrip()->count(), before + 1);
-    QCOMPARE(form->thumbStrip()->pathAt(before), f + "9.jpg");
+    QCOMPARE(onScreen::strip(form).count(), before + 1);
+    QCOMPARE(onScreen::strip(form).pathAt(before), f + "9.jpg");
 
     form->widgets()->radioButtonH->click();
     form->widgets()->pushButtonScan->click();
@@ -303,7 +331,7 @@ void TestCapture::compositionUsesThreeNamesInOrder() {
     const fake::Call combine = core().callsOf("OrvCombineMainSubEn").first();
     QCOMPARE(combine.args[2].toByteArray(), f + "9.jpg");
     QVERIFY(combine.args[5].toInt() <= 0 && combine.args[6].toInt() <= 0); // offsets negated
-    QCOMPARE(form->thumbStrip()->pathAt(form->thumbStrip()->count() - 1), f + "9.jpg");
+    QCOMPARE(onScreen::strip(form).pathAt(onScreen::strip(form).count() - 1), f + "9.jpg");
     form.reset();
 }
 
@@ -318,7 +346,7 @@ void TestCapture::doubleCaptureHoldsModeOneForOneCapture() {
 
 void TestCapture::commitWritesEveryPathAndResetsTheCounter() {
     auto form = form7();
-    if (!form->thumbStrip()->isLoaded())
+    if (!onScreen::strip(form).isLoaded())
         QSKIP("thumbnail strip library not built");
     form->widgets()->pushButtonScan->click();
     form->widgets()->pushButtonScan->click();
@@ -329,7 +357,7 @@ void TestCapture::commitWritesEveryPathAndResetsTheCounter() {
     QVERIFY(f.open(QIODevice::ReadOnly));
     const QByteArray dir = onScreen::folder(form);
     QCOMPARE(f.readAll(), dir + "/Image00007.jpg@@" + dir + "/Image00008.jpg@@");
-    QCOMPARE(form->thumbStrip()->count(), 0);
+    QCOMPARE(onScreen::strip(form).count(), 0);
     QCOMPARE(form->settings().fileNameCounter, 0);
     // An empty strip commits nothing.
     QVERIFY(!form->onCommit());
@@ -339,7 +367,7 @@ void TestCapture::commitWritesEveryPathAndResetsTheCounter() {
 
 void TestCapture::commitNeverFollowsAPlantedLink() {
     auto form = form7();
-    if (!form->thumbStrip()->isLoaded())
+    if (!onScreen::strip(form).isLoaded())
         QSKIP("thumbnail strip library not built");
     form->widgets()->pushButtonScan->click();
     QTemporaryDir victimDir;

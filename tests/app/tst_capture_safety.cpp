@@ -22,7 +22,7 @@ class TestCaptureSafety : public QObject {
         if (!profile.isEmpty())
             env.writeProfile(profile);
         auto form = env.makeForm();
-        form->thumbStrip()->clear(); // the library outlives a window in one process
+        onScreen::strip(form).clear(); // the library outlives a window in one process
         return form;
     }
     static QStringList filesIn(MainForm* form) {
@@ -38,8 +38,8 @@ class TestCaptureSafety : public QObject {
     }
     // Every item of the strip names a file that exists.
     static bool listedFilesExist(MainForm* form) {
-        for (int i = 0; i < form->thumbStrip()->count(); ++i)
-            if (!QFileInfo::exists(QString::fromLocal8Bit(form->thumbStrip()->pathAt(i))))
+        for (int i = 0; i < onScreen::strip(form).count(); ++i)
+            if (!QFileInfo::exists(QString::fromLocal8Bit(onScreen::strip(form).pathAt(i))))
                 return false;
         return true;
     }
@@ -54,7 +54,7 @@ private slots:
         scan(form.get(), 3);
         QCOMPARE(filesIn(form.get()),
                  (QStringList{"Image00000.tif", "Image00001.tif", "Image00002.tif"}));
-        QCOMPARE(form->thumbStrip()->count(), 3);
+        QCOMPARE(onScreen::strip(form).count(), 3);
 
         // A language switch is no choice: the document keeps growing.
         form->widgets()->comboBoxFmt->setCurrentIndex(0);
@@ -65,7 +65,7 @@ private slots:
         scan(form.get(), 3);
         const QByteArray pdf = onScreen::folder(form) + "/Image00003.pdf";
         QCOMPARE(read(pdf), QByteArray("page\npage\npage\n"));
-        QCOMPARE(form->thumbStrip()->count(), 4); // one item for the document
+        QCOMPARE(onScreen::strip(form).count(), 4); // one item for the document
         QVERIFY(listedFilesExist(form.get()));
     }
 
@@ -81,7 +81,7 @@ private slots:
         QCOMPARE(read(onScreen::folder(form) + "/Image00000.pdf"),
                  QByteArray("page\npage\npage\n"));
         QCOMPARE(core().callsOf("OrvSetPDFMode").last().args, (QVariantList{1, 0}));
-        QCOMPARE(form->thumbStrip()->count(), 1);
+        QCOMPARE(onScreen::strip(form).count(), 1);
     }
 
     void aNewCommitCycleStartsANewDocument() {
@@ -132,7 +132,7 @@ private slots:
         scan(form.get());
         QStringList pairs = filesIn(form.get()).filter(QStringLiteral("pair"));
         QCOMPARE(pairs.size(), 7); // two compositions of two shots each, and the merge
-        QCOMPARE(read(form->thumbStrip()->pathAt(0)), QByteArray("merged\n"));
+        QCOMPARE(read(onScreen::strip(form).pathAt(0)), QByteArray("merged\n"));
     }
 
     void splitOfTheViceCameraListsOnlyWrittenFiles() {
@@ -141,7 +141,7 @@ private slots:
         form->widgets()->checkBoxSplitCap->click(); // the main camera splits
         form->widgets()->checkBoxPIP->click();
         form->widgets()->pushButtonTakePh2->click();
-        QCOMPARE(form->thumbStrip()->count(), 1);
+        QCOMPARE(onScreen::strip(form).count(), 1);
         QVERIFY(listedFilesExist(form.get()));
     }
 
@@ -155,7 +155,7 @@ private slots:
         scan(form.get());
         QCOMPARE(core().count("OrvCapture"), 0);
         QCOMPARE(env.messages.size(), 1);
-        QCOMPARE(form->thumbStrip()->count(), 0);
+        QCOMPARE(onScreen::strip(form).count(), 0);
     }
 
     void staleCommitFileIsRemovedWhenNothingIsHandedOn() {

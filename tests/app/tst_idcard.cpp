@@ -176,20 +176,19 @@ private slots:
 
     void windowCommands() {
         auto form = env.makeForm();
-        form->thumbStrip()->clear();
-        QCOMPARE(fake::idCardRecog().initCalls, 1);
+        onScreen::strip(form).clear();
         presentCard(card());
         form->widgets()->pushButtonReadIDCard->click();
-        QTRY_COMPARE(form->thumbStrip()->count(), 2); // read on a worker thread
+        QTRY_COMPARE(onScreen::strip(form).count(), 2); // read on a worker thread
         QVERIFY(QFile::exists(QString::fromLocal8Bit(onScreen::folder(form)) +
                               "/20240105134512_idcard.jpg"));
 
         fake::idCardRecog().text = QStringLiteral("姓名:林晓明\n性别:男").toLocal8Bit();
         form->widgets()->pushButtonRecogID->click();
-        QCOMPARE(form->thumbStrip()->count(), 3);
+        QCOMPARE(onScreen::strip(form).count(), 3);
         QTRY_VERIFY(!QGuiApplication::overrideCursor()); // recognised on a worker thread
         QCOMPARE(fake::idCardRecog().paths.size(), 1);
-        QCOMPARE(form->thumbStrip()->pathAt(2), fake::idCardRecog().paths[0]);
+        QCOMPARE(onScreen::strip(form).pathAt(2), fake::idCardRecog().paths[0]);
         QVERIFY(QFile::exists(QString::fromLocal8Bit(fake::idCardRecog().paths[0])));
         QCOMPARE(env.messages.constLast(), qMakePair(QStringLiteral("姓名:林晓明\n性别:男"),
                                                      QStringLiteral("身份证识别结果")));
@@ -208,10 +207,36 @@ private slots:
 
         // A capture that wrote nothing is not recognised.
         core().script.captureResult = 0;
-        const int listed = form->thumbStrip()->count();
+        const int listed = onScreen::strip(form).count();
         form->widgets()->pushButtonRecogID->click();
         QCOMPARE(fake::idCardRecog().paths.size(), 6);
-        QCOMPARE(form->thumbStrip()->count(), listed);
+        QCOMPARE(onScreen::strip(form).count(), listed);
+    }
+
+    // The recogniser's models load once, on the worker that recognises,
+    // while the window is already up; a recognition asked for meanwhile
+    // waits for the load instead of being dropped.
+    void modelsLoadOnceOnTheWorker() {
+        QSemaphore loaded;
+        fake::idCardRecog().holdInit = &loaded;
+        fake::idCardRecog().text = QStringLiteral("姓名:林晓明").toLocal8Bit();
+        auto form = env.makeForm();
+        QVERIFY(form->isVisible());
+        QTRY_COMPARE(fake::idCardRecog().initCalls.load(), 1);
+        form->widgets()->pushButtonRecogID->click();
+        QTest::qWait(50);
+        QVERIFY(fake::idCardRecog().paths.isEmpty());
+        loaded.release();
+        QTRY_VERIFY(!QGuiApplication::overrideCursor());
+        form->widgets()->pushButtonRecogID->click();
+        QTRY_VERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(fake::idCardRecog().paths.size(), 2);
+        QCOMPARE(env.messages.constLast().first, QStringLiteral("姓名:林晓明"));
+        QCOMPARE(fake::idCardRecog().initCalls.load(), 1);
+        QCOMPARE(fake::idCardRecog().initThread.load(), fake::idCardRecog().recogniseThread.load());
+        QVERIFY(fake::idCardRecog().initThread.load() != QThread::currentThread());
+        form.reset();
+        fake::idCardRecog().holdInit = nullptr;
     }
 
     // Both commands run the slow part on a worker thread: the GUI thread's
@@ -229,9 +254,6 @@ private slots:
     void slowJobsLeaveTheWindowLive() {
         QFETCH(bool, recognise);
         QFETCH(bool, closeWhileRunning);
-        auto form = env.makeForm();
-        form->thumbStrip()->clear();
-        presentCard(card());
         fake::idCardRecog().text = QStringLiteral("姓名:林晓明").toLocal8Bit();
         static QSemaphore go;
         static std::atomic<QThread*> ranOn;
@@ -255,6 +277,9 @@ private slots:
                                                         go.tryAcquire(1, 5000);
                                                         return fake::idCardRecog().text.constData();
                                                     });
+        auto form = env.makeForm(); // after the recogniser is in place: its load runs at once
+        onScreen::strip(form).clear();
+        presentCard(card());
         QAbstractButton* button =
             recognise ? static_cast<QAbstractButton*>(form->widgets()->pushButtonRecogID)
                       : form->widgets()->pushButtonReadIDCard;
@@ -277,8 +302,8 @@ private slots:
             QCoreApplication::processEvents();
         } else {
             QTimer::singleShot(30, [] { go.release(); }); // fires only if the GUI thread is free
-            QCOMPARE(form->thumbStrip()->count(), recognise ? 1 : 0);
-            QTRY_COMPARE(form->thumbStrip()->count(), listed);
+            QCOMPARE(onScreen::strip(form).count(), recognise ? 1 : 0);
+            QTRY_COMPARE(onScreen::strip(form).count(), listed);
             QTRY_VERIFY(!QGuiApplication::overrideCursor());
         }
         QCOMPARE(jobs.load(), 1);

@@ -1,23 +1,31 @@
 // The main window's owners without widgets, each over one table: the naming
 // panel, the picture controls and the device panel (against the fake camera
-// library), the window frame, the small window's fit.
+// library), the window frame, the small window's fit and placement, the hand-off to a
+// scanning driver.
 
 #include "FakeOrvCore.h"
 #include "camera/CameraPair.h"
 #include "camera/DevicePanel.h"
 #include "camera/PictureControls.h"
 #include "camera/SmallWindowGeometry.h"
+#include "capture/CaptureService.h"
+#include "capture/DriverHandoff.h"
 #include "capture/NamingPanel.h"
+#include "capture/ThumbnailStrip.h"
 #include "config/Settings.h"
+#include "platform/DriverWindow.h"
 #include "platform/Messages.h"
 #include "shell/Language.h"
 #include "shell/WindowFrame.h"
 
+#include <QBuffer>
+#include <QImageReader>
 #include <QtTest>
 
 class TestOwners : public QObject {
     Q_OBJECT
     QStringList messages;
+    ThumbnailStrip strip; // the library keeps its items for the process
 
 private slots:
     void init() {
@@ -26,6 +34,19 @@ private slots:
             [this](const QString& text, const QString&) { messages << text; });
     }
     void cleanup() { platform::setMessageHandler({}); }
+    void initTestCase() {
+        // The strip's thumbnails are made on its own threads; with the image
+        // plugins loaded here no thread loads one while the library unloads.
+        for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+            QBuffer none;
+            QImageReader(&none, format).canRead();
+        }
+        QVERIFY(strip.load(QCoreApplication::applicationDirPath() + '/' +
+                               QLatin1String(ThumbnailStrip::libraryFileName()),
+                           0));
+    }
+    // Its items go while the application still runs.
+    void cleanupTestCase() { strip.unload(); }
 
     void namingPanel_data();
     void namingPanel();
@@ -37,6 +58,10 @@ private slots:
     void windowFrame();
     void fitWait_data();
     void fitWait();
+    void placement_data();
+    void placement();
+    void driverHandoff_data();
+    void driverHandoff();
 };
 
 // One edit of the naming panel from the stored rule, in a language: whether
@@ -419,6 +444,175 @@ void TestOwners::fitWait() {
     QCOMPARE(n, ticks);
     QCOMPARE(fit, fitted);
     QVERIFY(!wait.waiting());
+}
+
+// Steps on the small window's placement (136 x 100, the preview at 202,66):
+// "preview x,y" (its top-left), "video l,t,r,b" (the library reports),
+// "on" (picture-in-picture), "drag x,y", "move dx,dy" (the main window),
+// "rotate l,t,r,b" (the picture turned and reported), "fit" (a new
+// resolution settled); the small window's top-left after each.
+void TestOwners::placement_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("before any picture")
+        << QStringList{"drag 500,500", "on"} << QStringList{"-1,-1", "-1,-1"};
+    QTest::newRow("on, then dragged outside")
+        << QStringList{"video 10,20,610,470", "on", "drag 9000,-50", "drag -5,9000", "drag 300,200"}
+        << QStringList{"0,0", "676,436", "676,86", "212,436", "300,200"};
+    QTest::newRow("on again after a drag")
+        << QStringList{"video 10,20,610,470", "on", "drag 300,200", "on"}
+        << QStringList{"0,0", "676,436", "300,200", "676,436"};
+    QTest::newRow("rotation 90 and 270 swap width and height")
+        << QStringList{"video 0,0,640,480",    "on",
+                       "rotate 140,0,500,480", "drag 9000,9000",
+                       "rotate 0,0,640,480",   "rotate 140,0,500,480"}
+        << QStringList{"0,0", "706,446", "342,66", "566,446", "202,66", "342,66"};
+    // The far edges meet the picture's bottom-right, as the clamp lowers last.
+    QTest::newRow("window smaller than the small window")
+        << QStringList{"video 0,0,100,80", "on", "drag 300,300"}
+        << QStringList{"0,0", "166,46", "166,46"};
+    QTest::newRow("the main window carries it")
+        << QStringList{"video 10,20,610,470", "on",           "drag 300,200",
+                       "move 30,40",          "move -1000,0", "move 0,5000"}
+        << QStringList{"0,0", "676,436", "300,200", "330,240", "-670,240", "-670,5240"};
+    QTest::newRow("fit after a new resolution")
+        << QStringList{"video 10,20,610,470", "drag 300,200", "fit"}
+        << QStringList{"0,0", "300,200", "212,86"};
+    QTest::newRow("fit keeps a window the area holds")
+        << QStringList{"preview 0,0", "video 0,0,800,600", "drag 300,200", "fit"}
+        << QStringList{"0,0", "0,0", "300,200", "300,200"};
+}
+
+void TestOwners::placement() {
+    QFETCH(QStringList, steps);
+    QFETCH(QStringList, after);
+    const QSize small(136, 100);
+    QPoint preview(202, 66);
+    smallwindow::VideoRect video;
+    smallwindow::Placement place;
+    QPoint at(0, 0);
+    QStringList seen;
+    for (const QString& step : steps) {
+        const QStringList n = step.section(' ', 1).split(',');
+        const auto arg = [&n](int i) { return n.value(i).toInt(); };
+        const QString verb = step.section(' ', 0, 0);
+        if (verb == "video" || verb == "rotate") {
+            video = {arg(0), arg(1), arg(2), arg(3)};
+            place.follow(small, preview, video);
+            if (verb == "rotate")
+                at = place.afterRotation();
+        } else if (verb == "preview") {
+            preview = QPoint(arg(0), arg(1));
+        } else if (verb == "on") {
+            at = place.turnedOn();
+        } else if (verb == "drag") {
+            at = place.clamped(QPoint(arg(0), arg(1)));
+        } else if (verb == "move") {
+            preview += QPoint(arg(0), arg(1));
+            place.follow(small, preview, video);
+            at = place.carried(at, QPoint(arg(0), arg(1)));
+        } else if (verb == "fit") {
+            at = place.afterFit(small).value_or(at);
+        }
+        seen << QStringLiteral("%1,%2").arg(at.x()).arg(at.y());
+    }
+    QCOMPARE(seen, after);
+}
+
+// One hand-off of the strip: "commit" (the driver asks) or "close" (the
+// window closes and no driver waits), with the strip library there or not,
+// a list left from an earlier run, a temporary folder that can't take the
+// list; what commit says, the list file, what stays in the strip, the
+// counter and the message.
+void TestOwners::driverHandoff_data() {
+    QTest::addColumn<int>("language");
+    QTest::addColumn<QString>("step");
+    QTest::addColumn<bool>("library");
+    QTest::addColumn<QByteArrayList>("items");
+    QTest::addColumn<bool>("stale");
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<QByteArray>("list"); // "-": no list file
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("counter");
+    QTest::addColumn<QString>("message");
+    const QByteArrayList two{"/d/Image00000.jpg", "/d/页 1.pdf"};
+    const QString zh = QStringLiteral("无法将图像提交给扫描驱动: 临时目录不可写! | 提示");
+    const QString en = QStringLiteral("Could not hand the pictures to the scanner driver: the "
+                                      "temporary folder is not writable. | Information");
+    QTest::newRow("two pictures") << 0 << "commit" << true << two << true << true << true
+                                  << QByteArray("/d/Image00000.jpg@@/d/页 1.pdf@@") << 0 << 0 << "";
+    QTest::newRow("empty strip removes an old list")
+        << 0 << "commit" << true << QByteArrayList{} << true << true << false << QByteArray("-")
+        << 0 << 7 << "";
+    QTest::newRow("no strip library") << 0 << "commit" << false << QByteArrayList{} << true << true
+                                      << true << QByteArray("old") << 0 << 7 << "";
+    QTest::newRow("unwritable, chinese") << 0 << "commit" << true << two << false << false << false
+                                         << QByteArray("-") << 2 << 7 << zh;
+    QTest::newRow("unwritable, english") << 1 << "commit" << true << two << false << false << false
+                                         << QByteArray("-") << 2 << 7 << en;
+    QTest::newRow("unwritable, forms' texts") << 2 << "commit" << true << two << false << false
+                                              << false << QByteArray("-") << 2 << 7 << zh;
+    QTest::newRow("closing without a driver") << 0 << "close" << true << two << true << true
+                                              << false << QByteArray("old") << 2 << 7 << "";
+}
+
+void TestOwners::driverHandoff() {
+    QFETCH(int, language);
+    QFETCH(QString, step);
+    QFETCH(bool, library);
+    QFETCH(QByteArrayList, items);
+    QFETCH(bool, stale);
+    QFETCH(bool, writable);
+    QFETCH(bool, result);
+    QFETCH(QByteArray, list);
+    QFETCH(int, left);
+    QFETCH(int, counter);
+    QFETCH(QString, message);
+    QTemporaryDir tmp;
+    QString folder = tmp.path();
+    if (!writable) { // a file where the folder should be
+        folder += QStringLiteral("/file");
+        QFile(folder).open(QIODevice::WriteOnly);
+    }
+    const QByteArray oldTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", folder.toLocal8Bit());
+    const QString file = capture::DriverHandoff::listFile();
+    QCOMPARE(file, folder + QStringLiteral("/OrvCommit.txt"));
+    if (stale) {
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("old");
+    }
+
+    Settings cfg;
+    cfg.Language = language;
+    cfg.fileNameCounter = 7;
+    shell::Language lang(cfg.Language);
+    camera::CameraPair pair(cfg);
+    ThumbnailStrip none;
+    ThumbnailStrip& used = library ? strip : none;
+    strip.clear();
+    for (const QByteArray& item : items)
+        used.add(item);
+    capture::CaptureService captures(cfg, pair, used, {});
+    capture::DriverHandoff handoff(cfg, used, captures, lang);
+    QStringList seen;
+    platform::setMessageHandler(
+        [&seen](const QString& text, const QString& caption) { seen << text + " | " + caption; });
+
+    if (step == "commit")
+        QCOMPARE(handoff.commit(), result);
+    else
+        handoff.windowClosing(platform::DriverWindow());
+    qputenv("TMPDIR", oldTmp);
+
+    QFile f(file);
+    QCOMPARE(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("-"), list);
+    QCOMPARE(used.count(), left);
+    QCOMPARE(cfg.fileNameCounter, counter);
+    QCOMPARE(seen.join('\n'), message);
+    strip.clear();
 }
 
 QTEST_GUILESS_MAIN(TestOwners)

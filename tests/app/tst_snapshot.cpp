@@ -59,7 +59,7 @@ class TestSnapshot : public QObject {
 
     std::unique_ptr<MainForm> build() {
         auto form = env.makeForm();
-        form->thumbStrip()->clear();
+        onScreen::strip(form).clear();
         return form;
     }
     // Two cameras with the vice picture merged into the main picture.
@@ -432,8 +432,8 @@ void TestSnapshot::saveWritesTheAnnotatedPictureAsACapture() {
     QCOMPARE(core().callsOf("OrvCapture").first().args[0].toInt(),
              form->settings().mainCameraIndex);
     QVERIFY(env.messages.isEmpty());
-    QCOMPARE(form->thumbStrip()->count(), 1);
-    const QString saved = QString::fromLocal8Bit(form->thumbStrip()->pathAt(0));
+    QCOMPARE(onScreen::strip(form).count(), 1);
+    const QString saved = QString::fromLocal8Bit(onScreen::strip(form).pathAt(0));
     QVERIFY(saved.endsWith(QStringLiteral(".jpg")));
     QVERIFY(saved.startsWith(QString::fromLocal8Bit(onScreen::folder(form))));
     const QImage img(saved);
@@ -457,12 +457,12 @@ void TestSnapshot::saveReportsAFailedCapture() {
     core().script.captureResult = 0;
     QVERIFY(!form->saveAnnotatedCapture());
     QCOMPARE(env.messages.size(), 1);
-    QCOMPARE(form->thumbStrip()->count(), 0);
+    QCOMPARE(onScreen::strip(form).count(), 0);
     // Success reported without a readable picture: also a failure.
     core().script.captureResult = 1;
     QVERIFY(!form->saveAnnotatedCapture());
     QCOMPARE(env.messages.size(), 2);
-    QCOMPARE(form->thumbStrip()->count(), 0);
+    QCOMPARE(onScreen::strip(form).count(), 0);
     form.reset();
 }
 

@@ -21,6 +21,7 @@
 #include <QWidget>
 #include <QtTest>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -221,6 +222,46 @@ private slots:
         for (const QPoint& p : {QPoint(0, 0), QPoint(target.width() - 1, target.height() - 1),
                                 QPoint(target.width() / 2, target.height() / 2)})
             QCOMPARE(scaled.pixel(p) & 0xffffff, qRgb(200, 120, 40) & 0xffffff);
+    }
+
+    // A mild reduction is a bilinear blend of the 2 x 2 pixels around each
+    // output pixel's centre, in every channel, to within the rounding.
+    void viewReductionBlendsTheNeighbours() {
+        QImage image(97, 61, QImage::Format_ARGB32_Premultiplied);
+        quint32 seed = 7;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                const int a = int(seed >> 24);
+                image.setPixel(x, y,
+                               qRgba(int(seed >> 8) % (a + 1), int(seed >> 16) % (a + 1),
+                                     int(seed) % (a + 1), a));
+            }
+        const QSize target(67, 43);
+        const QImage scaled = orv::scaleForView(image, target);
+        QCOMPARE(scaled.size(), target);
+        auto at = [](int i, int from, int to) {
+            return std::clamp((i + 0.5) * from / to - 0.5, 0.0, double(from - 1));
+        };
+        for (int y = 0; y < target.height(); ++y)
+            for (int x = 0; x < target.width(); ++x) {
+                const double fx = at(x, image.width(), target.width());
+                const double fy = at(y, image.height(), target.height());
+                const int x0 = std::min(int(fx), image.width() - 2);
+                const int y0 = std::min(int(fy), image.height() - 2);
+                const QRgb got = scaled.pixel(x, y);
+                for (int shift : {0, 8, 16, 24}) {
+                    auto c = [&](int px, int py) {
+                        return double((image.pixel(px, py) >> shift) & 255);
+                    };
+                    const double top = c(x0, y0) + (c(x0 + 1, y0) - c(x0, y0)) * (fx - x0);
+                    const double bottom =
+                        c(x0, y0 + 1) + (c(x0 + 1, y0 + 1) - c(x0, y0 + 1)) * (fx - x0);
+                    const double want = top + (bottom - top) * (fy - y0);
+                    QVERIFY2(std::abs(double((got >> shift) & 255) - want) < 3.0,
+                             qPrintable(QStringLiteral("(%1, %2)").arg(x).arg(y)));
+                }
+            }
     }
 
     void viewScalingConvertsOtherFormats() {

@@ -745,13 +745,13 @@ private slots:
     // A capture of an MJPEG camera holds the pixels the pipeline's own
     // decode gave when it decoded every frame; so do barcode and OCR reads.
     void mjpegCaptureKeepsThePipelinesPixels() {
+        QFETCH(QString, source);
         startEngine(0);
-        QCOMPARE(OrvTestPlugDevice("cam", "Desk Camera", kStillJpegSource.toUtf8(), kJpegCaps), 0);
+        QCOMPARE(OrvTestPlugDevice("cam", "Desk Camera", source.toUtf8(), kJpegCaps), 0);
         auto w = makeSurface({200, 150});
         QCOMPARE(OrvOpenCamera(0, w->winId()), 0);
         QTRY_VERIFY_WITH_TIMEOUT(showsBars(w.get(), {320, 240}), kTimeout);
-        const QImage before =
-            decodedByPipeline(kStillJpegSource, GstSource::modesFromCaps(kJpegCaps).at(0));
+        const QImage before = decodedByPipeline(source, GstSource::modesFromCaps(kJpegCaps).at(0));
         QVERIFY(showsColourBars(before));
         QTemporaryDir dir;
         for (const char* name : {"a.bmp", "b.png"}) {
@@ -759,6 +759,13 @@ private slots:
             QCOMPARE(OrvCapture(0, path.constData()), 1);
             QCOMPARE(QImage(QFile::decodeName(path)).convertToFormat(QImage::Format_RGB32), before);
         }
+    }
+    void mjpegCaptureKeepsThePipelinesPixels_data() {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("4:2:0") << kStillJpegSource;
+        // What cameras send.
+        QTest::newRow("4:2:2") << QStringLiteral("videotestsrc is-live=true pattern=smpte75 ! "
+                                                 "video/x-raw,format=Y42B ! jpegenc");
     }
 
     void failedStreamRemovesTheCamera() {

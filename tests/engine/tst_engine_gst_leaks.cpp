@@ -145,6 +145,27 @@ private slots:
                                              "image/jpeg,width=160,height=120,framerate=30/1");
     }
 
+    // The full-size decoder gets ready on a thread of its own from the first
+    // frame on; a close at any moment of that waits for or cuts it short.
+    void closingWhileTheDecoderGetsReadyLeavesNoPipeline() {
+        startEngine();
+        QCOMPARE(OrvTestPlugDevice("cam", "Desk Camera", "videotestsrc is-live=true ! jpegenc",
+                                   "image/jpeg,width=640,height=480,framerate=30/1"),
+                 0);
+        auto w = makeSurface();
+        for (int i = 0; i < 20; ++i) {
+            QCOMPARE(OrvOpenCamera(0, w->winId()), 0);
+            QElapsedTimer waited;
+            waited.start();
+            while (!frameSizeOf(0).isValid() && waited.elapsed() < kTimeout)
+                QTest::qWait(1);
+            QVERIFY(frameSizeOf(0).isValid());
+            QThread::msleep((i * 7) % 60);
+            QCOMPARE(OrvCloseCamera(0), 0);
+        }
+        verifyNothingLeft();
+    }
+
     void failedStreamAndFailedStartLeaveNoPipeline() {
         startEngine();
         QCOMPARE(OrvTestPlugDevice("cam", "Desk Camera", "videotestsrc is-live=true",

@@ -336,6 +336,24 @@ private slots:
         QVERIFY(shows(w, {52, 2}, {1, 0}));
     }
 
+    // A window that does not paint (hidden, minimised, its GUI thread busy)
+    // has its frames superseded undecoded, and shows the newest view as soon
+    // as it paints again.
+    void windowThatDoesNotPaintGetsNoNewPicture() {
+        QWidget* w = openPage({400, 400});
+        QVERIFY(w);
+        QVERIFY(settle(w, {400, 300}));
+        w->hide();
+        // The page's frames are one picture: the turn is the first change.
+        QCOMPARE(OrvRotateRight(0), 0);
+        QTRY_COMPARE(viewSizeOf(0), QSize(300, 400)); // made, never painted
+        QCOMPARE(OrvRotateLeft(0), 0);
+        QTest::qWait(300);
+        QCOMPARE(viewSizeOf(0), QSize(300, 400)); // held back
+        w->show();
+        QVERIFY(settle(w, {400, 300}));
+    }
+
     void rectangleModeRecordsARectangleUntilReset() {
         QWidget* w = openPage({400, 300});
         QVERIFY(w);

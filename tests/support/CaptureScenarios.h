@@ -35,6 +35,8 @@ inline void addRows() {
                                  << false << 1 << QStringList{QStringLiteral("a.") + ext};
     QTest::newRow("unknown extension") << Camera::Open << "a.xyz" << false << -1 << none;
     QTest::newRow("folder missing") << Camera::Open << "missing/a.jpg" << false << -1 << none;
+    QTest::newRow("pdf, folder missing") << Camera::Open << "missing/a.pdf" << false << -1 << none;
+    QTest::newRow("pdf, never opened") << Camera::NeverOpened << "a.pdf" << false << -1 << none;
     QTest::newRow("split") << Camera::Open << "a.jpg" << true << 1
                            << QStringList{"a.jpg", "a_split.jpg"};
     QTest::newRow("split into a pdf")

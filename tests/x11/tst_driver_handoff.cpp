@@ -25,11 +25,11 @@ void TestDriverHandoff::noDriverWindowMeansNoCommitFile() {
     const QString file = QDir::tempPath() + QStringLiteral("/OrvCommit.txt");
     QFile::remove(file);
     auto form = env.makeForm();
-    form->thumbStrip()->clear();
+    onScreen::strip(form).clear();
     form->widgets()->pushButtonScan->click();
     form->close();
     QVERIFY(!QFile::exists(file));
-    QCOMPARE(form->thumbStrip()->count(), 1); // nothing was handed off
+    QCOMPARE(onScreen::strip(form).count(), 1); // nothing was handed off
     form.reset();
 }
 
@@ -41,9 +41,9 @@ void TestDriverHandoff::driverGetsTheCompleteListWhenTheWindowCloses() {
         platform::DriverWindow::find(platform::DriverWindow::scannerDriverTitle()).exists(), 20000);
 
     auto form = env.makeForm();
-    if (!form->thumbStrip()->isLoaded())
+    if (!onScreen::strip(form).isLoaded())
         QSKIP("thumbnail strip library not built");
-    form->thumbStrip()->clear();
+    onScreen::strip(form).clear();
     form->widgets()->pushButtonScan->click();
     form->widgets()->pushButtonScan->click();
     const QByteArray dir = onScreen::folder(form);

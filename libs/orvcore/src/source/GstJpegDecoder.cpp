@@ -67,8 +67,20 @@ QImage pictureOf(GstSample* sample) {
 GstJpegDecoder::GstJpegDecoder(QByteArray caps) : m_caps(std::move(caps)) {}
 
 GstJpegDecoder::~GstJpegDecoder() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_closing = true;
+    }
+    m_answer.notify_all();
+    if (m_warmUp.joinable())
+        m_warmUp.join();
     std::lock_guard lock(m_decodeMutex);
     dispose();
+}
+
+void GstJpegDecoder::warmUp(QByteArray jpeg) {
+    if (!m_warmUp.joinable())
+        m_warmUp = std::thread([this, jpeg = std::move(jpeg)] { decode(jpeg); });
 }
 
 bool GstJpegDecoder::build() {
@@ -91,6 +103,8 @@ bool GstJpegDecoder::build() {
         gst_object_unref(pipeline);
         return false;
     }
+    // Every core converts its share of the rows; the pixels stay the same.
+    g_object_set(convert, "n-threads", 0u, nullptr);
     g_object_set(src, "caps", caps, "format", GST_FORMAT_TIME, "is-live", FALSE, "block", FALSE,
                  "max-bytes", guint64(0), nullptr);
     gst_caps_unref(caps);
@@ -156,7 +170,7 @@ QImage GstJpegDecoder::decode(const QByteArray& jpeg) {
     }
     if (broken)
         dispose();
-    if (jpeg.isEmpty() || (!m_pipeline && !build()))
+    if (jpeg.isEmpty() || m_closing || (!m_pipeline && !build()))
         return {};
     {
         std::lock_guard lock(m_mutex);
@@ -184,6 +198,8 @@ QImage GstJpegDecoder::decode(const QByteArray& jpeg) {
             }
             if (m_sample) // an answer to a decode given up on
                 gst_sample_unref(std::exchange(m_sample, nullptr));
+            if (m_closing)
+                return {};
             if (m_failed || m_answer.wait_until(lock, deadline) == std::cv_status::timeout) {
                 m_broken = m_broken || !m_failed; // timed out: start afresh next time
                 return {};

@@ -159,6 +159,10 @@ Frame jpegFrameOf(GstSample* sample, GstStream& stream) {
     if (!stream.decoder || stream.decoderCaps != text) {
         stream.decoderCaps = text;
         stream.decoder = std::make_shared<GstJpegDecoder>(stream.decoderCaps);
+        // Building the decoder's pipeline and its first negotiation take
+        // longer than a decode: done now, on a thread of its own, so the
+        // first capture does not wait for them.
+        stream.decoder->warmUp(jpeg);
     }
     return Frame::fromJpeg(std::move(jpeg), QSize(width, height), stream.decoder);
 }

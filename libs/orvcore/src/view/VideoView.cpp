@@ -11,6 +11,8 @@
 #include <QRegion>
 #include <QWheelEvent>
 
+#include <utility>
+
 namespace orv {
 
 VideoView::VideoView() {
@@ -37,6 +39,7 @@ void VideoView::setTarget(QWidget* widget) {
     disconnect(m_targetGone);
     m_target = widget;
     m_cursor.reset();
+    notePainted(); // a new window paints whatever is ready
     if (!widget) {
         forgetWindow();
         return;
@@ -115,6 +118,7 @@ void VideoView::paint(QWidget* widget) {
         picture = m_picture;
         frameSize = m_pictureFrame;
     }
+    notePainted();
     QPainter p(widget);
     const ViewLayout layout = layoutView(frameSize, widget->size(), m_display.state);
     const QRect area = layout.target;
@@ -201,6 +205,15 @@ void VideoView::noteWindowSize(QWidget* widget) {
     m_wake.notify_one();
 }
 
+void VideoView::notePainted() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!std::exchange(m_unpainted, false))
+            return;
+    }
+    m_wake.notify_one();
+}
+
 void VideoView::forgetWindow() {
     std::lock_guard lock(m_mutex);
     m_windowPixels = QSize();
@@ -239,7 +252,7 @@ void VideoView::scaleLoop() {
         int colour = 0;
         {
             std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [this] { return m_stopping || m_dirty; });
+            m_wake.wait(lock, [this] { return m_stopping || (m_dirty && !m_unpainted); });
             if (m_stopping)
                 return;
             m_dirty = false;
@@ -266,6 +279,7 @@ void VideoView::scaleLoop() {
             std::lock_guard lock(m_mutex);
             m_picture = picture;
             m_pictureFrame = frame.size();
+            m_unpainted = true;
         }
         doneKey = frame.key();
         doneSize = window;

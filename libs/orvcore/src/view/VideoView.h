@@ -8,7 +8,10 @@
 // picture when the widget paints, with the capture rectangle and the zoom
 // rate drawn over it. The view paints through an event filter on the target
 // widget, so it needs no cooperation from the widget's class. Only the GUI thread touches the
-// widget: the worker wakes it with a queued call to update().
+// widget: the worker wakes it with a queued call to update(). A picture not
+// yet painted holds the worker back: frames that come before the window
+// paints (a busy GUI thread, a hidden or minimised window) are superseded
+// undecoded, and the paint takes the newest.
 
 #include "Frame.h"
 #include "ViewState.h"
@@ -78,6 +81,7 @@ private:
     void paintOverlays(QPainter& painter, const ViewLayout& layout);
     void paintWatermarkOver(QPainter& painter, const ViewLayout& layout, QSize frameSize);
     void noteWindowSize(QWidget* widget);
+    void notePainted();
     void forgetWindow();
     void scaleLoop();
     void postRepaint();
@@ -97,8 +101,9 @@ private:
     qreal m_pixelRatio = 1;
     ViewState m_state; // the worker's copy of the view state
     int m_colourMode = 0;
-    QImage m_picture;     // the view picture of m_frame for the window
-    QSize m_pictureFrame; // size of the frame m_picture was made from
+    QImage m_picture;         // the view picture of m_frame for the window
+    QSize m_pictureFrame;     // size of the frame m_picture was made from
+    bool m_unpainted = false; // m_picture has not been painted yet
 
     std::atomic<bool> m_repaintPosted{false};
     std::thread m_worker;
