@@ -8,7 +8,8 @@
 // with the newest ZXing-C++ for comparison); BENCH_BARCODE_FROM=folder reads
 // the sets from such a folder instead of making them (which takes minutes);
 // BENCH_BARCODE_VERBOSE=1 lists the codes missed and misread;
-// BENCH_BARCODE_ONLY=n reads frame n only.
+// BENCH_BARCODE_ONLY=n reads frame n only; BENCH_BARCODE_TIMES=1 lists each
+// frame's times.
 //
 // The frames are the virtual cameras' scenes: camera 1's card (one QR code)
 // and camera 0's document page (a QR code and a Code 128). zbarimg is timed
@@ -303,6 +304,9 @@ void BM_FrameSetBeforeAndNow(benchmark::State& state) {
             }
             before.add(frame, codesBefore, msBefore, "before");
             now.add(frame, codesNow, msNow, "now");
+            if (qEnvironmentVariableIsSet("BENCH_BARCODE_TIMES"))
+                std::fprintf(stderr, "frame %d: before %.1f ms, now %.1f ms\n", int(i), msBefore,
+                             msNow);
         }
     }
     state.counters["codes"] = before.expected;

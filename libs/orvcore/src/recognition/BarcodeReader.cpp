@@ -428,7 +428,8 @@ public:
                 if (budget < 0)
                     break;
                 readRegion(m_full, 1, area);
-                readGrids(area);
+                if (m_grids)
+                    readGrids(area);
             }
         }
         QList<FoundCode> codes;
@@ -461,29 +462,48 @@ private:
     }
 
     // Reads the Data Matrix symbols found by their border in area (full
-    // size) that ZXing's detector missed, from clean renderings of their grids.
-    void readGrids(const QRect& area) {
-        if (!m_grids || m_findsLeft <= 0)
-            return;
+    // size) that ZXing's detector missed, from clean renderings of their
+    // grids; the symbol-like blobs seen there, in full-size pixels.
+    QList<QRectF> readGrids(const QRect& area) {
         const QImage& blobs = m_reduced.isNull() ? m_full : m_reduced;
-        for (const GridRendering& grid : dataMatrixGrids(m_full, blobs, m_factor, area)) {
+        const GridSearch search = dataMatrixGrids(m_full, blobs, m_factor, area);
+        for (const GridRendering& grid : search.grids) {
             for (const QImage& symbol : grid.symbols) {
+                if (m_findsLeft <= 0)
+                    return search.blobs;
                 const ZXing::Result result = readOne(symbol, {}, ZXing::BarcodeFormat::DataMatrix);
                 QRectF blanked;
-                if (m_findsLeft > 0 && result.isValid() && take(result, grid.where, &blanked))
+                if (result.isValid() && take(result, grid.where, &blanked))
                     break;
             }
         }
+        return search.blobs;
     }
 
-    // Reads area; when that finds nothing, squares over it for the codes
-    // found only where the middle lines of what is read cross them: in a
-    // region that holds a line of text beside such a code, they may miss it.
+    // Reads area; when that finds nothing, looks for the codes found only
+    // where the middle lines of what is read cross them (a region that holds
+    // a line of text beside such a code may miss it): with the border search
+    // on, in a square around each symbol-like blob, else in squares over all
+    // of area.
     void readLocated(const QImage& image, int scale, const QRect& area) {
-        m_read << QRect(area.topLeft() * scale, area.size() * scale);
+        const QRect full(area.topLeft() * scale, area.size() * scale);
+        m_read << full;
         if (readRegion(image, scale, area) > 0)
             return;
-        readGrids(QRect(area.topLeft() * scale, area.size() * scale));
+        if (m_grids) {
+            for (const QRectF& blob : readGrids(full)) {
+                const qreal grow = std::max(blob.width(), blob.height()) / 4 + 4 * scale;
+                const QRectF around = blob.adjusted(-grow, -grow, grow, grow);
+                const QRect square =
+                    QRectF(around.topLeft() / scale, around.size() / scale).toAlignedRect() & area;
+                if (std::none_of(m_squared.begin(), m_squared.end(),
+                                 [&](const QRectF& b) { return b.contains(blob.center()); })) {
+                    m_squared << blob;
+                    readRegion(image, scale, square, kFoundFromTheMiddle);
+                }
+            }
+            return;
+        }
         const int side = std::max(48, std::min(area.width(), area.height()) * 2 / 3);
         const int step = side / 2;
         for (int y = area.top(); y + step < area.bottom() || y == area.top(); y += step)
@@ -526,7 +546,8 @@ private:
         return false;
     }
 
-    QList<QRect> m_read; // the regions read, in full-size pixels
+    QList<QRect> m_read;     // the regions read, in full-size pixels
+    QList<QRectF> m_squared; // the blobs read in squares around them, in full-size pixels
     QImage m_full;
     QImage m_reduced; // null when not used
     int m_factor = 1;

@@ -1,6 +1,7 @@
 #include "DataMatrixGrid.h"
 
 #include <QTransform>
+#include <QtAlgorithms>
 
 #include <algorithm>
 #include <array>
@@ -291,69 +292,149 @@ QList<QImage> render(const QImage& gray, int threshold, const Grid& g) {
     return {draw(global, s), draw(local, s)};
 }
 
+// A picture's dark pixels as bits, 64 to a word, a row starting on a word.
+struct BitRows {
+    int width = 0, height = 0, words = 0;
+    std::vector<quint64> bits;
+
+    BitRows(int w, int h)
+        : width(w), height(h), words((w + 63) / 64), bits(size_t(words) * size_t(h), 0) {}
+    quint64* row(int y) { return bits.data() + size_t(y) * size_t(words); }
+    const quint64* row(int y) const { return bits.data() + size_t(y) * size_t(words); }
+    // Set bits of row y from x0 to x1, both included.
+    int count(int y, int x0, int x1) const {
+        const quint64* r = row(y);
+        int n = 0;
+        for (int word = x0 / 64; word <= x1 / 64; ++word) {
+            quint64 mask = ~quint64(0);
+            if (word == x0 / 64)
+                mask &= ~quint64(0) << (x0 % 64);
+            if (word == x1 / 64 && x1 % 64 != 63)
+                mask &= (quint64(1) << (x1 % 64 + 1)) - 1;
+            n += qPopulationCount(r[word] & mask);
+        }
+        return n;
+    }
+};
+
+// bits grown by a square of 2 radius + 1: along rows, then along columns.
+BitRows grow(const BitRows& bits, int radius) {
+    BitRows wide(bits.width, bits.height), out(bits.width, bits.height);
+    const int n = bits.words;
+    for (int y = 0; y < bits.height; ++y) {
+        const quint64* in = bits.row(y);
+        quint64* o = wide.row(y);
+        for (int i = 0; i < n; ++i) {
+            quint64 v = in[i];
+            for (int k = 1; k <= radius; ++k) {
+                v |= in[i] << k | in[i] >> k;
+                if (i > 0)
+                    v |= in[i - 1] >> (64 - k);
+                if (i + 1 < n)
+                    v |= in[i + 1] << (64 - k);
+            }
+            o[i] = v;
+        }
+        if (bits.width % 64) // nothing past the row's end
+            o[n - 1] &= (quint64(1) << (bits.width % 64)) - 1;
+    }
+    for (int y = 0; y < bits.height; ++y) {
+        quint64* o = out.row(y);
+        for (int dy = std::max(0, y - radius); dy <= std::min(bits.height - 1, y + radius); ++dy) {
+            const quint64* in = wide.row(dy);
+            for (int i = 0; i < n; ++i)
+                o[i] |= in[i];
+        }
+    }
+    return out;
+}
+
+struct Run {
+    int y, x0, x1; // x0 to x1 included
+};
+
+// The runs of set bits of each row, row by row; first[y] the index of row
+// y's first run (first[height] = all of them).
+std::vector<Run> runsOf(const BitRows& bits, std::vector<int>* first) {
+    std::vector<Run> runs;
+    first->assign(size_t(bits.height) + 1, 0);
+    for (int y = 0; y < bits.height; ++y) {
+        (*first)[size_t(y)] = int(runs.size());
+        const quint64* r = bits.row(y);
+        int x = 0;
+        while (x < bits.width) {
+            // The next set bit from x, then the next clear one.
+            int word = x / 64;
+            quint64 v = r[word] & (~quint64(0) << (x % 64));
+            while (!v && ++word < bits.words)
+                v = r[word];
+            if (!v)
+                break;
+            const int start = word * 64 + int(qCountTrailingZeroBits(v));
+            v = ~r[word] & (~quint64(0) << (start % 64));
+            while (!v && ++word < bits.words)
+                v = ~r[word];
+            const int end =
+                v ? std::min(bits.width, word * 64 + int(qCountTrailingZeroBits(v))) : bits.width;
+            runs.push_back({y, start, end - 1});
+            x = end;
+        }
+    }
+    (*first)[size_t(bits.height)] = int(runs.size());
+    return runs;
+}
+
+int rootOf(std::vector<int>& parent, int i) {
+    while (parent[size_t(i)] != i)
+        i = parent[size_t(i)] = parent[size_t(parent[size_t(i)])];
+    return i;
+}
+
 // Dark blobs of reduced in area that could be symbols, as outlines in
 // full-size pixels: dark pixels grown by radius, joined when they touch.
-QList<QPolygonF> blobs(const QImage& reduced, int factor, const QRect& area, int radius) {
-    const int threshold = otsu(reduced, area);
-    if (threshold < 0)
-        return {};
-    const int w = area.width(), h = area.height();
-    std::vector<uchar> dark(size_t(w) * size_t(h), 0), grown(dark.size(), 0);
-    for (int y = 0; y < h; ++y) {
-        const uchar* row = reduced.constScanLine(area.top() + y) + area.left();
-        for (int x = 0; x < w; ++x)
-            dark[size_t(y) * size_t(w) + size_t(x)] = row[x] < threshold;
+QList<QPolygonF> blobs(int factor, const QRect& area, const BitRows& dark, int radius) {
+    const BitRows grown = grow(dark, radius);
+    std::vector<int> first;
+    const std::vector<Run> runs = runsOf(grown, &first);
+    // Runs joined when they touch at a side or a corner, row to row.
+    std::vector<int> parent(runs.size());
+    for (size_t i = 0; i < runs.size(); ++i)
+        parent[i] = int(i);
+    for (int y = 1; y < grown.height; ++y) {
+        int above = first[size_t(y - 1)];
+        for (int i = first[size_t(y)]; i < first[size_t(y) + 1]; ++i) {
+            const Run& r = runs[size_t(i)];
+            while (above < first[size_t(y)] && runs[size_t(above)].x1 < r.x0 - 1)
+                ++above;
+            for (int j = above; j < first[size_t(y)] && runs[size_t(j)].x0 <= r.x1 + 1; ++j) {
+                const int a = rootOf(parent, i), b = rootOf(parent, j);
+                parent[size_t(std::max(a, b))] = std::min(a, b);
+            }
+        }
     }
-    // Grown by a square of 2 radius + 1: along rows, then along columns.
-    std::vector<uchar> wide(dark.size(), 0);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uchar any = 0;
-            for (int dx = std::max(0, x - radius); dx <= std::min(w - 1, x + radius) && !any; ++dx)
-                any = dark[size_t(y) * size_t(w) + size_t(dx)];
-            wide[size_t(y) * size_t(w) + size_t(x)] = any;
-        }
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            uchar any = 0;
-            for (int dy = std::max(0, y - radius); dy <= std::min(h - 1, y + radius) && !any; ++dy)
-                any = wide[size_t(dy) * size_t(w) + size_t(x)];
-            grown[size_t(y) * size_t(w) + size_t(x)] = any;
-        }
+    // Each blob's runs, in row order: sorted by blob, then as found.
+    std::vector<int> order(runs.size());
+    for (size_t i = 0; i < runs.size(); ++i)
+        order[i] = int(i);
+    std::vector<int> blobOf(runs.size());
+    for (size_t i = 0; i < runs.size(); ++i)
+        blobOf[i] = rootOf(parent, int(i));
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return blobOf[size_t(a)] < blobOf[size_t(b)]; });
     QList<QPolygonF> found;
-    std::vector<int> stack;
-    std::vector<int> rowMin(static_cast<size_t>(h)), rowMax(static_cast<size_t>(h));
-    for (size_t start = 0; start < grown.size(); ++start) {
-        if (grown[start] != 1)
-            continue;
-        std::fill(rowMin.begin(), rowMin.end(), w);
-        std::fill(rowMax.begin(), rowMax.end(), -1);
-        int minX = w, maxX = -1, minY = h, maxY = -1;
-        long count = 0, ink = 0;
-        grown[start] = 2;
-        stack.push_back(int(start));
-        while (!stack.empty()) {
-            const int i = stack.back();
-            stack.pop_back();
-            const int x = i % w, y = i / w;
-            ++count;
-            ink += dark[size_t(i)];
-            rowMin[size_t(y)] = std::min(rowMin[size_t(y)], x);
-            rowMax[size_t(y)] = std::max(rowMax[size_t(y)], x);
-            minX = std::min(minX, x), maxX = std::max(maxX, x);
-            minY = std::min(minY, y), maxY = std::max(maxY, y);
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) {
-                    const int nx = x + dx, ny = y + dy;
-                    if (nx < 0 || ny < 0 || nx >= w || ny >= h)
-                        continue;
-                    const size_t n = size_t(ny) * size_t(w) + size_t(nx);
-                    if (grown[n] == 1) {
-                        grown[n] = 2;
-                        stack.push_back(int(n));
-                    }
-                }
+    for (size_t begin = 0; begin < order.size();) {
+        size_t end = begin;
+        int minX = grown.width, maxX = -1;
+        long count = 0;
+        while (end < order.size() && blobOf[size_t(order[end])] == blobOf[size_t(order[begin])]) {
+            const Run& r = runs[size_t(order[end])];
+            minX = std::min(minX, r.x0), maxX = std::max(maxX, r.x1);
+            count += r.x1 - r.x0 + 1;
+            ++end;
         }
+        const int minY = runs[size_t(order[begin])].y, maxY = runs[size_t(order[end - 1])].y;
+        const size_t blobBegin = begin;
+        begin = end;
         const int bw = maxX - minX + 1, bh = maxY - minY + 1;
         const int small = 40 / factor + 2 * radius, large = 400 / factor;
         if (bw < small || bh < small || bw > large || bh > large ||
@@ -362,13 +443,24 @@ QList<QPolygonF> blobs(const QImage& reduced, int factor, const QRect& area, int
         // A symbol grown is nearly solid, about half of it ink; a word of
         // text is neither.
         const long box = long(bw) * bh;
-        if (count * 10 < box * 6 || ink * 10 < count * 3 || ink * 10 > count * 8)
+        if (count * 10 < box * 6)
+            continue;
+        long ink = 0;
+        for (size_t k = blobBegin; k < end; ++k) {
+            const Run& r = runs[size_t(order[k])];
+            ink += dark.count(r.y, r.x0, r.x1);
+        }
+        if (ink * 10 < count * 3 || ink * 10 > count * 8)
             continue;
         QList<QPointF> edge;
-        for (int y = minY; y <= maxY; ++y) {
-            if (rowMax[size_t(y)] < 0)
-                continue;
-            for (const int x : {rowMin[size_t(y)], rowMax[size_t(y)]})
+        for (size_t k = blobBegin; k < end;) {
+            const int y = runs[size_t(order[k])].y;
+            int left = grown.width, right = -1;
+            for (; k < end && runs[size_t(order[k])].y == y; ++k) {
+                left = std::min(left, runs[size_t(order[k])].x0);
+                right = std::max(right, runs[size_t(order[k])].x1);
+            }
+            for (const int x : {left, right})
                 edge << QPointF((area.left() + x + 0.5) * factor - 0.5,
                                 (area.top() + y + 0.5) * factor - 0.5);
         }
@@ -386,21 +478,37 @@ QList<QPolygonF> blobs(const QImage& reduced, int factor, const QRect& area, int
     return found;
 }
 
+// The pixels of reduced in area darker than threshold.
+BitRows darkBits(const QImage& reduced, const QRect& area, int threshold) {
+    BitRows dark(area.width(), area.height());
+    for (int y = 0; y < area.height(); ++y) {
+        const uchar* row = reduced.constScanLine(area.top() + y) + area.left();
+        quint64* bits = dark.row(y);
+        for (int x = 0; x < area.width(); ++x)
+            bits[x / 64] |= quint64(row[x] < threshold) << (x % 64);
+    }
+    return dark;
+}
+
 } // namespace
 
-QList<GridRendering> dataMatrixGrids(const QImage& gray, const QImage& reduced, int factor,
-                                     const QRect& area) {
+GridSearch dataMatrixGrids(const QImage& gray, const QImage& reduced, int factor,
+                           const QRect& area) {
     const QRect inReduced = QRect(area.topLeft() / factor, area.size() / factor) & reduced.rect();
-    QList<GridRendering> found;
+    GridSearch found;
     if (inReduced.width() < 8 || inReduced.height() < 8 || gray.width() < 2 || gray.height() < 2)
         return found;
-    QList<QRectF> done;
+    const int darkBelow = otsu(reduced, inReduced);
+    if (darkBelow < 0)
+        return found;
+    const BitRows dark = darkBits(reduced, inReduced, darkBelow);
     for (const int radius : {1, 2}) {
-        for (const QPolygonF& quad : blobs(reduced, factor, inReduced, radius)) {
+        for (const QPolygonF& quad : blobs(factor, inReduced, dark, radius)) {
             const QRectF box = quad.boundingRect();
-            if (std::any_of(done.begin(), done.end(),
+            if (std::any_of(found.blobs.begin(), found.blobs.end(),
                             [&](const QRectF& d) { return d.contains(box.center()); }))
                 continue;
+            found.blobs << box;
             const QRect around =
                 box.adjusted(-box.width() / 8, -box.height() / 8, box.width() / 8, box.height() / 8)
                     .toAlignedRect() &
@@ -409,10 +517,8 @@ QList<GridRendering> dataMatrixGrids(const QImage& gray, const QImage& reduced, 
             if (threshold < 0)
                 continue;
             const Grid g = fitGrid(gray, threshold, quad);
-            if (g.fit < kGoodFit)
-                continue;
-            done << box;
-            found.append({render(gray, threshold, g), g.corners()});
+            if (g.fit >= kGoodFit)
+                found.grids.append({render(gray, threshold, g), g.corners()});
         }
     }
     return found;

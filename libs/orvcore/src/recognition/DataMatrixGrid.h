@@ -29,9 +29,14 @@ struct GridRendering {
     QPolygonF where; // the symbol's corners in the picture
 };
 
+struct GridSearch {
+    QList<GridRendering> grids; // the blobs whose border fits a symbol's
+    QList<QRectF> blobs;        // every blob of a symbol's size and ink, in the picture's pixels
+};
+
 // Symbols that may be in area of gray (Format_Grayscale8, full size), found
 // as blobs on reduced (gray reduced by factor, or gray itself with factor 1).
-QList<GridRendering> dataMatrixGrids(const QImage& gray, const QImage& reduced, int factor,
-                                     const QRect& area);
+GridSearch dataMatrixGrids(const QImage& gray, const QImage& reduced, int factor,
+                           const QRect& area);
 
 } // namespace orv
