@@ -9,9 +9,11 @@
 #include <ZXing/ReadBarcode.h>
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QTransform>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -69,7 +71,8 @@ std::string characterSetOf(const ZXing::ByteArray& bytes) {
 // null area), its text in the character set its ECI names or the one its
 // content fits (characterSetOf). ZXing reports bad input by exceptions; none
 // may leave the library.
-ZXing::Result readOne(const QImage& gray, QRect area = {}, ZXing::BarcodeFormats formats = {}) {
+ZXing::Result readOne(const QImage& gray, QRect area = {}, ZXing::BarcodeFormats formats = {},
+                      ZXing::Binarizer binarizer = ZXing::Binarizer::LocalAverage) {
     if (area.isNull())
         area = gray.rect();
     try {
@@ -82,6 +85,7 @@ ZXing::Result readOne(const QImage& gray, QRect area = {}, ZXing::BarcodeFormats
             .setTryRotate(true)
             .setTryDownscale(true)
             .setMaxNumberOfSymbols(1)
+            .setBinarizer(binarizer)
             .setCharacterSet("ISO-8859-1"); // no guess of ZXing's own
         ZXing::Result result = ZXing::ReadBarcode(view, hints);
         if (result.isValid() && !result.hasECI())
@@ -350,6 +354,53 @@ SymbolArea symbolArea(const QPolygonF& quad, ZXing::BarcodeFormat format, qsizet
             past > 0 || before > 0};
 }
 
+// The part of gray inside outline grown by a tenth, on white with a quiet
+// zone around, its levels stretched to black and white; origin: where the
+// copy's top left corner lies in gray.
+QImage isolated(const QImage& gray, const QPolygonF& outline, QPoint* origin) {
+    const QRectF box = outline.boundingRect();
+    const QPointF centre = box.center();
+    const qreal side = std::max(box.width(), box.height());
+    QPolygonF grown;
+    for (const QPointF& p : outline)
+        grown << centre + (p - centre) * 1.1 + (p - centre) * (4 / std::max<qreal>(1, side));
+    const QRect bounds = grown.boundingRect().toAlignedRect() & gray.rect();
+    if (bounds.width() < 8 || bounds.height() < 8)
+        return {};
+    std::array<int, 256> histogram{};
+    for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        for (int x = bounds.left(); x <= bounds.right(); ++x)
+            ++histogram[row[x]];
+    }
+    const int all = bounds.width() * bounds.height();
+    int low = 0, high = 255;
+    for (int seen = 0; low < 255 && (seen += histogram[size_t(low)]) < all / 50;)
+        ++low;
+    for (int seen = 0; high > 0 && (seen += histogram[size_t(high)]) < all / 50;)
+        --high;
+    if (high - low < 16)
+        return {};
+    QImage part(bounds.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < bounds.height(); ++y) {
+        const uchar* in = gray.constScanLine(bounds.top() + y) + bounds.left();
+        uchar* out = part.scanLine(y);
+        for (int x = 0; x < bounds.width(); ++x)
+            out[x] = uchar(std::clamp((in[x] - low) * 255 / (high - low), 0, 255));
+    }
+    const int margin = std::max(16, int(side) / 4);
+    QImage alone(bounds.width() + 2 * margin, bounds.height() + 2 * margin,
+                 QImage::Format_Grayscale8);
+    alone.fill(255);
+    *origin = bounds.topLeft() - QPoint(margin, margin);
+    QPainterPath clip;
+    clip.addPolygon(grown.translated(-*origin));
+    QPainter painter(&alone);
+    painter.setClipPath(clip);
+    painter.drawImage(margin, margin, part);
+    return alone;
+}
+
 void paintWhite(QImage& image, const QPolygonF& area) {
     QPainter p(&image);
     p.setPen(Qt::NoPen);
@@ -443,13 +494,14 @@ private:
     // Reads area of image, one code at a time, until a read finds nothing
     // or the codes found cover most of it; how many it found.
     int readRegion(const QImage& image, int scale, const QRect& area,
-                   ZXing::BarcodeFormats formats = {}) {
+                   ZXing::BarcodeFormats formats = {},
+                   ZXing::Binarizer binarizer = ZXing::Binarizer::LocalAverage) {
         int found = 0;
         qreal covered = 0;
         const QRectF full(area.left() * scale, area.top() * scale, area.width() * scale,
                           area.height() * scale);
         while (m_findsLeft > 0 && covered < 0.5 * full.width() * full.height()) {
-            const ZXing::Result result = readOne(image, area, formats);
+            const ZXing::Result result = readOne(image, area, formats, binarizer);
             QRectF blanked;
             if (!result.isValid() ||
                 !take(result, corners(result.position(), scale, area.topLeft()), &blanked))
@@ -464,7 +516,7 @@ private:
     // Reads the Data Matrix symbols found by their border in area (full
     // size) that ZXing's detector missed, from clean renderings of their
     // grids; the symbol-like blobs seen there, in full-size pixels.
-    QList<QRectF> readGrids(const QRect& area) {
+    QList<QPolygonF> readGrids(const QRect& area) {
         const QImage& blobs = m_reduced.isNull() ? m_full : m_reduced;
         const GridSearch search = dataMatrixGrids(m_full, blobs, m_factor, area);
         for (const GridRendering& grid : search.grids) {
@@ -491,16 +543,20 @@ private:
         if (readRegion(image, scale, area) > 0)
             return;
         if (m_grids) {
-            for (const QRectF& blob : readGrids(full)) {
+            for (const QPolygonF& outline : readGrids(full)) {
+                const QRectF blob = outline.boundingRect();
+                if (std::any_of(m_squared.begin(), m_squared.end(),
+                                [&](const QRectF& b) { return b.contains(blob.center()); }))
+                    continue;
+                m_squared << blob;
                 const qreal grow = std::max(blob.width(), blob.height()) / 4 + 4 * scale;
                 const QRectF around = blob.adjusted(-grow, -grow, grow, grow);
                 const QRect square =
                     QRectF(around.topLeft() / scale, around.size() / scale).toAlignedRect() & area;
-                if (std::none_of(m_squared.begin(), m_squared.end(),
-                                 [&](const QRectF& b) { return b.contains(blob.center()); })) {
-                    m_squared << blob;
-                    readRegion(image, scale, square, kFoundFromTheMiddle);
-                }
+                if (readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes) == 0 &&
+                    !readAlone(outline))
+                    readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes,
+                               ZXing::Binarizer::GlobalHistogram);
             }
             return;
         }
@@ -509,6 +565,27 @@ private:
         for (int y = area.top(); y + step < area.bottom() || y == area.top(); y += step)
             for (int x = area.left(); x + step < area.right() || x == area.left(); x += step)
                 readRegion(image, scale, QRect(x, y, side, side) & area, kFoundFromTheMiddle);
+    }
+
+    // Reads the symbol that may be inside outline (full size) on its own:
+    // what lies around it painted white, its levels stretched. A symbol at
+    // the edge of its label or beside print has no quiet zone of its own.
+    bool readAlone(const QPolygonF& outline) {
+        if (m_findsLeft <= 0)
+            return false;
+        QPoint origin;
+        const QImage alone = isolated(m_full, outline, &origin);
+        if (alone.isNull())
+            return false;
+        for (const ZXing::Binarizer binarizer :
+             {ZXing::Binarizer::LocalAverage, ZXing::Binarizer::GlobalHistogram}) {
+            const ZXing::Result result =
+                readOne(alone, {}, ZXing::BarcodeFormat::MatrixCodes, binarizer);
+            QRectF blanked;
+            if (result.isValid())
+                return take(result, corners(result.position(), 1, origin), &blanked);
+        }
+        return false;
     }
 
     // Records a result and paints over it; false when there was nothing to

@@ -505,10 +505,11 @@ GridSearch dataMatrixGrids(const QImage& gray, const QImage& reduced, int factor
     for (const int radius : {1, 2}) {
         for (const QPolygonF& quad : blobs(factor, inReduced, dark, radius)) {
             const QRectF box = quad.boundingRect();
-            if (std::any_of(found.blobs.begin(), found.blobs.end(),
-                            [&](const QRectF& d) { return d.contains(box.center()); }))
+            if (std::any_of(found.blobs.begin(), found.blobs.end(), [&](const QPolygonF& b) {
+                    return b.boundingRect().contains(box.center());
+                }))
                 continue;
-            found.blobs << box;
+            found.blobs << quad;
             const QRect around =
                 box.adjusted(-box.width() / 8, -box.height() / 8, box.width() / 8, box.height() / 8)
                     .toAlignedRect() &

@@ -31,7 +31,7 @@ struct GridRendering {
 
 struct GridSearch {
     QList<GridRendering> grids; // the blobs whose border fits a symbol's
-    QList<QRectF> blobs;        // every blob of a symbol's size and ink, in the picture's pixels
+    QList<QPolygonF> blobs;     // every blob of a symbol's size and ink: its outline in the picture
 };
 
 // Symbols that may be in area of gray (Format_Grayscale8, full size), found
