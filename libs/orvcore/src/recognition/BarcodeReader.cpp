@@ -478,9 +478,11 @@ public:
                 budget -= qint64(area.width()) * area.height();
                 if (budget < 0)
                     break;
-                readRegion(m_full, 1, area);
-                if (m_grids)
+                const int found = readRegion(m_full, 1, area);
+                if (m_grids && found > 0)
                     readGrids(area);
+                else if (m_grids)
+                    readAroundBlobs(m_full, 1, area);
             }
         }
         QList<FoundCode> codes;
@@ -532,32 +534,40 @@ private:
         return search.blobs;
     }
 
+    // Reads again for 2-D codes around each symbol-like blob in area of
+    // image (a copy reduced by scale) that was not read so at this scale:
+    // every 2-D symbology in a square around it, then the blob alone, then
+    // the square with one threshold.
+    void readAroundBlobs(const QImage& image, int scale, const QRect& area) {
+        const QRect full(area.topLeft() * scale, area.size() * scale);
+        for (const QPolygonF& outline : readGrids(full)) {
+            const QRectF blob = outline.boundingRect();
+            if (std::any_of(m_squared.begin(), m_squared.end(), [&](const Squared& s) {
+                    return s.scale == scale && s.blob.contains(blob.center());
+                }))
+                continue;
+            m_squared.append({blob, scale});
+            const qreal grow = std::max(blob.width(), blob.height()) / 4 + 4 * scale;
+            const QRectF around = blob.adjusted(-grow, -grow, grow, grow);
+            const QRect square =
+                QRectF(around.topLeft() / scale, around.size() / scale).toAlignedRect() & area;
+            if (readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes) == 0 &&
+                !readAlone(outline))
+                readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes,
+                           ZXing::Binarizer::GlobalHistogram);
+        }
+    }
+
     // Reads area; when that finds nothing, looks for the codes found only
     // where the middle lines of what is read cross them (a region that holds
     // a line of text beside such a code may miss it): with the border search
-    // on, in a square around each symbol-like blob, else in squares over all
-    // of area.
+    // on, around its symbol-like blobs, else in squares over all of area.
     void readLocated(const QImage& image, int scale, const QRect& area) {
-        const QRect full(area.topLeft() * scale, area.size() * scale);
-        m_read << full;
+        m_read << QRect(area.topLeft() * scale, area.size() * scale);
         if (readRegion(image, scale, area) > 0)
             return;
         if (m_grids) {
-            for (const QPolygonF& outline : readGrids(full)) {
-                const QRectF blob = outline.boundingRect();
-                if (std::any_of(m_squared.begin(), m_squared.end(),
-                                [&](const QRectF& b) { return b.contains(blob.center()); }))
-                    continue;
-                m_squared << blob;
-                const qreal grow = std::max(blob.width(), blob.height()) / 4 + 4 * scale;
-                const QRectF around = blob.adjusted(-grow, -grow, grow, grow);
-                const QRect square =
-                    QRectF(around.topLeft() / scale, around.size() / scale).toAlignedRect() & area;
-                if (readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes) == 0 &&
-                    !readAlone(outline))
-                    readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes,
-                               ZXing::Binarizer::GlobalHistogram);
-            }
+            readAroundBlobs(image, scale, area);
             return;
         }
         const int side = std::max(48, std::min(area.width(), area.height()) * 2 / 3);
@@ -623,8 +633,12 @@ private:
         return false;
     }
 
-    QList<QRect> m_read;     // the regions read, in full-size pixels
-    QList<QRectF> m_squared; // the blobs read in squares around them, in full-size pixels
+    QList<QRect> m_read; // the regions read, in full-size pixels
+    struct Squared {
+        QRectF blob; // in full-size pixels
+        int scale;   // of the copy read
+    };
+    QList<Squared> m_squared; // the blobs read around
     QImage m_full;
     QImage m_reduced; // null when not used
     int m_factor = 1;
