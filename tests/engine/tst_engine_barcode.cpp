@@ -445,6 +445,8 @@ private slots:
             << dm << QByteArray("u3DR5nIJ1Tc-D6f0ZyLTs8Io") << 130 << true << 60 << 2.0 << 150;
         QTest::newRow("Data Matrix in gray ink in some glare")
             << dm << QByteArray("u3DR5nIJ1Tc-D6f0ZyLTs8Io") << 130 << false << 100 << 1.0 << 90;
+        QTest::newRow("small Data Matrix in gray ink beside print")
+            << dm << QByteArray("cw0l79hiDtGvJO0A9cU5nM") << 64 << true << 60 << 1.0 << 0;
         QTest::newRow("small Data Matrix in glare")
             << dm << QByteArray("94jJJrzYZPpm1Gn2N04:HAKN") << 110 << false << 60 << 1.0 << 150;
     }
