@@ -29,6 +29,11 @@ namespace {
 const ZXing::BarcodeFormats kFoundFromTheMiddle =
     ZXing::BarcodeFormat::DataMatrix | ZXing::BarcodeFormat::Aztec;
 
+// The longest side, in full-size pixels, of the 2-D symbols that are read
+// again at full size around their blobs: larger ones have modules of about
+// two pixels or more on a copy reduced by half.
+constexpr qreal kSmallSymbol = 160;
+
 // Whether bytes (no ECI of their own) are Chinese text in GB18030: valid in
 // it, with at least one character of two or four bytes, and at least half of
 // the two-byte ones in the GB2312 area (both bytes 0xA1 and up), where text
@@ -520,7 +525,7 @@ private:
     // grids; the symbol-like blobs seen there, in full-size pixels.
     QList<QPolygonF> readGrids(const QRect& area) {
         const QImage& blobs = m_reduced.isNull() ? m_full : m_reduced;
-        const GridSearch search = dataMatrixGrids(m_full, blobs, m_factor, area);
+        const GridSearch search = dataMatrixGrids(m_full, blobs, m_factor, area, &m_fitted);
         for (const GridRendering& grid : search.grids) {
             for (const QImage& symbol : grid.symbols) {
                 if (m_findsLeft <= 0)
@@ -542,6 +547,9 @@ private:
         const QRect full(area.topLeft() * scale, area.size() * scale);
         for (const QPolygonF& outline : readGrids(full)) {
             const QRectF blob = outline.boundingRect();
+            // At full size, only the symbols too small for the reduced copy.
+            if (scale == 1 && m_factor > 1 && std::max(blob.width(), blob.height()) > kSmallSymbol)
+                continue;
             if (std::any_of(m_squared.begin(), m_squared.end(), [&](const Squared& s) {
                     return s.scale == scale && s.blob.contains(blob.center());
                 }))
@@ -551,7 +559,11 @@ private:
             const QRectF around = blob.adjusted(-grow, -grow, grow, grow);
             const QRect square =
                 QRectF(around.topLeft() / scale, around.size() / scale).toAlignedRect() & area;
-            if (readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes) == 0 &&
+            // A square that is most of area reads what area read.
+            const bool repeat = qint64(square.width()) * square.height() * 5 >=
+                                qint64(area.width()) * area.height() * 3;
+            if ((repeat ||
+                 readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes) == 0) &&
                 !readAlone(outline))
                 readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes,
                            ZXing::Binarizer::GlobalHistogram);
@@ -639,6 +651,7 @@ private:
         int scale;   // of the copy read
     };
     QList<Squared> m_squared; // the blobs read around
+    QList<QRectF> m_fitted;   // the blobs a Data Matrix grid was fitted to
     QImage m_full;
     QImage m_reduced; // null when not used
     int m_factor = 1;

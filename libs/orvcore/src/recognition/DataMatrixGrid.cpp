@@ -492,8 +492,8 @@ BitRows darkBits(const QImage& reduced, const QRect& area, int threshold) {
 
 } // namespace
 
-GridSearch dataMatrixGrids(const QImage& gray, const QImage& reduced, int factor,
-                           const QRect& area) {
+GridSearch dataMatrixGrids(const QImage& gray, const QImage& reduced, int factor, const QRect& area,
+                           QList<QRectF>* fitted) {
     const QRect inReduced = QRect(area.topLeft() / factor, area.size() / factor) & reduced.rect();
     GridSearch found;
     if (inReduced.width() < 8 || inReduced.height() < 8 || gray.width() < 2 || gray.height() < 2)
@@ -510,6 +510,13 @@ GridSearch dataMatrixGrids(const QImage& gray, const QImage& reduced, int factor
                 }))
                 continue;
             found.blobs << quad;
+            // A symbol that a grid could be fitted to is fitted once.
+            if (fitted) {
+                if (std::any_of(fitted->begin(), fitted->end(),
+                                [&](const QRectF& b) { return b.contains(box.center()); }))
+                    continue;
+                *fitted << box;
+            }
             const QRect around =
                 box.adjusted(-box.width() / 8, -box.height() / 8, box.width() / 8, box.height() / 8)
                     .toAlignedRect() &

@@ -36,7 +36,10 @@ struct GridSearch {
 
 // Symbols that may be in area of gray (Format_Grayscale8, full size), found
 // as blobs on reduced (gray reduced by factor, or gray itself with factor 1).
-GridSearch dataMatrixGrids(const QImage& gray, const QImage& reduced, int factor,
-                           const QRect& area);
+// fitted (when given): the blobs fitted to before, in gray's pixels; a blob
+// whose middle lies in one is not fitted again, and each blob fitted to is
+// added.
+GridSearch dataMatrixGrids(const QImage& gray, const QImage& reduced, int factor, const QRect& area,
+                           QList<QRectF>* fitted = nullptr);
 
 } // namespace orv
