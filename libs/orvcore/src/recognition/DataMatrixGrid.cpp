@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace orv {
@@ -80,10 +81,10 @@ QList<QPointF> hull(QList<QPointF> points) {
         return points;
     QList<QPointF> h(2 * points.size());
     qsizetype k = 0;
-    for (qsizetype i = 0; i < points.size(); ++i) {
-        while (k >= 2 && cross(h[k - 2], h[k - 1], points[i]) <= 0)
+    for (const QPointF& point : std::as_const(points)) {
+        while (k >= 2 && cross(h[k - 2], h[k - 1], point) <= 0)
             --k;
-        h[k++] = points[i];
+        h[k++] = point;
     }
     for (qsizetype i = points.size() - 2, t = k + 1; i >= 0; --i) {
         while (k >= t && cross(h[k - 2], h[k - 1], points[i]) <= 0)
