@@ -318,6 +318,23 @@ struct BitRows {
     }
 };
 
+// Whether the dark pixels from (x0, y0) to (x1, y1) are the bars of a 1-D
+// code: lines across them change between dark and light many times more
+// often one way than the other (or hardly at all, for bars run together),
+// where a 2-D symbol's change about as often both ways.
+bool isBars(const BitRows& dark, int x0, int y0, int x1, int y1) {
+    const auto at = [&](int x, int y) { return (dark.row(y)[x / 64] >> (x % 64)) & 1; };
+    int along = 0, down = 0;
+    for (int i = 1; i <= 3; ++i) {
+        const int y = y0 + (y1 - y0) * i / 4, x = x0 + (x1 - x0) * i / 4;
+        for (int u = x0 + 1; u <= x1; ++u)
+            along += at(u, y) != at(u - 1, y);
+        for (int v = y0 + 1; v <= y1; ++v)
+            down += at(x, v) != at(x, v - 1);
+    }
+    return std::min(along, down) < 6 || 5 * std::min(along, down) < std::max(along, down);
+}
+
 // bits grown by a square of 2 radius + 1: along rows, then along columns.
 BitRows grow(const BitRows& bits, int radius) {
     BitRows wide(bits.width, bits.height), out(bits.width, bits.height);
@@ -452,6 +469,8 @@ QList<QPolygonF> blobs(int factor, const QRect& area, const BitRows& dark, int r
             ink += dark.count(r.y, r.x0, r.x1);
         }
         if (ink * 10 < count * 3 || ink * 10 > count * 8)
+            continue;
+        if (isBars(dark, minX, minY, maxX, maxY))
             continue;
         QList<QPointF> edge;
         for (size_t k = blobBegin; k < end;) {
