@@ -34,6 +34,10 @@ const ZXing::BarcodeFormats kFoundFromTheMiddle =
 // two pixels or more on a copy reduced by half.
 constexpr qreal kSmallSymbol = 160;
 
+// How many blobs a picture is read around at most: print in large letters,
+// textures and glare give many that hold no code.
+constexpr qsizetype kBlobsPerPicture = 12;
+
 // Whether bytes (no ECI of their own) are Chinese text in GB18030: valid in
 // it, with at least one character of two or four bytes, and at least half of
 // the two-byte ones in the GB2312 area (both bytes 0xA1 and up), where text
@@ -554,6 +558,8 @@ private:
                     return s.scale == scale && s.blob.contains(blob.center());
                 }))
                 continue;
+            if (m_squared.size() >= kBlobsPerPicture)
+                return;
             m_squared.append({blob, scale});
             const qreal grow = std::max(blob.width(), blob.height()) / 4 + 4 * scale;
             const QRectF around = blob.adjusted(-grow, -grow, grow, grow);
