@@ -5,9 +5,11 @@
 // codes read, and the mean and 95th-percentile time per frame.
 // BENCH_BARCODE_FRAMES=folder also writes the sets there as the JPEG files
 // they were made as, with the codes each holds (bench/reference/ reads them
-// with the newest ZXing-C++ for comparison);
+// with the newest ZXing-C++ for comparison); BENCH_BARCODE_FROM=folder reads
+// the sets from such a folder instead of making them (which takes minutes);
 // BENCH_BARCODE_VERBOSE=1 lists the codes missed and misread;
-// BENCH_BARCODE_ONLY=n reads frame n only.
+// BENCH_BARCODE_ONLY=n reads frame n only; BENCH_BARCODE_TIMES=1 lists each
+// frame's times.
 //
 // The frames are the virtual cameras' scenes: camera 1's card (one QR code)
 // and camera 0's document page (a QR code and a Code 128). zbarimg is timed
@@ -25,6 +27,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -137,25 +140,76 @@ void BM_ZbarimgStart(benchmark::State& state) {
 BENCHMARK(BM_ZbarimgStart)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Writes the frames of a set into folder as the JPEG files they were made
-// as, with prefix.tsv beside them: a line per code, "file<TAB>format<TAB>text".
+// as, with prefix.tsv beside them: a line per code, "file<TAB>format<TAB>text";
+// and prefix-about.tsv: a line per frame, "file<TAB>description".
+QString frameFile(const char* prefix, qsizetype i) {
+    return QLatin1String(prefix) + QString::number(i).rightJustified(2, QLatin1Char('0')) +
+           QLatin1String(".jpg");
+}
+
 void writeSet(const QList<benchframes::Frame>& frames, const QString& folder, const char* prefix) {
     QDir().mkpath(folder);
     QFile list(QDir(folder).filePath(QLatin1String(prefix) + QLatin1String(".tsv")));
-    if (!list.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QFile about(QDir(folder).filePath(QLatin1String(prefix) + QLatin1String("-about.tsv")));
+    if (!list.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        !about.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
     for (qsizetype i = 0; i < frames.size(); ++i) {
-        const QString name = QLatin1String(prefix) +
-                             QString::number(i).rightJustified(2, QLatin1Char('0')) +
-                             QLatin1String(".jpg");
+        const QString name = frameFile(prefix, i);
         QFile file(QDir(folder).filePath(name));
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             file.write(frames.at(i).jpeg);
         for (const benchframes::ExpectedCode& c : frames.at(i).codes)
             list.write(name.toUtf8() + '\t' + c.format + '\t' + c.text + '\n');
+        about.write(name.toUtf8() + '\t' + frames.at(i).description + '\n');
     }
 }
 
+// The set as writeSet left it in folder; empty when it is not there whole.
+QList<benchframes::Frame> readSet(const QString& folder, const char* prefix) {
+    const QDir dir(folder);
+    QFile list(dir.filePath(QLatin1String(prefix) + QLatin1String(".tsv")));
+    QFile about(dir.filePath(QLatin1String(prefix) + QLatin1String("-about.tsv")));
+    if (!list.open(QIODevice::ReadOnly) || !about.open(QIODevice::ReadOnly))
+        return {};
+    QList<benchframes::Frame> frames;
+    QHash<QByteArray, qsizetype> index;
+    for (const QByteArray& line : about.readAll().split('\n')) {
+        const qsizetype tab = line.indexOf('\t');
+        if (tab < 0)
+            continue;
+        QFile file(dir.filePath(QString::fromUtf8(line.left(tab))));
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        benchframes::Frame frame;
+        frame.jpeg = file.readAll();
+        frame.image = QImage::fromData(frame.jpeg, "JPEG").convertToFormat(QImage::Format_RGB32);
+        frame.description = line.mid(tab + 1);
+        if (frame.image.isNull())
+            return {};
+        index.insert(line.left(tab), frames.size());
+        frames << frame;
+    }
+    for (const QByteArray& line : list.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() < 3 || !index.contains(fields.at(0)))
+            continue;
+        const QByteArray text = line.mid(fields.at(0).size() + fields.at(1).size() + 2);
+        frames[index.value(fields.at(0))].codes << benchframes::ExpectedCode{fields.at(1), text};
+    }
+    return frames;
+}
+
+// The set read from BENCH_BARCODE_FROM when it holds it, else made (and
+// written to BENCH_BARCODE_FRAMES when set).
 QList<benchframes::Frame> makeSet(benchframes::Style style, const char* prefix) {
+    const QString from = qEnvironmentVariable("BENCH_BARCODE_FROM");
+    if (!from.isEmpty()) {
+        QList<benchframes::Frame> read = readSet(from, prefix);
+        if (!read.isEmpty())
+            return read;
+        std::fprintf(stderr, "no %s set in %s: making it\n", prefix, qPrintable(from));
+    }
     const QList<benchframes::Frame> made = benchframes::makeFrames(48, kFrameSize, style);
     const QString folder = qEnvironmentVariable("BENCH_BARCODE_FRAMES");
     if (!folder.isEmpty())
@@ -250,6 +304,9 @@ void BM_FrameSetBeforeAndNow(benchmark::State& state) {
             }
             before.add(frame, codesBefore, msBefore, "before");
             now.add(frame, codesNow, msNow, "now");
+            if (qEnvironmentVariableIsSet("BENCH_BARCODE_TIMES"))
+                std::fprintf(stderr, "frame %d: before %.1f ms, now %.1f ms\n", int(i), msBefore,
+                             msNow);
         }
     }
     state.counters["codes"] = before.expected;

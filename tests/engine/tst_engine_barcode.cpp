@@ -16,6 +16,7 @@
 #include <ZXing/MultiFormatWriter.h>
 #include <ZXing/ReadBarcode.h>
 
+#include <QBuffer>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -27,6 +28,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -79,6 +81,78 @@ QImage pageWith(QSize size, const QList<Placed>& codes, qreal turn = 0) {
     for (const Placed& c : codes)
         p.drawImage(c.where.topLeft(), symbol(c.format, c.text, c.where.size(), c.encoding));
     return page;
+}
+
+// How a camera sees a page: ink and paper as gray levels under light that
+// falls off to the right, the page tilted in perspective on a dark desk,
+// defocused (by blur pixels), noisy (by up to noise levels each way) and
+// passed through JPEG at quality 50.
+struct Seen {
+    int ink = 0, paper = 255;
+    qreal blur = 0;
+    int noise = 0;
+    qreal tilt = 0; // how far the page's far corners come in, as a share of its width
+    int glare = 0;  // light added at glareAt, falling off over glareRadius
+    QPoint glareAt;
+    qreal glareRadius = 100;
+};
+
+QImage photographed(const QImage& page, const Seen& seen) {
+    const QImage gray = page.convertToFormat(QImage::Format_Grayscale8);
+    QImage lit(gray.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < gray.height(); ++y)
+        for (int x = 0; x < gray.width(); ++x) {
+            const int v = seen.ink + (seen.paper - seen.ink) * gray.constScanLine(y)[x] / 255;
+            const qreal dx = x - seen.glareAt.x(), dy = y - seen.glareAt.y();
+            const qreal shine =
+                seen.glare * std::exp(-(dx * dx + dy * dy) / (seen.glareRadius * seen.glareRadius));
+            lit.scanLine(y)[x] = uchar(std::min(255.0, v * (1 - 0.3 * x / gray.width()) + shine));
+        }
+    const qreal w = page.width(), h = page.height(), in = seen.tilt * w;
+    QTransform tilt;
+    QTransform::quadToQuad(
+        QPolygonF(QRectF(0, 0, w, h)),
+        QPolygonF({QPointF(in, in / 2), QPointF(w - in, 0), QPointF(w, h), QPointF(0, h - in / 2)}),
+        tilt);
+    QImage seenPage(page.size(), QImage::Format_Grayscale8);
+    seenPage.fill(40);
+    {
+        QPainter p(&seenPage);
+        p.setRenderHint(QPainter::SmoothPixmapTransform);
+        p.setTransform(tilt);
+        p.drawImage(0, 0, lit);
+    }
+    if (seen.blur > 0) {
+        const QSize small = (QSizeF(page.size()) / (1 + seen.blur)).toSize();
+        seenPage = seenPage.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                       .scaled(page.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    quint32 state = 12345; // the same noise on every run
+    for (int y = 0; y < seenPage.height() && seen.noise > 0; ++y)
+        for (int x = 0; x < seenPage.width(); ++x) {
+            state = state * 1664525u + 1013904223u;
+            const int d = int(state >> 24) % (2 * seen.noise + 1) - seen.noise;
+            uchar& v = seenPage.scanLine(y)[x];
+            v = uchar(std::clamp(v + d, 0, 255));
+        }
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    seenPage.save(&buffer, "JPG", 50);
+    return QImage::fromData(jpeg, "JPG").convertToFormat(QImage::Format_RGB32);
+}
+
+// Lines of print to the left of and below where, up to its edge.
+void printBeside(QImage& page, const QRect& where) {
+    QPainter p(&page);
+    p.setPen(Qt::black);
+    p.setFont(QFont(QStringLiteral("WenQuanYi Micro Hei"), 11));
+    for (int y = where.top(); y < where.bottom(); y += 24)
+        p.drawText(QRect(where.left() - 420, y, 410, 22), Qt::AlignRight | Qt::AlignVCenter,
+                   QStringLiteral("invoice delivery 2026 order page"));
+    for (int y = where.bottom() + 6; y < where.bottom() + 80; y += 24)
+        p.drawText(QRect(where.left() - 420, y, 420 + where.width(), 22), Qt::AlignLeft,
+                   QStringLiteral("shipment warehouse reference total qty item No."));
 }
 
 QByteArray element(const char* type, const QByteArray& text) {
@@ -348,6 +422,53 @@ private slots:
         QVERIFY(page.save(path));
         const QImage loaded(path);
         QCOMPARE(orv::barcodeElements(orv::readBarcodes(loaded)), expected);
+    }
+
+    // Codes as a camera sees them on a page (photographed()), which the
+    // reader once missed: beside print, small, in glare, soft, all in gray
+    // ink at JPEG quality 50.
+    void photographedCodesAreRead_data() {
+        QTest::addColumn<int>("format");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("side");
+        QTest::addColumn<bool>("print");
+        QTest::addColumn<int>("ink");
+        QTest::addColumn<qreal>("blur");
+        QTest::addColumn<int>("glare");
+        const int qr = int(BarcodeFormat::QRCode), dm = int(BarcodeFormat::DataMatrix);
+        QTest::newRow("small QR code in gray ink beside print")
+            << qr << QByteArray("4xrX6eR0ZTiS") << 66 << true << 100 << 1.0 << 0;
+        QTest::newRow("QR code beside print, soft, in glare")
+            << qr << QByteArray("uQl5:kR:kJxHNg1VyA-GsCrsHYbqhfP8nMhTMi3F") << 180 << true << 60
+            << 3.0 << 150;
+        QTest::newRow("Data Matrix beside print in glare")
+            << dm << QByteArray("u3DR5nIJ1Tc-D6f0ZyLTs8Io") << 130 << true << 60 << 2.0 << 150;
+        QTest::newRow("Data Matrix in gray ink in some glare")
+            << dm << QByteArray("u3DR5nIJ1Tc-D6f0ZyLTs8Io") << 130 << false << 100 << 1.0 << 90;
+        QTest::newRow("small Data Matrix in gray ink beside print")
+            << dm << QByteArray("cw0l79hiDtGvJO0A9cU5nM") << 64 << true << 60 << 1.0 << 0;
+        QTest::newRow("small Data Matrix in glare")
+            << dm << QByteArray("94jJJrzYZPpm1Gn2N04:HAKN") << 110 << false << 60 << 1.0 << 150;
+    }
+    void photographedCodesAreRead() {
+        QFETCH(int, format);
+        QFETCH(QByteArray, text);
+        QFETCH(int, side);
+        QFETCH(bool, print);
+        QFETCH(int, ink);
+        QFETCH(qreal, blur);
+        QFETCH(int, glare);
+        const QRect where(1400, 800, side, side);
+        QImage page = pageWith({2592, 1944}, {{BarcodeFormat(format), text.toStdString(), where}});
+        if (print)
+            printBeside(page, where);
+        const Seen seen{
+            ink,        210, blur, 6, 0.04, glare, where.center() + QPoint(side / 3, side / 4),
+            qreal(side)};
+        const QList<orv::FoundCode> codes = orv::readBarcodes(photographed(page, seen));
+        QCOMPARE(codes.size(), 1);
+        QCOMPARE(codes.first().format, QByteArray(ZXing::ToString(BarcodeFormat(format))));
+        QCOMPARE(codes.first().text, text);
     }
 
     // ITF has no check digit, and a read line that leaves a turned code

@@ -17,6 +17,7 @@ constexpr double kMinEdges = 0.16;
 // Share of dark pixels in the busy cells of a block: codes are near a half,
 // text far less.
 constexpr double kMinDark = 0.28, kMaxDark = 0.78;
+constexpr int kDenseDark = 40; // per cent of a cell dark: a matrix code's, rarely print's
 
 struct Cell {
     bool busy = false;
@@ -52,23 +53,15 @@ Cell measure(const QImage& gray, int left, int top) {
     return cell;
 }
 
-} // namespace
-
-QList<CodeRegion> locateCodeRegions(const QImage& gray) {
-    const int columns = gray.width() / kCell, rows = gray.height() / kCell;
-    if (gray.format() != QImage::Format_Grayscale8 || columns < 2 || rows < 2)
-        return {};
-    std::vector<Cell> cells(size_t(columns) * size_t(rows));
-    for (int cy = 0; cy < rows; ++cy)
-        for (int cx = 0; cx < columns; ++cx)
-            cells[size_t(cy) * size_t(columns) + size_t(cx)] =
-                measure(gray, cx * kCell, cy * kCell);
-
-    // Blocks of busy cells, touching at a side or a corner.
+// Blocks of the cells inBlock takes, touching at a side or a corner, that
+// may be codes; bounds: the picture's.
+template <typename Take>
+QList<CodeRegion> blocksOf(const std::vector<Cell>& cells, int columns, int rows, Take inBlock,
+                           const QRect& bounds) {
     QList<CodeRegion> regions;
     std::vector<int> label(cells.size(), -1), stack;
     for (size_t start = 0; start < cells.size(); ++start) {
-        if (!cells[start].busy || label[start] >= 0)
+        if (!inBlock(cells[start]) || label[start] >= 0)
             continue;
         int busy = 0;
         long dark = 0;
@@ -89,7 +82,7 @@ QList<CodeRegion> locateCodeRegions(const QImage& gray) {
                     if (nx < 0 || ny < 0 || nx >= columns || ny >= rows)
                         continue;
                     const size_t n = size_t(ny) * size_t(columns) + size_t(nx);
-                    if (cells[n].busy && label[n] < 0) {
+                    if (inBlock(cells[n]) && label[n] < 0) {
                         label[n] = int(start);
                         stack.push_back(int(n));
                     }
@@ -104,7 +97,35 @@ QList<CodeRegion> locateCodeRegions(const QImage& gray) {
         // The quiet zone: ten modules of a 1-D code are about a tenth of it.
         const int grow = kCell + std::max(width, height) * kCell / 8;
         const QRect block(minX * kCell, minY * kCell, width * kCell, height * kCell);
-        regions.append({block.adjusted(-grow, -grow, grow, grow) & gray.rect(), busy});
+        regions.append({block.adjusted(-grow, -grow, grow, grow) & bounds, busy});
+    }
+    return regions;
+}
+
+} // namespace
+
+QList<CodeRegion> locateCodeRegions(const QImage& gray) {
+    const int columns = gray.width() / kCell, rows = gray.height() / kCell;
+    if (gray.format() != QImage::Format_Grayscale8 || columns < 2 || rows < 2)
+        return {};
+    std::vector<Cell> cells(size_t(columns) * size_t(rows));
+    for (int cy = 0; cy < rows; ++cy)
+        for (int cx = 0; cx < columns; ++cx)
+            cells[size_t(cy) * size_t(columns) + size_t(cx)] =
+                measure(gray, cx * kCell, cy * kCell);
+
+    QList<CodeRegion> regions = blocksOf(
+        cells, columns, rows, [](const Cell& c) { return c.busy; }, gray.rect());
+    // A small 2-D code touching a line of print joins the print's block,
+    // whose ink is then too little: blocks of the cells that are about half
+    // dark, as a matrix code's are and print's are not, are looked for too.
+    for (const CodeRegion& dense : blocksOf(
+             cells, columns, rows,
+             [](const Cell& c) { return c.busy && c.dark * 100 >= kDenseDark * kCell * kCell; },
+             gray.rect())) {
+        if (std::none_of(regions.begin(), regions.end(),
+                         [&](const CodeRegion& r) { return r.area.contains(dense.area.center()); }))
+            regions << dense;
     }
     std::stable_sort(regions.begin(), regions.end(),
                      [](const CodeRegion& a, const CodeRegion& b) { return a.busy > b.busy; });

@@ -4,7 +4,9 @@
 // of cells with many strong edges whose pixels are about half dark, as the
 // bars and modules of 1-D and 2-D codes are. Printed text has edges as well
 // but far less ink, and paper, cloth or wood have too little contrast; so
-// few of the regions found are not codes. Cheap: one pass over the picture.
+// few of the regions found are not codes. A small 2-D code touching print
+// joins its block, which then has too little ink; so blocks of the cells
+// about half dark are regions as well. Cheap: one pass over the picture.
 //
 // Thread-safe: no shared state.
 

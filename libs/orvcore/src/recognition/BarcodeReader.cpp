@@ -1,6 +1,7 @@
 #include "BarcodeReader.h"
 
 #include "BarcodeLocator.h"
+#include "DataMatrixGrid.h"
 
 #define ZX_USE_UTF8
 #include <ZXing/BarcodeFormat.h>
@@ -8,9 +9,11 @@
 #include <ZXing/ReadBarcode.h>
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QTransform>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -25,6 +28,15 @@ namespace {
 // of those lines crosses.
 const ZXing::BarcodeFormats kFoundFromTheMiddle =
     ZXing::BarcodeFormat::DataMatrix | ZXing::BarcodeFormat::Aztec;
+
+// The longest side, in full-size pixels, of the 2-D symbols that are read
+// again at full size around their blobs: larger ones have modules of about
+// two pixels or more on a copy reduced by half.
+constexpr qreal kSmallSymbol = 160;
+
+// How many blobs a picture is read around at most: print in large letters,
+// textures and glare give many that hold no code.
+constexpr qsizetype kBlobsPerPicture = 12;
 
 // Whether bytes (no ECI of their own) are Chinese text in GB18030: valid in
 // it, with at least one character of two or four bytes, and at least half of
@@ -68,7 +80,8 @@ std::string characterSetOf(const ZXing::ByteArray& bytes) {
 // null area), its text in the character set its ECI names or the one its
 // content fits (characterSetOf). ZXing reports bad input by exceptions; none
 // may leave the library.
-ZXing::Result readOne(const QImage& gray, QRect area = {}, ZXing::BarcodeFormats formats = {}) {
+ZXing::Result readOne(const QImage& gray, QRect area = {}, ZXing::BarcodeFormats formats = {},
+                      ZXing::Binarizer binarizer = ZXing::Binarizer::LocalAverage) {
     if (area.isNull())
         area = gray.rect();
     try {
@@ -81,6 +94,7 @@ ZXing::Result readOne(const QImage& gray, QRect area = {}, ZXing::BarcodeFormats
             .setTryRotate(true)
             .setTryDownscale(true)
             .setMaxNumberOfSymbols(1)
+            .setBinarizer(binarizer)
             .setCharacterSet("ISO-8859-1"); // no guess of ZXing's own
         ZXing::Result result = ZXing::ReadBarcode(view, hints);
         if (result.isValid() && !result.hasECI())
@@ -349,6 +363,53 @@ SymbolArea symbolArea(const QPolygonF& quad, ZXing::BarcodeFormat format, qsizet
             past > 0 || before > 0};
 }
 
+// The part of gray inside outline grown by a tenth, on white with a quiet
+// zone around, its levels stretched to black and white; origin: where the
+// copy's top left corner lies in gray.
+QImage isolated(const QImage& gray, const QPolygonF& outline, QPoint* origin) {
+    const QRectF box = outline.boundingRect();
+    const QPointF centre = box.center();
+    const qreal side = std::max(box.width(), box.height());
+    QPolygonF grown;
+    for (const QPointF& p : outline)
+        grown << centre + (p - centre) * 1.1 + (p - centre) * (4 / std::max<qreal>(1, side));
+    const QRect bounds = grown.boundingRect().toAlignedRect() & gray.rect();
+    if (bounds.width() < 8 || bounds.height() < 8)
+        return {};
+    std::array<int, 256> histogram{};
+    for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
+        const uchar* row = gray.constScanLine(y);
+        for (int x = bounds.left(); x <= bounds.right(); ++x)
+            ++histogram[row[x]];
+    }
+    const int all = bounds.width() * bounds.height();
+    int low = 0, high = 255;
+    for (int seen = 0; low < 255 && (seen += histogram[size_t(low)]) < all / 50;)
+        ++low;
+    for (int seen = 0; high > 0 && (seen += histogram[size_t(high)]) < all / 50;)
+        --high;
+    if (high - low < 16)
+        return {};
+    QImage part(bounds.size(), QImage::Format_Grayscale8);
+    for (int y = 0; y < bounds.height(); ++y) {
+        const uchar* in = gray.constScanLine(bounds.top() + y) + bounds.left();
+        uchar* out = part.scanLine(y);
+        for (int x = 0; x < bounds.width(); ++x)
+            out[x] = uchar(std::clamp((in[x] - low) * 255 / (high - low), 0, 255));
+    }
+    const int margin = std::max(16, int(side) / 4);
+    QImage alone(bounds.width() + 2 * margin, bounds.height() + 2 * margin,
+                 QImage::Format_Grayscale8);
+    alone.fill(255);
+    *origin = bounds.topLeft() - QPoint(margin, margin);
+    QPainterPath clip;
+    clip.addPolygon(grown.translated(-*origin));
+    QPainter painter(&alone);
+    painter.setClipPath(clip);
+    painter.drawImage(margin, margin, part);
+    return alone;
+}
+
 void paintWhite(QImage& image, const QPolygonF& area) {
     QPainter p(&image);
     p.setPen(Qt::NoPen);
@@ -385,7 +446,7 @@ bool isRepeat(const QList<Found>& found, const FoundCode& code) {
 class PassReader {
 public:
     PassReader(const QImage& picture, const BarcodeReadOptions& options)
-        : m_findsLeft(std::max(0, options.maxFinds)) {
+        : m_findsLeft(std::max(0, options.maxFinds)), m_grids(options.dataMatrixByBorder) {
         m_full = luminance(picture); // painted over below
         const int longer = std::max(m_full.width(), m_full.height());
         if (options.reducedSide > 0 && longer > options.reducedSide) {
@@ -426,7 +487,11 @@ public:
                 budget -= qint64(area.width()) * area.height();
                 if (budget < 0)
                     break;
-                readRegion(m_full, 1, area);
+                const int found = readRegion(m_full, 1, area);
+                if (m_grids && found > 0)
+                    readGrids(area);
+                else if (m_grids)
+                    readAroundBlobs(m_full, 1, area);
             }
         }
         QList<FoundCode> codes;
@@ -440,15 +505,17 @@ private:
     // Reads area of image, one code at a time, until a read finds nothing
     // or the codes found cover most of it; how many it found.
     int readRegion(const QImage& image, int scale, const QRect& area,
-                   ZXing::BarcodeFormats formats = {}) {
+                   ZXing::BarcodeFormats formats = {},
+                   ZXing::Binarizer binarizer = ZXing::Binarizer::LocalAverage) {
         int found = 0;
         qreal covered = 0;
         const QRectF full(area.left() * scale, area.top() * scale, area.width() * scale,
                           area.height() * scale);
         while (m_findsLeft > 0 && covered < 0.5 * full.width() * full.height()) {
-            const ZXing::Result result = readOne(image, area, formats);
+            const ZXing::Result result = readOne(image, area, formats, binarizer);
             QRectF blanked;
-            if (!result.isValid() || !take(result, scale, area.topLeft(), &blanked))
+            if (!result.isValid() ||
+                !take(result, corners(result.position(), scale, area.topLeft()), &blanked))
                 break;
             const QRectF inside = blanked & full;
             covered += inside.width() * inside.height();
@@ -457,13 +524,70 @@ private:
         return found;
     }
 
-    // Reads area; when that finds nothing, squares over it for the codes
-    // found only where the middle lines of what is read cross them: in a
-    // region that holds a line of text beside such a code, they may miss it.
+    // Reads the Data Matrix symbols found by their border in area (full
+    // size) that ZXing's detector missed, from clean renderings of their
+    // grids; the symbol-like blobs seen there, in full-size pixels.
+    QList<QPolygonF> readGrids(const QRect& area) {
+        const QImage& blobs = m_reduced.isNull() ? m_full : m_reduced;
+        const GridSearch search = dataMatrixGrids(m_full, blobs, m_factor, area, &m_fitted);
+        for (const GridRendering& grid : search.grids) {
+            for (const QImage& symbol : grid.symbols) {
+                if (m_findsLeft <= 0)
+                    return search.blobs;
+                const ZXing::Result result = readOne(symbol, {}, ZXing::BarcodeFormat::DataMatrix);
+                QRectF blanked;
+                if (result.isValid() && take(result, grid.where, &blanked))
+                    break;
+            }
+        }
+        return search.blobs;
+    }
+
+    // Reads again for 2-D codes around each symbol-like blob in area of
+    // image (a copy reduced by scale) that was not read so at this scale:
+    // every 2-D symbology in a square around it, then the blob alone, then
+    // the square with one threshold.
+    void readAroundBlobs(const QImage& image, int scale, const QRect& area) {
+        const QRect full(area.topLeft() * scale, area.size() * scale);
+        for (const QPolygonF& outline : readGrids(full)) {
+            const QRectF blob = outline.boundingRect();
+            // At full size, only the symbols too small for the reduced copy.
+            if (scale == 1 && m_factor > 1 && std::max(blob.width(), blob.height()) > kSmallSymbol)
+                continue;
+            if (std::any_of(m_squared.begin(), m_squared.end(), [&](const Squared& s) {
+                    return s.scale == scale && s.blob.contains(blob.center());
+                }))
+                continue;
+            if (m_squared.size() >= kBlobsPerPicture)
+                return;
+            m_squared.append({blob, scale});
+            const qreal grow = std::max(blob.width(), blob.height()) / 4 + 4 * scale;
+            const QRectF around = blob.adjusted(-grow, -grow, grow, grow);
+            const QRect square =
+                QRectF(around.topLeft() / scale, around.size() / scale).toAlignedRect() & area;
+            // A square that is most of area reads what area read.
+            const bool repeat = qint64(square.width()) * square.height() * 5 >=
+                                qint64(area.width()) * area.height() * 3;
+            if ((repeat ||
+                 readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes) == 0) &&
+                !readAlone(outline))
+                readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes,
+                           ZXing::Binarizer::GlobalHistogram);
+        }
+    }
+
+    // Reads area; when that finds nothing, looks for the codes found only
+    // where the middle lines of what is read cross them (a region that holds
+    // a line of text beside such a code may miss it): with the border search
+    // on, around its symbol-like blobs, else in squares over all of area.
     void readLocated(const QImage& image, int scale, const QRect& area) {
         m_read << QRect(area.topLeft() * scale, area.size() * scale);
         if (readRegion(image, scale, area) > 0)
             return;
+        if (m_grids) {
+            readAroundBlobs(image, scale, area);
+            return;
+        }
         const int side = std::max(48, std::min(area.width(), area.height()) * 2 / 3);
         const int step = side / 2;
         for (int y = area.top(); y + step < area.bottom() || y == area.top(); y += step)
@@ -471,16 +595,37 @@ private:
                 readRegion(image, scale, QRect(x, y, side, side) & area, kFoundFromTheMiddle);
     }
 
+    // Reads the symbol that may be inside outline (full size) on its own:
+    // what lies around it painted white, its levels stretched. A symbol at
+    // the edge of its label or beside print has no quiet zone of its own.
+    bool readAlone(const QPolygonF& outline) {
+        if (m_findsLeft <= 0)
+            return false;
+        QPoint origin;
+        const QImage alone = isolated(m_full, outline, &origin);
+        if (alone.isNull())
+            return false;
+        for (const ZXing::Binarizer binarizer :
+             {ZXing::Binarizer::LocalAverage, ZXing::Binarizer::GlobalHistogram}) {
+            const ZXing::Result result =
+                readOne(alone, {}, ZXing::BarcodeFormat::MatrixCodes, binarizer);
+            QRectF blanked;
+            if (result.isValid())
+                return take(result, corners(result.position(), 1, origin), &blanked);
+        }
+        return false;
+    }
+
     // Records a result and paints over it; false when there was nothing to
     // paint over, so that reading again would only find it again.
-    bool take(const ZXing::Result& result, int scale, QPoint origin, QRectF* blanked) {
+    // quad: the symbol's corners in full-size pixels.
+    bool take(const ZXing::Result& result, const QPolygonF& quad, QRectF* blanked) {
         --m_findsLeft;
         FoundCode code;
         code.format = ZXing::ToString(result.format());
         code.text = QByteArray::fromStdString(result.text());
         code.text.replace('\0', QByteArray());
-        const SymbolArea area = symbolArea(corners(result.position(), scale, origin),
-                                           result.format(), code.text.size(), m_full);
+        const SymbolArea area = symbolArea(quad, result.format(), code.text.size(), m_full);
         code.where = area.outline;
         const QRectF bounds = area.blank.boundingRect();
         *blanked = bounds;
@@ -507,10 +652,17 @@ private:
     }
 
     QList<QRect> m_read; // the regions read, in full-size pixels
+    struct Squared {
+        QRectF blob; // in full-size pixels
+        int scale;   // of the copy read
+    };
+    QList<Squared> m_squared; // the blobs read around
+    QList<QRectF> m_fitted;   // the blobs a Data Matrix grid was fitted to
     QImage m_full;
     QImage m_reduced; // null when not used
     int m_factor = 1;
     int m_findsLeft;
+    bool m_grids;
     QList<Found> m_found;
 };
 

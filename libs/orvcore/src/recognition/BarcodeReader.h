@@ -17,8 +17,13 @@
 // picture is never read whole.
 //
 // ZXing 1.4 looks for Data Matrix and Aztec codes only along the middle row
-// and column of what it reads, so each region is also read in squares for
-// those.
+// and column of what it reads, and a 2-D code beside print or at the edge of
+// its label may go unread in a region. So a region that read nothing is read
+// again for 2-D codes around each dark blob of a symbol's size and ink in
+// it: in a square around it; then the blob alone, at full size, on white,
+// its levels stretched; then the square with one threshold for all of it
+// (for soft symbols on uneven light). Data Matrix symbols ZXing's detector
+// misses are found by their own border (DataMatrixGrid.h).
 //
 // A read of an ITF code (no check digit) whose bars go on past the ends read
 // is a part of a longer code, and is dropped: no code is better than a wrong
@@ -51,6 +56,12 @@ struct BarcodeReadOptions {
     // Pictures whose longer side is above this are first read on a copy
     // reduced by a whole factor to at most this; 0 reads at full size only.
     int reducedSide = 1400;
+    // Also look for Data Matrix symbols by their border where ZXing finds
+    // none (DataMatrixGrid.h); the blobs that search finds are then where
+    // 2-D codes are looked for again. Off, regions that read nothing are
+    // read for Data Matrix and Aztec in squares over all of them, which
+    // costs more and finds less.
+    bool dataMatrixByBorder = true;
 };
 
 // Every code in picture, each once, in reading order.
