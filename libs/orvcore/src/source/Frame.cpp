@@ -49,6 +49,11 @@ tjscalingfactor reductionFor(QSize size, double minScale) {
 }
 
 // One TurboJPEG decompressor per thread that decodes.
+// size decoded at f, each side rounded up as the decoders round it.
+QSize scaledBy(QSize size, tjscalingfactor f) {
+    return {TJSCALED(size.width(), f), TJSCALED(size.height(), f)};
+}
+
 tjhandle decompressor() {
     struct Handle {
         tjhandle h = tjInitDecompress();
@@ -156,8 +161,7 @@ QImage Frame::scaled(double minScale) const {
 }
 
 QSize jpegScaledSize(QSize size, double minScale) {
-    const tjscalingfactor f = reductionFor(size, minScale);
-    return {TJSCALED(size.width(), f), TJSCALED(size.height(), f)};
+    return scaledBy(size, reductionFor(size, minScale));
 }
 
 QSize jpegSize(const QByteArray& jpeg) {
@@ -176,7 +180,7 @@ QImage decodeJpegScaled(const QByteArray& jpeg, double minScale) {
     if (size.isEmpty())
         return {};
     const tjscalingfactor f = reductionFor(size, minScale);
-    const QSize out(TJSCALED(size.width(), f), TJSCALED(size.height(), f));
+    const QSize out = scaledBy(size, f);
     // Our own decoder for the smallest scales; TurboJPEG for all it leaves.
     if (8 % f.denom == 0 && f.num * (8 / f.denom) <= 4) {
         QImage reduced = decodeJpegReduced(reinterpret_cast<const unsigned char*>(jpeg.constData()),
