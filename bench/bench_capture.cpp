@@ -5,10 +5,17 @@
 //   which ours uses up to quality 90, and its exact one);
 // - the processing steps that auto crop, black-and-white and background
 //   removal add;
-// - a multi-page PDF: appending one page to a file of 1, 199 or 999 pages.
+// - a multi-page PDF: appending one page to a file of 1, 199 or 999 pages;
+// - what a capture of an MJPEG camera's frame adds: the full decode of a
+//   camera-like 5 MP frame (sensor noise, 4:2:2, quality 85) by the
+//   decoder pipeline the capture path uses, against TurboJPEG's decode of
+//   the same frame, and the whole capture of that frame to a .jpg.
 // The 20-page PDF against img2pdf is bench/pdf_from_jpegs.sh.
 
+#include "CameraNoise.h"
 #include "CaptureJob.h"
+#include "Frame.h"
+#include "GstJpegDecoder.h"
 #include "ImageChain.h"
 #include "JpegWriter.h"
 #include "PageGeometry.h"
@@ -20,6 +27,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <turbojpeg.h>
@@ -91,6 +99,71 @@ void BM_CaptureToJpegFile(benchmark::State& state) {
             state.SkipWithError("capture failed");
 }
 BENCHMARK(BM_CaptureToJpegFile)->Unit(benchmark::kMillisecond);
+
+// The frame as an MJPEG document camera sends it.
+const QByteArray& cameraJpeg() {
+    static const QByteArray jpeg = [] {
+        QRandomGenerator rng(7);
+        const QImage image = noisy(frame(), 4, rng);
+        tjhandle handle = tjInitCompress();
+        unsigned char* buffer = nullptr;
+        unsigned long size = 0;
+        tjCompress2(handle, image.constBits(), image.width(), int(image.bytesPerLine()),
+                    image.height(), TJPF_BGRX, &buffer, &size, TJSAMP_422, 85, 0);
+        QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
+        tjFree(buffer);
+        tjDestroy(handle);
+        return bytes;
+    }();
+    return jpeg;
+}
+
+std::shared_ptr<orv::GstJpegDecoder> cameraDecoder() {
+    static const auto decoder = [] {
+        auto made = std::make_shared<orv::GstJpegDecoder>(
+            QStringLiteral("image/jpeg, width=(int)%1, height=(int)%2, framerate=(fraction)15/1")
+                .arg(kFrame.width())
+                .arg(kFrame.height())
+                .toUtf8());
+        made->decode(cameraJpeg()); // the pipeline built and negotiated
+        return made;
+    }();
+    return decoder;
+}
+
+// Range 0: the capture path's decoder pipeline; 1: TurboJPEG to BGRX.
+void BM_MjpegFullDecode(benchmark::State& state) {
+    const QByteArray& jpeg = cameraJpeg();
+    QImage out(kFrame, QImage::Format_RGB32);
+    tjhandle handle = tjInitDecompress();
+    for (auto _ : state) {
+        if (state.range(0) == 0) {
+            if (cameraDecoder()->decode(jpeg).size() != kFrame)
+                state.SkipWithError("decode failed");
+        } else if (tjDecompress2(handle, reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                                 static_cast<unsigned long>(jpeg.size()), out.bits(), out.width(),
+                                 int(out.bytesPerLine()), out.height(), TJPF_BGRX, 0) != 0) {
+            state.SkipWithError("tjDecompress2 failed");
+        }
+    }
+    state.counters["KiB"] = double(jpeg.size()) / 1024;
+    tjDestroy(handle);
+}
+BENCHMARK(BM_MjpegFullDecode)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A capture of a newly arrived MJPEG frame: its full decode, then the whole
+// capture to a .jpg as above.
+void BM_CaptureMjpegFrameToJpegFile(benchmark::State& state) {
+    const QByteArray path = QFile::encodeName(scratch().filePath(QStringLiteral("mjpeg.jpg")));
+    for (auto _ : state) {
+        const orv::Frame arrived = orv::Frame::fromJpeg(cameraJpeg(), kFrame, cameraDecoder());
+        CaptureRequest request;
+        request.frame = arrived.image();
+        if (runCapture(path, request) != 1)
+            state.SkipWithError("capture failed");
+    }
+}
+BENCHMARK(BM_CaptureMjpegFrameToJpegFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FindPage(benchmark::State& state) {
     for (auto _ : state)
