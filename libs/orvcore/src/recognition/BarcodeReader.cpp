@@ -38,6 +38,18 @@ constexpr qreal kSmallSymbol = 160;
 // textures and glare give many that hold no code.
 constexpr qsizetype kBlobsPerPicture = 12;
 
+// The 2-D symbologies a blob is read for: all of them around a blob about
+// square; around a longer one only Data Matrix, whose rectangular symbols
+// are 2.2 to 4 times as long as wide (QR, Aztec and MaxiCode symbols are
+// square, and PDF417's detector finds its symbols anywhere in a region, so
+// the region's own read saw them).
+ZXing::BarcodeFormats blobFormats(const QRectF& blob) {
+    const qreal longer = std::max(blob.width(), blob.height());
+    const qreal shorter = std::min(blob.width(), blob.height());
+    return longer > 1.6 * shorter ? ZXing::BarcodeFormats(ZXing::BarcodeFormat::DataMatrix)
+                                  : ZXing::BarcodeFormats(ZXing::BarcodeFormat::MatrixCodes);
+}
+
 // Whether bytes (no ECI of their own) are Chinese text in GB18030: valid in
 // it, with at least one character of two or four bytes, and at least half of
 // the two-byte ones in the GB2312 area (both bytes 0xA1 and up), where text
@@ -545,8 +557,9 @@ private:
 
     // Reads again for 2-D codes around each symbol-like blob in area of
     // image (a copy reduced by scale) that was not read so at this scale:
-    // every 2-D symbology in a square around it, then the blob alone, then
-    // the square with one threshold.
+    // the 2-D symbologies its shape allows (blobFormats) in a square around
+    // it, then the blob alone, then the square with one threshold; each way
+    // only when the ones before read nothing.
     void readAroundBlobs(const QImage& image, int scale, const QRect& area) {
         const QRect full(area.topLeft() * scale, area.size() * scale);
         for (const QPolygonF& outline : readGrids(full)) {
@@ -568,11 +581,14 @@ private:
             // A square that is most of area reads what area read.
             const bool repeat = qint64(square.width()) * square.height() * 5 >=
                                 qint64(area.width()) * area.height() * 3;
-            if ((repeat ||
-                 readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes) == 0) &&
-                !readAlone(outline))
-                readRegion(image, scale, square, ZXing::BarcodeFormat::MatrixCodes,
-                           ZXing::Binarizer::GlobalHistogram);
+            const ZXing::BarcodeFormats formats = blobFormats(blob);
+            if (!repeat && readRegion(image, scale, square, formats) > 0)
+                continue;
+            // On its own only on the reduced copy: the blobs read at full
+            // size are small ones, whose square holds little else.
+            if (scale > 1 && readAlone(outline, formats))
+                continue;
+            readRegion(image, scale, square, formats, ZXing::Binarizer::GlobalHistogram);
         }
     }
 
@@ -598,22 +614,18 @@ private:
     // Reads the symbol that may be inside outline (full size) on its own:
     // what lies around it painted white, its levels stretched. A symbol at
     // the edge of its label or beside print has no quiet zone of its own.
-    bool readAlone(const QPolygonF& outline) {
+    // Its levels are stretched already: one threshold for all of it would
+    // add little to the square's below.
+    bool readAlone(const QPolygonF& outline, ZXing::BarcodeFormats formats) {
         if (m_findsLeft <= 0)
             return false;
         QPoint origin;
         const QImage alone = isolated(m_full, outline, &origin);
         if (alone.isNull())
             return false;
-        for (const ZXing::Binarizer binarizer :
-             {ZXing::Binarizer::LocalAverage, ZXing::Binarizer::GlobalHistogram}) {
-            const ZXing::Result result =
-                readOne(alone, {}, ZXing::BarcodeFormat::MatrixCodes, binarizer);
-            QRectF blanked;
-            if (result.isValid())
-                return take(result, corners(result.position(), 1, origin), &blanked);
-        }
-        return false;
+        const ZXing::Result result = readOne(alone, {}, formats);
+        QRectF blanked;
+        return result.isValid() && take(result, corners(result.position(), 1, origin), &blanked);
     }
 
     // Records a result and paints over it; false when there was nothing to
