@@ -15,9 +15,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <exception>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace orv {
 
@@ -129,8 +132,6 @@ QImage luminance(const QImage& picture) {
     QImage gray(colour.size(), QImage::Format_Grayscale8);
     if (colour.isNull() || gray.isNull()) // out of memory
         return {};
-    // In runs of 16 pixels, so that the compiler makes vector code of it.
-    constexpr int kRun = 16;
     constexpr bool kLittle = Q_BYTE_ORDER == Q_LITTLE_ENDIAN; // QRgb's bytes in memory
     constexpr int kBlue = kLittle ? 0 : 3, kGreen = kLittle ? 1 : 2, kRed = kLittle ? 2 : 1;
     const auto pixel = [](const uchar* p) {
@@ -141,12 +142,29 @@ QImage luminance(const QImage& picture) {
         const uchar* in = colour.constScanLine(y);
         uchar* out = gray.scanLine(y);
         int x = 0;
-        for (; x + kRun <= w; x += kRun) {
-            uchar run[kRun];
-            for (int i = 0; i < kRun; ++i)
-                run[i] = pixel(in + 4 * (x + i));
-            std::memcpy(out + x, run, kRun);
+#if defined(__SSE2__) && Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        // 16 pixels at a time, the same sums as pixel(): half as long as
+        // what the compiler makes of the plain loop on a 5 MP frame.
+        const __m128i weights = _mm_setr_epi16(117, 601, 306, 0, 117, 601, 306, 0);
+        const auto four = [&](const uchar* p) { // four pixels' luminance as 32-bit lanes
+            const __m128i zero = _mm_setzero_si128();
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            // Per pixel: blue and green weighed and added, red weighed.
+            const __m128 lo = _mm_castsi128_ps(_mm_madd_epi16(_mm_unpacklo_epi8(v, zero), weights));
+            const __m128 hi = _mm_castsi128_ps(_mm_madd_epi16(_mm_unpackhi_epi8(v, zero), weights));
+            const __m128i blueGreen =
+                _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(2, 0, 2, 0)));
+            const __m128i red = _mm_castps_si128(_mm_shuffle_ps(lo, hi, _MM_SHUFFLE(3, 1, 3, 1)));
+            const __m128i sum = _mm_add_epi32(_mm_add_epi32(blueGreen, red), _mm_set1_epi32(512));
+            return _mm_srli_epi32(sum, 10);
+        };
+        for (; x + 16 <= w; x += 16) {
+            const uchar* p = in + 4 * x;
+            const __m128i first = _mm_packs_epi32(four(p), four(p + 16));
+            const __m128i second = _mm_packs_epi32(four(p + 32), four(p + 48));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_packus_epi16(first, second));
         }
+#endif
         for (; x < w; ++x)
             out[x] = pixel(in + 4 * x);
     }
