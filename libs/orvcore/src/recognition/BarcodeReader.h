@@ -20,10 +20,12 @@
 // and column of what it reads, and a 2-D code beside print or at the edge of
 // its label may go unread in a region. So a region that read nothing is read
 // again for 2-D codes around each dark blob of a symbol's size and ink in
-// it: in a square around it; then the blob alone, at full size, on white,
-// its levels stretched; then the square with one threshold for all of it
-// (for soft symbols on uneven light). Data Matrix symbols ZXing's detector
-// misses are found by their own border (DataMatrixGrid.h).
+// it: in a square around it; then (blobs found on the reduced copy) the blob
+// alone, at full size, on white, its levels stretched; then the square with
+// one threshold for all of it (for soft symbols on uneven light); each only
+// when the ones before read nothing, and a blob much longer than wide only
+// for Data Matrix. Data Matrix symbols ZXing's detector misses are found by
+// their own border (DataMatrixGrid.h).
 //
 // A read of an ITF code (no check digit) whose bars go on past the ends read
 // is a part of a longer code, and is dropped: no code is better than a wrong
