@@ -12,7 +12,7 @@
 //   the same frame, and the whole capture of that frame to a .jpg.
 // The 20-page PDF against img2pdf is bench/pdf_from_jpegs.sh.
 
-#include "CameraNoise.h"
+#include "CameraJpeg.h"
 #include "CaptureJob.h"
 #include "Frame.h"
 #include "GstJpegDecoder.h"
@@ -27,7 +27,6 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <turbojpeg.h>
@@ -100,21 +99,8 @@ void BM_CaptureToJpegFile(benchmark::State& state) {
 }
 BENCHMARK(BM_CaptureToJpegFile)->Unit(benchmark::kMillisecond);
 
-// The frame as an MJPEG document camera sends it.
 const QByteArray& cameraJpeg() {
-    static const QByteArray jpeg = [] {
-        QRandomGenerator rng(7);
-        const QImage image = noisy(frame(), 4, rng);
-        tjhandle handle = tjInitCompress();
-        unsigned char* buffer = nullptr;
-        unsigned long size = 0;
-        tjCompress2(handle, image.constBits(), image.width(), int(image.bytesPerLine()),
-                    image.height(), TJPF_BGRX, &buffer, &size, TJSAMP_422, 85, 0);
-        QByteArray bytes(reinterpret_cast<const char*>(buffer), qsizetype(size));
-        tjFree(buffer);
-        tjDestroy(handle);
-        return bytes;
-    }();
+    static const QByteArray jpeg = cameraLikeJpeg(kFrame, 4);
     return jpeg;
 }
 

@@ -3,13 +3,11 @@
 // quality 85): 2592x1944 and 1920x1080, at 1/8, 1/4, 3/8 and 1/2.
 
 #include "ReducedJpeg.h"
-#include "SceneRenderer.h"
 
-#include "CameraNoise.h"
+#include "CameraJpeg.h"
 
 #include <QGuiApplication>
 #include <QImage>
-#include <QRandomGenerator>
 
 #include <benchmark/benchmark.h>
 #include <turbojpeg.h>
@@ -23,16 +21,8 @@ const std::vector<unsigned char>& cameraJpeg(int width, int height) {
     static std::map<int, std::vector<unsigned char>> made;
     std::vector<unsigned char>& bytes = made[width];
     if (bytes.empty()) {
-        QRandomGenerator rng(7);
-        const QImage frame = noisy(orv::renderScene(0, QSize(width, height)), 4, rng);
-        tjhandle tj = tjInitCompress();
-        unsigned char* jpeg = nullptr;
-        unsigned long size = 0;
-        tjCompress2(tj, frame.constBits(), frame.width(), int(frame.bytesPerLine()), frame.height(),
-                    TJPF_BGRX, &jpeg, &size, TJSAMP_422, 85, 0);
-        bytes.assign(jpeg, jpeg + size);
-        tjFree(jpeg);
-        tjDestroy(tj);
+        const QByteArray jpeg = cameraLikeJpeg(QSize(width, height), 4);
+        bytes.assign(jpeg.begin(), jpeg.end());
     }
     return bytes;
 }

@@ -19,9 +19,7 @@
 // the newest frame to a .jpg, mean and longest of 10) of ours and before.
 // Run: build/bin/bench_preview (offscreen unless QT_QPA_PLATFORM is set).
 
-#include "SceneRenderer.h"
-
-#include "CameraNoise.h"
+#include "CameraJpeg.h"
 
 #include <orvcore/OrvCoreLib.h>
 #include <orvcore/OrvCoreTesting.h>
@@ -32,13 +30,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
 #include <benchmark/benchmark.h>
-#include <turbojpeg.h>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -103,18 +99,9 @@ QString cameraJpeg(QSize size, int noise) {
         QStringLiteral("camera-%1x%2-%3.jpg").arg(size.width()).arg(size.height()).arg(noise));
     if (QFile::exists(path))
         return path;
-    QRandomGenerator rng(7);
-    const QImage frame = noisy(orv::renderScene(0, size), noise, rng);
-    tjhandle tj = tjInitCompress();
-    unsigned char* jpeg = nullptr;
-    unsigned long bytes = 0;
-    tjCompress2(tj, frame.constBits(), frame.width(), int(frame.bytesPerLine()), frame.height(),
-                TJPF_BGRX, &jpeg, &bytes, TJSAMP_422, 85, 0);
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
-        file.write(reinterpret_cast<const char*>(jpeg), qint64(bytes));
-    tjFree(jpeg);
-    tjDestroy(tj);
+        file.write(cameraLikeJpeg(size, noise));
     return path;
 }
 
