@@ -2,6 +2,7 @@
 // frames made here the ways cameras and encoders make them.
 
 #include "Frame.h"
+#include "FrameScaler.h"
 #include "ReducedJpeg.h"
 
 #include <QRandomGenerator>
@@ -218,6 +219,50 @@ private slots:
                  qPrintable(QStringLiteral("mean %1, largest %2").arg(d.mean).arg(d.largest)));
     }
 
+    // Reduced straight to a smaller size, rows blended on their way out: the
+    // same pixels as the reduced picture scaled down the view's way. Sizes
+    // beyond that mild range come out at the reduced size.
+    void fittedDecodeMatchesScalingDown_data() {
+        QTest::addColumn<Make>("make");
+        QTest::addColumn<int>("eighths");
+        QTest::addColumn<QSize>("fit");
+        QTest::addColumn<QSize>("expected");
+        const QImage wide = picture({640, 360});
+        const QImage odd = picture({1001, 333});
+        QTest::newRow("4:2:2, 3/8, to 5/6") << Make([=] { return turboJpeg(wide, TJSAMP_422); })
+                                            << 3 << QSize(200, 112) << QSize(200, 112);
+        QTest::newRow("4:2:0, odd, 3/8, one pixel less")
+            << Make([=] { return turboJpeg(odd, TJSAMP_420); }) << 3 << QSize(375, 124)
+            << QSize(375, 124);
+        QTest::newRow("grey, odd, 1/2, to half")
+            << Make([=] { return turboJpeg(odd, TJSAMP_GRAY); }) << 4 << QSize(251, 84)
+            << QSize(251, 84);
+        QTest::newRow("restart every 3 units, 1/4") << Make([=] {
+            return libjpeg(odd, {0, 3});
+        }) << 2 << QSize(200, 70) << QSize(200, 70);
+        QTest::newRow("cut short: the rest grey")
+            << Make([=] { return turboJpeg(wide, TJSAMP_422).left(20000); }) << 3 << QSize(200, 112)
+            << QSize(200, 112);
+        QTest::newRow("below half: reduced only")
+            << Make([=] { return turboJpeg(wide, TJSAMP_422); }) << 3 << QSize(100, 60)
+            << QSize(240, 135);
+        QTest::newRow("larger: reduced only") << Make([=] { return turboJpeg(wide, TJSAMP_422); })
+                                              << 3 << QSize(241, 135) << QSize(240, 135);
+    }
+    void fittedDecodeMatchesScalingDown() {
+        QFETCH(Make, make);
+        QFETCH(int, eighths);
+        QFETCH(QSize, fit);
+        QFETCH(QSize, expected);
+        const QByteArray jpeg = make();
+        const auto* data = reinterpret_cast<const unsigned char*>(jpeg.constData());
+        const QImage fitted = orv::decodeJpegReduced(data, size_t(jpeg.size()), eighths, fit);
+        QCOMPARE(fitted.size(), expected);
+        const QImage reference =
+            orv::scaleForView(orv::decodeJpegReduced(data, size_t(jpeg.size()), eighths), expected);
+        QCOMPARE(fitted, reference);
+    }
+
     // Damaged frames decode to their size or not at all, and never read
     // outside the frame (the sanitiser build watches).
     void damagedFramesAreSafe() {
@@ -235,6 +280,11 @@ private slots:
                     orv::decodeJpegReduced(reinterpret_cast<const unsigned char*>(jpeg.constData()),
                                            size_t(jpeg.size()), n);
                 QVERIFY(image.isNull() || image.width() <= 333);
+                const QSize fit = image.size() * 4 / 5;
+                const QImage fitted =
+                    orv::decodeJpegReduced(reinterpret_cast<const unsigned char*>(jpeg.constData()),
+                                           size_t(jpeg.size()), n, fit);
+                QVERIFY(fitted.isNull() || fitted.size() == fit || fitted.size() == image.size());
             }
         }
     }

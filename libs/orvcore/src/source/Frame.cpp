@@ -48,12 +48,12 @@ tjscalingfactor reductionFor(QSize size, double minScale) {
     return {1, 1};
 }
 
-// One TurboJPEG decompressor per thread that decodes.
 // size decoded at f, each side rounded up as the decoders round it.
 QSize scaledBy(QSize size, tjscalingfactor f) {
     return {TJSCALED(size.width(), f), TJSCALED(size.height(), f)};
 }
 
+// One TurboJPEG decompressor per thread that decodes.
 tjhandle decompressor() {
     struct Handle {
         tjhandle h = tjInitDecompress();
@@ -160,6 +160,28 @@ QImage Frame::scaled(double minScale) const {
     return picture;
 }
 
+QImage Frame::fitted(QSize out) const {
+    if (!d || !isJpeg() || out.isEmpty())
+        return {};
+    {
+        std::unique_lock full(d->fullMutex, std::try_to_lock);
+        if (full.owns_lock() && !d->full.isNull())
+            return {}; // decoded in full already: scale that
+    }
+    const double minScale =
+        std::max(double(out.width()) / d->size.width(), double(out.height()) / d->size.height());
+    const QSize wanted = jpegScaledSize(d->size, minScale);
+    std::lock_guard lock(d->scaledMutex);
+    if (d->reduced.width() >= wanted.width() && d->reduced.height() >= wanted.height())
+        return {}; // decoded reduced already: scale that
+    QImage picture = decodeJpegScaled(d->jpeg, minScale, out);
+    if (picture.size() == out)
+        return picture;
+    if (picture.size() == wanted)
+        d->reduced = picture; // what scaled() gives, decoded once
+    return {};
+}
+
 QSize jpegScaledSize(QSize size, double minScale) {
     return scaledBy(size, reductionFor(size, minScale));
 }
@@ -175,7 +197,7 @@ QSize jpegSize(const QByteArray& jpeg) {
     return {width, height};
 }
 
-QImage decodeJpegScaled(const QByteArray& jpeg, double minScale) {
+QImage decodeJpegScaled(const QByteArray& jpeg, double minScale, QSize fit) {
     const QSize size = jpegSize(jpeg);
     if (size.isEmpty())
         return {};
@@ -184,8 +206,8 @@ QImage decodeJpegScaled(const QByteArray& jpeg, double minScale) {
     // Our own decoder for the smallest scales; TurboJPEG for all it leaves.
     if (8 % f.denom == 0 && f.num * (8 / f.denom) <= 4) {
         QImage reduced = decodeJpegReduced(reinterpret_cast<const unsigned char*>(jpeg.constData()),
-                                           size_t(jpeg.size()), f.num * (8 / f.denom));
-        if (reduced.size() == out)
+                                           size_t(jpeg.size()), f.num * (8 / f.denom), fit);
+        if (reduced.size() == out || (!fit.isEmpty() && reduced.size() == fit))
             return reduced;
     }
     QImage picture(out, QImage::Format_RGB32);

@@ -49,6 +49,11 @@ public:
     // reaches minScale, or a decode of this frame made already that is
     // large enough. Null when the JPEG does not decode.
     QImage scaled(double minScale) const;
+    // The whole frame at exactly out, for a JPEG decoded straight to that
+    // size: out is at most the size scaled() would give for it and at least
+    // half that. Null when it cannot be made so, or when a decode of this
+    // frame exists already: the caller then scales scaled()'s picture.
+    QImage fitted(QSize out) const;
 
 private:
     struct Data;
@@ -60,8 +65,9 @@ private:
 QSize jpegScaledSize(QSize size, double minScale);
 // jpeg decoded at that scale for viewing, Format_RGB32: up to 1/2 by our own
 // reduced decoder where it takes the stream, otherwise with libjpeg-turbo
-// (fast transform and upsampling); null when it does not decode.
-QImage decodeJpegScaled(const QByteArray& jpeg, double minScale);
+// (fast transform and upsampling); null when it does not decode. With fit
+// (see decodeJpegReduced), our decoder gives that size instead.
+QImage decodeJpegScaled(const QByteArray& jpeg, double minScale, QSize fit = {});
 // The size of the picture in jpeg's header; invalid when it has none.
 QSize jpegSize(const QByteArray& jpeg);
 

@@ -1,5 +1,6 @@
 #include "ReducedJpeg.h"
 
+#include "FrameScaler.h"
 #include "ReducedJpegPixels.h"
 #include "ReducedJpegTables.h"
 
@@ -7,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace orv {
@@ -155,7 +157,8 @@ struct Component {
 
 class Decoder {
 public:
-    Decoder(const uint8_t* data, size_t size, int n) : p_(data), end_(data + size), n_(n) {}
+    Decoder(const uint8_t* data, size_t size, int n, QSize fit)
+        : p_(data), end_(data + size), n_(n), fit_(fit) {}
     QImage run();
 
 private:
@@ -169,6 +172,7 @@ private:
     const uint8_t* p_;
     const uint8_t* end_;
     int n_;
+    QSize fit_;
     int width_ = 0, height_ = 0;
     int components_ = 0;
     std::array<Component, 3> comp_{};
@@ -395,9 +399,17 @@ template <int N> QImage Decoder::decodeScan() {
     const int mcusY = (height_ + 8 * vMax - 1) / (8 * vMax);
     const int outW = (width_ * n + 7) / 8;
     const int outH = (height_ * n + 7) / 8;
-    QImage picture(outW, outH, QImage::Format_RGB32);
+    // Reduced further on the way out, when asked for and mild enough.
+    const QSize reducedSize(outW, outH);
+    const bool fitting = !fit_.isEmpty() && fit_ != reducedSize &&
+                         fit_.boundedTo(reducedSize) == fit_ &&
+                         (2 * fit_).expandedTo(reducedSize) == 2 * fit_;
+    QImage picture(fitting ? fit_ : reducedSize, QImage::Format_RGB32);
     if (picture.isNull())
         return {};
+    std::optional<RowReducer> reducer;
+    if (fitting)
+        reducer.emplace(reducedSize, picture);
 
     // One row of units, reduced, per component, with spare columns.
     const int lumaStride = mcusX * hMax * n + 8;
@@ -503,7 +515,8 @@ template <int N> QImage Decoder::decodeScan() {
         const int y0 = my * vMax * n;
         const int rows = std::min(vMax * n, outH - y0);
         for (int r = 0; r < rows; ++r) {
-            auto* out = reinterpret_cast<uint32_t*>(picture.scanLine(y0 + r));
+            auto* out = reducer ? reducer->row(y0 + r)
+                                : reinterpret_cast<uint32_t*>(picture.scanLine(y0 + r));
             const uint8_t* y = luma.data() + size_t(r) * lumaStride;
             if (components_ == 1) {
                 greyRow(y, out, outW);
@@ -512,6 +525,8 @@ template <int N> QImage Decoder::decodeScan() {
                 yccRow(y, chroma.data() + cr, chroma.data() + size_t(chromaStride) * cs + cr,
                        hShift, out, outW);
             }
+            if (reducer)
+                reducer->rowDone(y0 + r);
         }
     }
     return picture;
@@ -519,10 +534,10 @@ template <int N> QImage Decoder::decodeScan() {
 
 } // namespace
 
-QImage decodeJpegReduced(const unsigned char* data, std::size_t size, int eighths) {
+QImage decodeJpegReduced(const unsigned char* data, std::size_t size, int eighths, QSize fit) {
     if (!data || eighths < 1 || eighths > 4)
         return {};
-    return Decoder(data, size, eighths).run();
+    return Decoder(data, size, eighths, fit).run();
 }
 
 } // namespace orv

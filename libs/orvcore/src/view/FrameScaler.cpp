@@ -10,6 +10,7 @@
 #endif
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -146,16 +147,46 @@ ORV_TSAN_UNCHECKED void blendColumns(const quint32* row, const std::vector<Tap>&
 }
 #endif
 
+// Where the output rows and columns of a mild reduction from `from` to `to`
+// sample.
+struct ReductionTaps {
+    ReductionTaps(QSize from, QSize to)
+        : xs(tapsFor(from.width(), to.width())), ys(tapsFor(from.height(), to.height()))
+#ifdef __SSE2__
+          ,
+          xWeights(columnWeights(xs))
+#endif
+    {
+    }
+    std::vector<Tap> xs, ys;
+#ifdef __SSE2__
+    std::vector<ColumnWeight> xWeights;
+#endif
+};
+
+// Output row y of a mild reduction: source rows r0 and r1 blended by w, then
+// the columns by xs (row: the source's width and one more pixel).
+void reduceRow(const quint32* r0, const quint32* r1, quint32 w, const ReductionTaps& taps,
+               quint32* row, int width, quint32* out) {
+#ifdef __SSE2__
+    blendRows(r0, r1, w, row, width);
+    blendColumns(row, taps.xs, taps.xWeights, out);
+#else
+    for (int x = 0; x < width; ++x)
+        row[size_t(x)] = blend(r0[x], r1[x], w);
+    for (size_t x = 0; x < taps.xs.size(); ++x) {
+        const Tap tx = taps.xs[x];
+        out[x] = blend(row[size_t(tx.index)], row[size_t(tx.index + 1)], tx.weight);
+    }
+#endif
+}
+
 // A mild reduction (to at least half the size): each output pixel blends the
 // 2 x 2 source pixels around its centre. A fraction of a smooth scale's cost,
 // and nothing is lost at these ratios.
 QImage reduceBilinear(const QImage& src, QSize out) {
     QImage result(out, src.format());
-    const std::vector<Tap> xs = tapsFor(src.width(), out.width());
-    const std::vector<Tap> ys = tapsFor(src.height(), out.height());
-#ifdef __SSE2__
-    const std::vector<ColumnWeight> xWeights = columnWeights(xs);
-#endif
+    const ReductionTaps taps(src.size(), out);
     const uchar* from = src.constBits();
     uchar* to = result.bits();
     const qsizetype fromStride = src.bytesPerLine(), toStride = result.bytesPerLine();
@@ -165,22 +196,12 @@ QImage reduceBilinear(const QImage& src, QSize out) {
         // neighbour (weighed 0) when the source is one pixel wide.
         std::vector<quint32> row(static_cast<size_t>(width) + 1);
         for (int y = first; y < last; ++y) {
-            const Tap ty = ys[size_t(y)];
+            const Tap ty = taps.ys[size_t(y)];
             const auto* r0 = reinterpret_cast<const quint32*>(from + ty.index * fromStride);
             const auto* r1 = reinterpret_cast<const quint32*>(
                 from + (ty.weight ? ty.index + 1 : ty.index) * fromStride);
-            auto* o = reinterpret_cast<quint32*>(to + y * toStride);
-#ifdef __SSE2__
-            blendRows(r0, r1, ty.weight, row.data(), width);
-            blendColumns(row.data(), xs, xWeights, o);
-#else
-            for (int x = 0; x < width; ++x)
-                row[size_t(x)] = blend(r0[x], r1[x], ty.weight);
-            for (int x = 0; x < out.width(); ++x) {
-                const Tap tx = xs[size_t(x)];
-                o[x] = blend(row[size_t(tx.index)], row[size_t(tx.index + 1)], tx.weight);
-            }
-#endif
+            reduceRow(r0, r1, ty.weight, taps, row.data(), width,
+                      reinterpret_cast<quint32*>(to + y * toStride));
         }
     });
     return result;
@@ -196,6 +217,45 @@ QImage scaledTo(const QImage& image, QSize size) {
 }
 
 } // namespace
+
+struct RowReducer::Plan {
+    Plan(QSize from, QImage& out)
+        : taps(from, out.size()), width(from.width()), out(out.bits()),
+          outStride(out.bytesPerLine()) {
+        for (auto& r : ring)
+            r.resize(size_t(width));
+        row.resize(size_t(width) + 1);
+    }
+    ReductionTaps taps;
+    int width;
+    uchar* out;
+    qsizetype outStride;
+    std::array<std::vector<quint32>, 2> ring; // the last two source rows
+    std::vector<quint32> row;                 // those blended
+    int next = 0;                             // the output row to make next
+};
+
+RowReducer::RowReducer(QSize from, QImage& out) : m_plan(std::make_unique<Plan>(from, out)) {}
+
+RowReducer::~RowReducer() = default;
+
+quint32* RowReducer::row(int y) {
+    return m_plan->ring[size_t(y & 1)].data();
+}
+
+void RowReducer::rowDone(int y) {
+    Plan& p = *m_plan;
+    const auto height = int(p.taps.ys.size());
+    for (; p.next < height; ++p.next) {
+        const Tap ty = p.taps.ys[size_t(p.next)];
+        const int last = ty.weight ? ty.index + 1 : ty.index;
+        if (last > y)
+            return;
+        reduceRow(p.ring[size_t(ty.index & 1)].data(), p.ring[size_t(last & 1)].data(), ty.weight,
+                  p.taps, p.row.data(), p.width,
+                  reinterpret_cast<quint32*>(p.out + p.next * p.outStride));
+    }
+}
 
 QImage halveImage(const QImage& image) {
     QImage src = image;

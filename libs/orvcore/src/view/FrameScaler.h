@@ -7,6 +7,8 @@
 #include <QRectF>
 #include <QSize>
 
+#include <memory>
+
 namespace orv {
 
 // Halves an RGB32 / ARGB32 picture in both directions by averaging 2x2
@@ -24,6 +26,26 @@ QImage scaleForView(const QImage& frame, QSize target);
 // rotation quarter turns clockwise. Only the part shown is scaled, so zooming
 // in never scales the whole frame. Null when there is nothing to show.
 QImage renderView(const QImage& frame, const QRectF& source, QSize target, int rotation);
+
+// A picture reduced as its rows arrive, top to bottom, with the blends of
+// scaleForView's mild reduction: out no larger than the source (from) and at
+// least half its size in each direction.
+class RowReducer {
+public:
+    // out: Format_RGB32 at the size to reduce to; written as rows complete.
+    RowReducer(QSize from, QImage& out);
+    ~RowReducer();
+    RowReducer(const RowReducer&) = delete;
+    RowReducer& operator=(const RowReducer&) = delete;
+    // Where source row y goes (from's width in pixels); rows come in order.
+    quint32* row(int y);
+    // Source row y is written: makes each output row it completes.
+    void rowDone(int y);
+
+private:
+    struct Plan;
+    std::unique_ptr<Plan> m_plan;
+};
 
 // image turned by quarter turns clockwise (any integer).
 QImage turnImage(const QImage& image, int rotation);

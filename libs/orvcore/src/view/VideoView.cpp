@@ -11,6 +11,7 @@
 #include <QRegion>
 #include <QWheelEvent>
 
+#include <cmath>
 #include <utility>
 
 namespace orv {
@@ -226,6 +227,16 @@ namespace {
 QImage renderFrame(const Frame& frame, const ViewLayout& layout, int rotation) {
     const QSize out = rotation % 2 != 0 ? layout.target.size().transposed() : layout.target.size();
     const QRectF& source = layout.source;
+    // The whole frame shown (to a hair of rounding): decoded to the window's
+    // size straight away where the frame allows it.
+    const QRectF whole(QPointF(), QSizeF(frame.size()));
+    if (std::abs(source.left()) < 0.5 && std::abs(source.top()) < 0.5 &&
+        std::abs(source.right() - whole.right()) < 0.5 &&
+        std::abs(source.bottom() - whole.bottom()) < 0.5) {
+        const QImage fitted = frame.fitted(out);
+        if (!fitted.isNull())
+            return turnImage(fitted, rotation);
+    }
     const double scale = std::max(out.width() / source.width(), out.height() / source.height());
     const QImage picture = frame.scaled(scale);
     if (picture.isNull())
