@@ -1,7 +1,11 @@
 // The preview's reduced JPEG decode against TurboJPEG at the same scale, on
 // camera-like frames (a rendered page with sensor noise of +-4 levels, 4:2:2,
-// quality 85): 2592x1944 and 1920x1080, at 1/8, 1/4, 3/8 and 1/2.
+// quality 85): 2592x1944 and 1920x1080, at 1/8, 1/4, 3/8 and 1/2. And the
+// live picture of such a frame for an 800 x 600 window (CPU of the process,
+// all threads): reduced, then scaled down as the view scales, against
+// reduced straight to the window's size.
 
+#include "FrameScaler.h"
 #include "ReducedJpeg.h"
 
 #include "CameraJpeg.h"
@@ -50,6 +54,32 @@ void BM_ReducedTurboJpeg(benchmark::State& state) {
     }
     tjDestroy(tj);
 }
+
+// Arguments: width, height, eighths, straight to the window's size (0, 1).
+void BM_ViewPicture(benchmark::State& state) {
+    const QSize frame(int(state.range(0)), int(state.range(1)));
+    const auto& jpeg = cameraJpeg(frame.width(), frame.height());
+    const int n = int(state.range(2));
+    const QSize window = frame.scaled(800, 600, Qt::KeepAspectRatio);
+    const QSizeF reduced((frame.width() * n + 7) / 8, (frame.height() * n + 7) / 8);
+    for (auto _ : state) {
+        QImage picture;
+        if (state.range(3))
+            picture = orv::decodeJpegReduced(jpeg.data(), jpeg.size(), n, window);
+        else
+            picture = orv::renderView(orv::decodeJpegReduced(jpeg.data(), jpeg.size(), n),
+                                      QRectF(QPointF(), reduced), window, 0);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+BENCHMARK(BM_ViewPicture)
+    ->ArgNames({"w", "h", "n", "straight"})
+    ->Args({2592, 1944, 3, 0})
+    ->Args({2592, 1944, 3, 1})
+    ->Args({1920, 1080, 4, 0})
+    ->Args({1920, 1080, 4, 1})
+    ->MeasureProcessCPUTime()
+    ->Unit(benchmark::kMillisecond);
 
 void frames(benchmark::internal::Benchmark* b) {
     b->ArgNames({"w", "h", "n"});

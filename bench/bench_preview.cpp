@@ -5,7 +5,8 @@
 // cameras send; +-2 as well, a cleaner sensor) is looped by multifilesrc, stamped at the frame rate
 // and paced to the clock, and given to the library as a device through its test hook, previewed in
 // an 800 x 600 window. Side by side in one run, each for the same time (20 s; ORVANTA_BENCH_SECONDS
-// changes it):
+// changes it); ours and bare take turns in four rounds of a quarter of that
+// time each (ORVANTA_BENCH_ROUNDS), so that the machine's drift weighs on both:
 //   ours    the camera as the library runs it (frames kept compressed,
 //           decoded reduced for the window);
 //   before  the same stream with jpegdec ! videoconvert in the device's
@@ -13,7 +14,8 @@
 //           did when its pipeline decoded MJPEG;
 //   bare    gst-launch-1.0 <source> ! jpegdec ! videoconvert !
 //           video/x-raw,format=BGRx ! fakesink sync=true, measured from /proc.
-// Counters: the CPU of each in % of one core, ours/bare and before/bare,
+// Counters: the CPU of each in % of one core, ours/bare (over all rounds, and
+// its lowest and highest round) and before/bare,
 // frames painted per second, the GUI thread's longest gap and 99th
 // percentile while previewing (ours), and the capture latency (OrvCapture of
 // the newest frame to a .jpg, mean and longest of 10) of ours and before.
@@ -65,6 +67,11 @@ QTemporaryDir* g_dir = nullptr;
 int seconds() {
     const int s = qEnvironmentVariableIntValue("ORVANTA_BENCH_SECONDS");
     return s > 0 ? s : 20;
+}
+
+int rounds() {
+    const int r = qEnvironmentVariableIntValue("ORVANTA_BENCH_ROUNDS");
+    return r > 0 ? r : 4;
 }
 
 void spin(int ms) {
@@ -139,8 +146,10 @@ struct Preview {
     bool ok = false;
 };
 
-// One pretend device previewed for the benchmark's time, then captured.
-Preview preview(const QByteArray& source, const QByteArray& caps, QSize size) {
+// One pretend device previewed for cpuMs; with extras, then watched for the
+// GUI thread's gaps for the benchmark's time, then captured.
+Preview preview(const QByteArray& source, const QByteArray& caps, QSize size, int cpuMs,
+                bool extras) {
     Preview result;
     if (OrvInit() != 0 || OrvTestPlugDevice("bench", "Bench Camera", source, caps) != 0 ||
         OrvOpenCamera(0, g_window->winId()) != 0)
@@ -159,10 +168,16 @@ Preview preview(const QByteArray& source, const QByteArray& caps, QSize size) {
     const double cpu = selfCpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    spin(seconds() * 1000);
+    spin(cpuMs);
     const double elapsed = double(wall.nsecsElapsed()) / 1e9;
     result.cpuPercent = 100 * (selfCpuSeconds() - cpu) / elapsed;
     result.paintsPerSecond = (g_app->paints - paints) / elapsed;
+    if (!extras) {
+        OrvCloseCamera(0);
+        OrvTestShutdown();
+        result.ok = true;
+        return result;
+    }
 
     std::vector<double> gaps;
     QElapsedTimer clock;
@@ -206,9 +221,9 @@ Preview preview(const QByteArray& source, const QByteArray& caps, QSize size) {
     return result;
 }
 
-// CPU of gst-launch-1.0 running description, over the benchmark's time after
-// a second of start-up, in % of one core.
-double bareDecodePercent(const QByteArray& description) {
+// CPU of gst-launch-1.0 running description, over ms after a second of
+// start-up, in % of one core.
+double bareDecodePercent(const QByteArray& description, int ms) {
     QStringList args;
     for (const QByteArray& part : description.split(' '))
         if (!part.isEmpty())
@@ -221,7 +236,7 @@ double bareDecodePercent(const QByteArray& description) {
     const double from = processCpuSeconds(process.processId());
     QElapsedTimer wall;
     wall.start();
-    spin(seconds() * 1000);
+    spin(ms);
     const double to = processCpuSeconds(process.processId());
     const double elapsed = double(wall.nsecsElapsed()) / 1e9;
     process.kill();
@@ -235,16 +250,39 @@ void BM_MjpegPreview(benchmark::State& state) {
     const int noise = int(state.range(3));
     for (auto _ : state) {
         const QByteArray source = sourceFor(size, fps, noise);
-        const Preview ours = preview(source, capsFor("image/jpeg", size, fps), size);
+        const QByteArray jpegCaps = capsFor("image/jpeg", size, fps);
+        const QByteArray bareLine = source + " ! jpegdec ! videoconvert ! "
+                                             "video/x-raw,format=BGRx ! fakesink sync=true";
+        // Ours and bare in turns; the CPU and paints are their means.
+        const int ms = seconds() * 1000 / rounds();
+        double oursSum = 0, bareSum = 0, paintsSum = 0;
+        double lowest = 1e9, highest = 0;
+        for (int round = 0; round < rounds(); ++round) {
+            const Preview part = preview(source, jpegCaps, size, ms, false);
+            const double bare = bareDecodePercent(bareLine, ms);
+            if (!part.ok || bare <= 0) {
+                state.SkipWithError("a stream did not run");
+                return;
+            }
+            oursSum += part.cpuPercent;
+            bareSum += bare;
+            paintsSum += part.paintsPerSecond;
+            lowest = std::min(lowest, part.cpuPercent / bare);
+            highest = std::max(highest, part.cpuPercent / bare);
+        }
+        Preview ours = preview(source, jpegCaps, size, 1000, true); // gaps and captures
         const Preview before =
-            preview(source + " ! jpegdec ! videoconvert", capsFor("video/x-raw", size, fps), size);
-        const double bare =
-            bareDecodePercent(source + " ! jpegdec ! videoconvert ! video/x-raw,format=BGRx "
-                                       "! fakesink sync=true");
-        if (!ours.ok || !before.ok || bare <= 0) {
+            preview(source + " ! jpegdec ! videoconvert", capsFor("video/x-raw", size, fps), size,
+                    seconds() * 1000, true);
+        if (!ours.ok || !before.ok) {
             state.SkipWithError("a stream did not run");
             return;
         }
+        ours.cpuPercent = oursSum / rounds();
+        ours.paintsPerSecond = paintsSum / rounds();
+        const double bare = bareSum / rounds();
+        state.counters["ours/bare_lowest"] = lowest;
+        state.counters["ours/bare_highest"] = highest;
         state.counters["jpeg_KiB"] = double(QFileInfo(cameraJpeg(size, noise)).size()) / 1024;
         state.counters["ours_cpu_%"] = ours.cpuPercent;
         state.counters["before_cpu_%"] = before.cpuPercent;
