@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -115,8 +118,8 @@ bool compress(JSAMPROW* rows, int width, int height, bool gray, int quality, int
     return true;
 }
 
-// A large picture is encoded in bands of whole MCU rows, one band per core,
-// each band a separate compression of its rows with the same settings. The
+// A large picture is encoded in bands of whole MCU rows on every core, each
+// band a separate compression of its rows with the same settings. The
 // bands are joined with restart markers between them (the restart interval
 // is one band), so the file holds exactly the coefficients of a
 // compression in one piece: the same pixels decode from it.
@@ -129,15 +132,23 @@ struct Layout {
 
 constexpr int kMinBandMcuRows = 8;
 constexpr unsigned kMaxRestartInterval = 65535;
-constexpr int kMaxBands = 8;
+constexpr int kMaxThreads = 8;
+// Bands are handed out one at a time: a core that starts late, or is busy
+// elsewhere, takes fewer of them.
+constexpr int kBandsPerThread = 4;
+
+int threadCount() {
+    return std::clamp(int(std::thread::hardware_concurrency()), 1, kMaxThreads);
+}
 
 Layout layoutFor(int width, int height, bool gray) {
     Layout layout;
     layout.side = gray ? 8 : 16; // 4:2:0 in colour
-    const int threads = std::clamp(int(std::thread::hardware_concurrency()), 1, kMaxBands);
+    const int threads = threadCount();
     const int mcuColumns = (width + layout.side - 1) / layout.side;
     const int mcuRows = (height + layout.side - 1) / layout.side;
-    int bandMcuRows = (mcuRows + threads - 1) / threads;
+    const int bandsWanted = threads * kBandsPerThread;
+    int bandMcuRows = std::max(kMinBandMcuRows, (mcuRows + bandsWanted - 1) / bandsWanted);
     bandMcuRows = std::min(bandMcuRows, int(kMaxRestartInterval) / mcuColumns);
     if (threads < 2 || bandMcuRows < kMinBandMcuRows || bandMcuRows >= mcuRows)
         return layout;
@@ -194,58 +205,80 @@ QByteArray joinBands(const std::vector<Piece>& pieces, int height) {
     return out;
 }
 
+// One encode shared with the helper threads. A helper may start only after
+// the last band was taken: it then finds nothing to do, and the encode does
+// not wait for it (the helper holds the job until it ends).
+struct Job {
+    QImage image; // keeps the rows alive
+    std::vector<JSAMPROW> rows;
+    Layout layout;
+    bool gray = false;
+    int quality = 75;
+    int dpi = 200;
+    std::vector<Piece> pieces;
+    std::atomic<int> next{0};
+    std::mutex mutex;
+    std::condition_variable finished;
+    int done = 0; // bands encoded (or failed)
+
+    void encode(int band) {
+        const int top = band * layout.bandRows;
+        const int height =
+            layout.bands == 1 ? image.height() : std::min(layout.bandRows, image.height() - top);
+        Piece& piece = pieces[size_t(band)];
+        // Room for a typical page from the start: a buffer grown step by step
+        // is copied again at each step.
+        piece.capacity = std::max(size_t(64) * 1024, size_t(image.width()) * size_t(height) / 8);
+        piece.data = static_cast<unsigned char*>(std::malloc(piece.capacity));
+        piece.ok = piece.data && compress(rows.data() + top, image.width(), height, gray, quality,
+                                          dpi, layout.restart, &piece);
+    }
+    void work() {
+        for (int band = next++; band < layout.bands; band = next++) {
+            encode(band);
+            std::lock_guard lock(mutex);
+            if (++done == layout.bands)
+                finished.notify_all();
+        }
+    }
+};
+
 } // namespace
 
 QByteArray encodeJpeg(const Picture& picture) {
     if (picture.image.isNull())
         return {};
-    QImage image = picture.image;
-    const bool gray = image.format() == QImage::Format_Grayscale8;
-    if (!gray && image.format() != QImage::Format_RGB32)
-        image = image.convertToFormat(QImage::Format_RGB32);
-    const int width = image.width(), height = image.height();
-    std::vector<JSAMPROW> rows(static_cast<size_t>(height));
+    auto job = std::make_shared<Job>();
+    job->image = picture.image;
+    job->gray = job->image.format() == QImage::Format_Grayscale8;
+    if (!job->gray && job->image.format() != QImage::Format_RGB32)
+        job->image = job->image.convertToFormat(QImage::Format_RGB32);
+    const int height = job->image.height();
+    job->rows.resize(size_t(height));
     for (int y = 0; y < height; ++y)
-        rows[size_t(y)] = const_cast<JSAMPROW>(image.constScanLine(y));
-    const int quality = qBound(1, picture.jpgQuality, 100);
-    const int dpi = qBound(1, picture.dpi, 65535);
-    const Layout layout = layoutFor(width, height, gray);
-    std::vector<Piece> pieces(size_t(layout.bands));
-    const auto encodeBand = [&](int band) {
-        const int top = band * layout.bandRows;
-        const int bandHeight = layout.bands == 1 ? height : std::min(layout.bandRows, height - top);
-        Piece& piece = pieces[size_t(band)];
-        // Room for a typical page from the start: a buffer grown step by step
-        // is copied again at each step.
-        piece.capacity = std::max(size_t(64) * 1024, size_t(width) * size_t(bandHeight) / 8);
-        piece.data = static_cast<unsigned char*>(std::malloc(piece.capacity));
-        piece.ok = piece.data && compress(rows.data() + top, width, bandHeight, gray, quality, dpi,
-                                          layout.restart, &piece);
-    };
-    if (layout.bands == 1) {
-        encodeBand(0);
-        const Piece& piece = pieces.front();
-        return piece.ok && piece.data
+        job->rows[size_t(y)] = const_cast<JSAMPROW>(job->image.constScanLine(y));
+    job->quality = qBound(1, picture.jpgQuality, 100);
+    job->dpi = qBound(1, picture.dpi, 65535);
+    job->layout = layoutFor(job->image.width(), height, job->gray);
+    job->pieces = std::vector<Piece>(size_t(job->layout.bands));
+    if (job->layout.bands == 1) {
+        job->encode(0);
+        const Piece& piece = job->pieces.front();
+        return piece.ok
                    ? QByteArray(reinterpret_cast<const char*>(piece.data), qsizetype(piece.size))
                    : QByteArray();
     }
-    std::atomic<int> next{0};
-    const auto work = [&] {
-        for (int band = next++; band < layout.bands; band = next++)
-            encodeBand(band);
-    };
-    std::vector<std::thread> helpers;
-    const int threads = std::min(layout.bands, int(std::thread::hardware_concurrency()));
+    const int threads = std::min(job->layout.bands, threadCount());
     try {
         for (int i = 1; i < threads; ++i)
-            helpers.emplace_back(work);
+            std::thread([job] { job->work(); }).detach();
     } catch (const std::system_error&) {
         // no thread to spare: this one encodes the rest
     }
-    work();
-    for (std::thread& helper : helpers)
-        helper.join();
-    return joinBands(pieces, height);
+    job->work();
+    std::unique_lock lock(job->mutex);
+    job->finished.wait(lock, [&] { return job->done == job->layout.bands; });
+    return joinBands(job->pieces, height);
 }
 
 } // namespace orv::capture
