@@ -1,5 +1,8 @@
 #include "JpegWriter.h"
 
+#include <QThread>
+#include <QThreadPool>
+
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
@@ -8,8 +11,6 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include <jpeglib.h>
@@ -138,7 +139,22 @@ constexpr int kMaxThreads = 8;
 constexpr int kBandsPerThread = 4;
 
 int threadCount() {
-    return std::clamp(int(std::thread::hardware_concurrency()), 1, kMaxThreads);
+    return std::clamp(QThread::idealThreadCount(), 1, kMaxThreads);
+}
+
+// The helpers' threads live as long as the process: an idle one wakes within
+// microseconds, where a thread started anew can wait milliseconds for a core
+// while the encode runs.
+struct HelperPool : QThreadPool {
+    HelperPool() {
+        setExpiryTimeout(-1);
+        setMaxThreadCount(std::max(1, threadCount() - 1));
+    }
+};
+
+QThreadPool& helperPool() {
+    static HelperPool pool;
+    return pool;
 }
 
 Layout layoutFor(int width, int height, bool gray) {
@@ -205,9 +221,10 @@ QByteArray joinBands(const std::vector<Piece>& pieces, int height) {
     return out;
 }
 
-// One encode shared with the helper threads. A helper may start only after
-// the last band was taken: it then finds nothing to do, and the encode does
-// not wait for it (the helper holds the job until it ends).
+// One encode shared with the helpers. A helper may start only after the last
+// band was taken (its thread busy with another encode): it then finds
+// nothing to do, and the encode does not wait for it (the helper holds the
+// job until it ends).
 struct Job {
     QImage image; // keeps the rows alive
     std::vector<JSAMPROW> rows;
@@ -268,13 +285,9 @@ QByteArray encodeJpeg(const Picture& picture) {
                    ? QByteArray(reinterpret_cast<const char*>(piece.data), qsizetype(piece.size))
                    : QByteArray();
     }
-    const int threads = std::min(job->layout.bands, threadCount());
-    try {
-        for (int i = 1; i < threads; ++i)
-            std::thread([job] { job->work(); }).detach();
-    } catch (const std::system_error&) {
-        // no thread to spare: this one encodes the rest
-    }
+    const int helpers = std::min(job->layout.bands, threadCount()) - 1;
+    for (int i = 0; i < helpers; ++i)
+        helperPool().start([job] { job->work(); });
     job->work();
     std::unique_lock lock(job->mutex);
     job->finished.wait(lock, [&] { return job->done == job->layout.bands; });
