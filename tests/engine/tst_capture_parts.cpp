@@ -13,10 +13,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
+
+#include <turbojpeg.h>
 
 using namespace capturetest;
 using namespace orv::capture;
@@ -33,6 +36,40 @@ Picture colourPicture(const QImage& image, int dpi = 200, int quality = 75) {
 
 double aspectOf(const QImage& image) {
     return double(image.width()) / image.height();
+}
+
+// jpeg decoded by TurboJPEG, as RGB32 or Grayscale8.
+QImage decodedByTurboJpeg(const QByteArray& jpeg, bool gray) {
+    tjhandle tj = tjInitDecompress();
+    int width = 0, height = 0, sampling = 0, space = 0;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(jpeg.constData());
+    QImage out;
+    if (tjDecompressHeader3(tj, bytes, (unsigned long)(jpeg.size()), &width, &height, &sampling,
+                            &space) == 0) {
+        out = QImage(width, height, gray ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+        if (tjDecompress2(tj, bytes, (unsigned long)(jpeg.size()), out.bits(), width,
+                          int(out.bytesPerLine()), height, gray ? TJPF_GRAY : TJPF_BGRX, 0) != 0)
+            out = QImage();
+    }
+    tjDestroy(tj);
+    return out;
+}
+
+// TurboJPEG's compression of picture with our settings, in one piece.
+QByteArray turboJpegOf(const Picture& picture) {
+    tjhandle tj = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long size = 0;
+    const QImage& image = picture.image;
+    QByteArray out;
+    if (tjCompress2(tj, image.constBits(), image.width(), int(image.bytesPerLine()), image.height(),
+                    picture.isGray() ? TJPF_GRAY : TJPF_BGRX, &jpeg, &size,
+                    picture.isGray() ? TJSAMP_GRAY : TJSAMP_420, picture.jpgQuality,
+                    picture.jpgQuality > 90 ? TJFLAG_ACCURATEDCT : TJFLAG_FASTDCT) == 0)
+        out = QByteArray(reinterpret_cast<const char*>(jpeg), qsizetype(size));
+    tjFree(jpeg);
+    tjDestroy(tj);
+    return out;
 }
 
 } // namespace
@@ -255,6 +292,44 @@ private slots:
         QCOMPARE(image.components, 1);
         QVERIFY(!pdfImageFromJpeg("not a jpeg", 72, &image));
         QVERIFY(!pdfImageFromJpeg(jpeg.left(100), 72, &image)); // cut before its frame header
+    }
+
+    // A large picture is encoded in bands on several cores; what decodes
+    // from it is what decodes from a compression in one piece.
+    void jpegBandsDecodeAsOnePiece_data() {
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<bool>("gray");
+        QTest::addColumn<int>("quality");
+        QTest::newRow("5 MP") << QSize(2592, 1944) << false << 75;
+        QTest::newRow("odd sides, exact transform") << QSize(1601, 1201) << false << 95;
+        QTest::newRow("gray") << QSize(2001, 1333) << true << 85;
+        QTest::newRow("more bands than restart numbers") << QSize(30000, 1100) << true << 75;
+        QTest::newRow("one piece") << QSize(300, 120) << false << 75;
+    }
+    void jpegBandsDecodeAsOnePiece() {
+        QFETCH(QSize, size);
+        QFETCH(bool, gray);
+        QFETCH(int, quality);
+        QImage image(size, gray ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
+        QRandomGenerator rng(5);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* line = reinterpret_cast<quint32*>(image.scanLine(y));
+            if (gray)
+                for (int x = 0; x < image.width(); ++x)
+                    image.scanLine(y)[x] = uchar((x + y) / 16 + rng.bounded(40));
+            else
+                for (int x = 0; x < image.width(); ++x)
+                    line[x] = qRgb(x / 8 + rng.bounded(24), y / 8, rng.bounded(256));
+        }
+        Picture picture;
+        picture.image = image;
+        picture.jpgQuality = quality;
+        const QImage ours = decodedByTurboJpeg(encodeJpeg(picture), gray);
+        QCOMPARE(ours.size(), size);
+        QVERIFY(ours == decodedByTurboJpeg(turboJpegOf(picture), gray));
+        PdfImage page;
+        QVERIFY(pdfImageFromJpeg(encodeJpeg(picture), 72, &page));
+        QCOMPARE(QSize(page.width, page.height), size);
     }
 
     // 150 single-page appends: three leaves of the page tree, every page in

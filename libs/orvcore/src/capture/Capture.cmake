@@ -40,4 +40,4 @@ set_target_properties(orvcore_capture PROPERTIES
 target_include_directories(orvcore_capture PUBLIC ${_capture})
 target_include_directories(orvcore_capture SYSTEM PRIVATE ${ORV_OPENCV_INCLUDE_DIR})
 target_link_libraries(orvcore_capture PUBLIC Qt6::Gui
-  PRIVATE PkgConfig::ORV_TIFF PkgConfig::ORV_JPEG ${ORV_OPENCV_IMGPROC} ${ORV_OPENCV_CORE})
+  PRIVATE Threads::Threads PkgConfig::ORV_TIFF PkgConfig::ORV_JPEG ${ORV_OPENCV_IMGPROC} ${ORV_OPENCV_CORE})
