@@ -57,7 +57,7 @@ ORV_INLINE int slowSymbol(Bits& b, const HuffmanTable& t, int32_t e) {
 
 // One AC symbol (or two) of a block at k; false when the block is done.
 // Needs kPairBits bits in the buffer; leaves at least 56 after a long symbol.
-ORV_INLINE bool acStep(Bits& b, const HuffmanTable& ac, Block& blk, const uint8_t* slot, int& k) {
+ORV_INLINE bool acStep(Bits& b, const HuffmanTable& ac, int16_t* blk, const uint8_t* slot, int& k) {
     const Pair& pair = ac.pairs[size_t(b.acc >> (64 - kPairBits))];
     // A second symbol is read only when the first leaves room in the block.
     if (ORV_LIKELY(!(pair.flags & kPairSlow) && k + (pair.flags >> 3) <= 63)) {
@@ -115,7 +115,7 @@ ORV_INLINE bool acStep(Bits& b, const HuffmanTable& ac, Block& blk, const uint8_
 // refilled after every three symbols (or pairs), which is the least they
 // leave for the next, so refills take no branch.
 ORV_INLINE void decodeBlock(Bits& b, const HuffmanTable& dc, const HuffmanTable& ac, int& pred,
-                            Block& blk, const uint8_t* slot) {
+                            int16_t* blk, const uint8_t* slot) {
     int32_t e = dc.fast[size_t(b.acc >> (64 - kFastBits))];
     refill(b);
     int diff = 0;
@@ -408,11 +408,16 @@ template <int N> QImage Decoder::decodeScan() {
     const int hShift = hMax * n == 2 * cs ? 1 : 0; // chroma spread across
     const int vShift = vMax * n == 2 * cs ? 1 : 0; // and down
 
+    // A unit row's coefficients are decoded before any is transformed:
+    // blocks of 16 when no component keeps more than 4x4, else of 64, each
+    // followed by the slot that takes its dropped coefficients, which is the
+    // next block's first (written later) or a spare block's.
+    const int blockSize = components_ == 3 && cs > 4 ? 64 : 16;
     // Where each coefficient goes, for blocks of n and of 2n.
     std::array<std::array<uint8_t, 96>, 2> places{};
     for (int wide = 0; wide < 2; ++wide) {
         const int size = wide ? 2 * n : n;
-        places[size_t(wide)].fill(kDropped);
+        places[size_t(wide)].fill(uint8_t(blockSize));
         for (int k = 0; k < 64; ++k) {
             const int row = kZigzag[size_t(k)] / 8;
             const int col = kZigzag[size_t(k)] % 8;
@@ -420,6 +425,38 @@ template <int N> QImage Decoder::decodeScan() {
                 places[size_t(wide)][size_t(k)] = uint8_t(row * rowStride(size) + col);
         }
     }
+
+    // The blocks of a unit in the order the scan codes them, where their
+    // samples go in the first unit, and how far on the next unit's go.
+    struct UnitBlock {
+        Component* comp;
+        const HuffmanTable* dc;
+        const HuffmanTable* ac;
+        const uint8_t* slot;
+        uint8_t* out;
+        int across; // bytes per unit
+        int stride;
+        bool wide;
+    };
+    std::vector<UnitBlock> unit;
+    for (int si = 0; si < components_; ++si) {
+        const int ci = order_[size_t(si)];
+        Component& c = comp_[size_t(ci)];
+        uint8_t* plane =
+            ci == 0 ? luma.data() : chroma.data() + (ci - 1) * size_t(chromaStride) * cs;
+        const int stride = ci == 0 ? lumaStride : chromaStride;
+        const bool wide = c.size != n;
+        for (int by = 0; by < c.v; ++by)
+            for (int bx = 0; bx < c.h; ++bx)
+                unit.push_back({&c, &dcTables_[size_t(c.dc)], &acTables_[size_t(c.ac)],
+                                places[size_t(wide)].data(),
+                                plane + size_t(by * c.size) * stride + size_t(bx * c.size),
+                                c.h * c.size, stride, wide});
+    }
+    const int perUnit = int(unit.size());
+
+    std::vector<int16_t> coefficients(size_t(mcusX * perUnit + 1) * blockSize);
+    std::vector<uint8_t> decoded(static_cast<size_t>(mcusX)); // per unit of the row
 
     thread_local Intervals scan; // kept: a frame's worth of memory, every frame
     unstuff(p_, end_, scan);
@@ -435,23 +472,8 @@ template <int N> QImage Decoder::decodeScan() {
     begin(0);
     bool missing = false;
     int untilRestart = restartInterval_;
-    // Each block is transformed after the next is decoded: its coefficients,
-    // stored one by one, are then read back from the cache as whole rows
-    // without waiting on the stores.
-    std::array<Block, 2> blocks{};
-    int current = 0;
-    const float* pendingDq = nullptr;
-    uint8_t* pendingOut = nullptr;
-    int pendingStride = 0;
-    bool pendingWide = false;
-    const auto flush = [&] {
-        if (pendingOut && pendingWide)
-            idct<2 * N>(blocks[size_t(current ^ 1)], pendingDq, pendingOut, pendingStride);
-        else if (pendingOut)
-            idct<N>(blocks[size_t(current ^ 1)], pendingDq, pendingOut, pendingStride);
-        pendingOut = nullptr;
-    };
     for (int my = 0; my < mcusY; ++my) {
+        int16_t* blk = coefficients.data();
         for (int mx = 0; mx < mcusX; ++mx) {
             if (restartInterval_) {
                 if (untilRestart == 0) {
@@ -465,40 +487,40 @@ template <int N> QImage Decoder::decodeScan() {
                 }
                 --untilRestart;
             }
-            for (int si = 0; si < components_; ++si) {
-                Component& c = comp_[size_t(order_[size_t(si)])];
-                const HuffmanTable& dc = dcTables_[size_t(c.dc)];
-                const HuffmanTable& ac = acTables_[size_t(c.ac)];
-                const bool isLuma = order_[size_t(si)] == 0;
-                uint8_t* plane =
-                    isLuma ? luma.data()
-                           : chroma.data() + (order_[size_t(si)] - 1) * size_t(chromaStride) * cs;
-                const int stride = isLuma ? lumaStride : chromaStride;
-                const bool wide = c.size != n;
-                const uint8_t* slot = places[size_t(wide)].data();
-                const int m = c.size;
-                for (int by = 0; by < c.v; ++by)
-                    for (int bx = 0; bx < c.h; ++bx) {
-                        Block& blk = blocks[size_t(current)];
-                        if (wide && m > 4)
-                            std::fill_n(blk.c.data(), 64, int16_t(0));
-                        else
-                            std::fill_n(blk.c.data(), 16, int16_t(0));
-                        if (!missing)
-                            decodeBlock(b, dc, ac, c.pred, blk, slot);
-                        flush();
-                        pendingDq = c.dq.data();
-                        pendingOut = plane + size_t(by * m) * stride + size_t((mx * c.h + bx) * m);
-                        pendingStride = stride;
-                        pendingWide = wide;
-                        current ^= 1;
-                    }
+            decoded[size_t(mx)] = !missing;
+            for (const UnitBlock& u : unit) {
+                if (!missing)
+                    decodeBlock(b, *u.dc, *u.ac, u.comp->pred, blk, u.slot);
+                blk += blockSize;
             }
             // Data used up past the end or a marker: the rest stays grey.
             if (int64_t(b.p - scan.data.data()) * 8 - b.count > limit)
                 missing = true;
         }
-        flush();
+        // The row's blocks to samples; the buffer left zero for the next.
+        blk = coefficients.data();
+        Block block{};
+        for (int mx = 0; mx < mcusX; ++mx)
+            for (const UnitBlock& u : unit) {
+                // Sizes known here, so that copying and clearing take no call.
+                if (rowStride(u.comp->size) == 4)
+                    std::copy_n(blk, 16, block.c.data());
+                else
+                    std::copy_n(blk, 64, block.c.data());
+                if (!decoded[size_t(mx)])
+                    block[0] = 0; // not the previous block's dropped coefficients
+                uint8_t* out = u.out + size_t(mx) * u.across;
+                if (u.wide)
+                    idct<2 * N>(block, u.comp->dq.data(), out, u.stride);
+                else
+                    idct<N>(block, u.comp->dq.data(), out, u.stride);
+                if (blockSize == 16)
+                    std::fill_n(blk, 16, int16_t(0));
+                else
+                    std::fill_n(blk, 64, int16_t(0));
+                blk += blockSize;
+            }
+        std::fill_n(blk, blockSize, int16_t(0)); // the spare block
         // The unit row to pixels.
         const int y0 = my * vMax * n;
         const int rows = std::min(vMax * n, outH - y0);
