@@ -1,10 +1,12 @@
 // The preview's reduced JPEG decode, against TurboJPEG at the same scale, on
 // frames made here the ways cameras and encoders make them.
 
+#include "CameraJpeg.h"
 #include "Frame.h"
 #include "FrameScaler.h"
 #include "ReducedJpeg.h"
 
+#include <QCryptographicHash>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -12,8 +14,10 @@
 #include <jpeglib.h>
 #include <turbojpeg.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iterator>
 
 namespace {
 
@@ -53,13 +57,15 @@ QByteArray turboJpeg(const QImage& image, int subsampling, int quality = 85) {
 
 // libjpeg's own API, for what TurboJPEG does not write: restart markers,
 // 16-bit quantisation tables (quality 1 without the baseline limit),
-// progressive scans. 4:2:2.
+// progressive scans, a luma DC table whose usual codes are 12 bits long.
+// 4:2:2.
 struct LibjpegOptions {
     int restartRows = 0;
     int restartUnits = 0;
     int quality = 85;
     bool baseline = true;
     bool progressive = false;
+    bool longDcCodes = false;
 };
 QByteArray libjpeg(const QImage& image, LibjpegOptions o) {
     jpeg_compress_struct cinfo{};
@@ -81,6 +87,15 @@ QByteArray libjpeg(const QImage& image, LibjpegOptions o) {
     cinfo.restart_in_rows = o.restartRows;
     if (o.progressive)
         jpeg_simple_progression(&cinfo);
+    if (o.longDcCodes) {
+        // Sizes 11 down to 2 at lengths 1 to 10, sizes 0 and 1 at 12.
+        JHUFF_TBL* dc = cinfo.dc_huff_tbl_ptrs[0];
+        std::fill(std::begin(dc->bits), std::end(dc->bits), 0);
+        std::fill(dc->bits + 1, dc->bits + 11, 1);
+        dc->bits[12] = 2;
+        for (int i = 0; i < 12; ++i)
+            dc->huffval[i] = UINT8(i < 10 ? 11 - i : i - 10);
+    }
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         auto* row = const_cast<JSAMPLE*>(image.constScanLine(int(cinfo.next_scanline)));
@@ -184,6 +199,9 @@ private slots:
         same(QTest::newRow("restart every 3 units, 3/8") << Make([=] {
                  return libjpeg(odd, {0, 3});
              }) << 3 << true);
+        same(QTest::newRow("restart every 5 units, across unit rows, 3/8") << Make([=] {
+                 return libjpeg(odd, {0, 5});
+             }) << 3 << true);
         more(QTest::newRow("restart every unit row, 1/4") << Make([=] {
                  return libjpeg(wide, {1, 0});
              }) << 2 << true);
@@ -191,6 +209,11 @@ private slots:
              << Make([=] { return withoutTables(turboJpeg(wide, TJSAMP_422)); }) << 3 << true);
         same(QTest::newRow("16-bit quantisation tables") << Make([=] {
                  return libjpeg(wide, {0, 0, 1, false});
+             }) << 3 << true);
+        same(QTest::newRow("quality 100: blocks full to the last coefficient")
+             << Make([=] { return turboJpeg(odd, TJSAMP_444, 100); }) << 3 << true);
+        same(QTest::newRow("DC codes longer than the lookup") << Make([=] {
+                 return libjpeg(wide, {0, 0, 85, true, false, true});
              }) << 3 << true);
         same(QTest::newRow("cut short: the rest grey")
              << Make([=] { return turboJpeg(wide, TJSAMP_422).left(20000); }) << 3 << true);
@@ -261,6 +284,58 @@ private slots:
         const QImage reference =
             orv::scaleForView(orv::decodeJpegReduced(data, size_t(jpeg.size()), eighths), expected);
         QCOMPARE(fitted, reference);
+    }
+
+    // The pixels of camera-like frames (and of a few rarer streams) stay
+    // those the decoder gave when they were recorded, exactly: the first 16
+    // hex digits of the SHA-1 of the frame and of its rows of pixels.
+    void reducedDecodeIsUnchanged_data() {
+        QTest::addColumn<Make>("make");
+        QTest::addColumn<int>("eighths");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QByteArray>("pixels");
+        const Make fiveMp = [] { return cameraLikeJpeg(QSize(2592, 1944), 4); };
+        const Make fullHd = [] { return cameraLikeJpeg(QSize(1920, 1080), 4); };
+        const QImage odd = picture({1001, 333});
+        const Make chroma420 = [=] { return turboJpeg(odd, TJSAMP_420); };
+        const Make quality100 = [=] { return turboJpeg(odd, TJSAMP_444, 100); };
+        const Make longDc = [=] { return libjpeg(odd, {0, 5, 85, true, false, true}).left(40000); };
+        const auto row = [](const char* name, const Make& make, int eighths, const char* frame,
+                            const char* pixels) {
+            QTest::newRow(name) << make << eighths << QByteArray(frame) << QByteArray(pixels);
+        };
+        row("camera 2592x1944, 1/8", fiveMp, 1, "5f5762d667644252", "2b2e03cdd76ca3cb");
+        row("camera 2592x1944, 2/8", fiveMp, 2, "5f5762d667644252", "8236cb948e51c74f");
+        row("camera 2592x1944, 3/8", fiveMp, 3, "5f5762d667644252", "c0725b3ac2ab5279");
+        row("camera 2592x1944, 4/8", fiveMp, 4, "5f5762d667644252", "2ca309f84581b087");
+        row("camera 1920x1080, 3/8", fullHd, 3, "648a9c91f7dc8c05", "8676633a934fe398");
+        row("camera 1920x1080, 4/8", fullHd, 4, "648a9c91f7dc8c05", "e0e52eccedc00fd4");
+        row("4:2:0, 3/8", chroma420, 3, "3292c0aff3e3f1c4", "158703ab87bef092");
+        row("quality 100, 1/2", quality100, 4, "422c9c1a5a3ad838", "f2433888af1837df");
+        row("long DC codes, restart every 5 units, cut short", longDc, 3, "9d664d68be35a3f4",
+            "799539f0f958c0af");
+    }
+    void reducedDecodeIsUnchanged() {
+        QFETCH(Make, make);
+        QFETCH(int, eighths);
+        QFETCH(QByteArray, frame);
+        QFETCH(QByteArray, pixels);
+        const QByteArray jpeg = make();
+        const auto digest = [](const QByteArray& bytes) {
+            return QCryptographicHash::hash(bytes, QCryptographicHash::Sha1).toHex().left(16);
+        };
+        // Another machine's fonts or encoder draw another frame: then there
+        // is nothing recorded to compare with.
+        if (digest(jpeg) != frame)
+            QSKIP("this machine makes another frame than the one recorded");
+        const QImage decoded = orv::decodeJpegReduced(
+            reinterpret_cast<const unsigned char*>(jpeg.constData()), size_t(jpeg.size()), eighths);
+        QVERIFY(!decoded.isNull());
+        QByteArray rows;
+        for (int y = 0; y < decoded.height(); ++y)
+            rows.append(reinterpret_cast<const char*>(decoded.constScanLine(y)),
+                        4 * decoded.width());
+        QCOMPARE(digest(rows), pixels);
     }
 
     // Damaged frames decode to their size or not at all, and never read

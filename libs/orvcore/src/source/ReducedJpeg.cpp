@@ -57,20 +57,28 @@ ORV_INLINE int slowSymbol(Bits& b, const HuffmanTable& t, int32_t e) {
     return s.value;
 }
 
-// One AC symbol (or two) of a block at k; false when the block is done.
-// Needs kPairBits bits in the buffer; leaves at least 56 after a long symbol.
-ORV_INLINE bool acStep(Bits& b, const HuffmanTable& ac, Block& blk, const uint8_t* slot, int& k) {
-    const Pair& pair = ac.pairs[size_t(b.acc >> (64 - kPairBits))];
-    // A second symbol is read only when the first leaves room in the block.
-    if (ORV_LIKELY(!(pair.flags & kPairSlow) && k + (pair.flags >> 3) <= 63)) {
-        consume(b, pair.length);
-        const int first = k + pair.run;
-        blk[slot[first]] = pair.first;
-        const int second = first + pair.step;
-        blk[slot[second]] = pair.second;
-        k = second + ((pair.flags >> 2) & 1);
-        return !(pair.flags & kPairEnd) && k < 64;
+// The DC difference whose code or extra bits are longer than the pair
+// lookup. Leaves at least 56 bits in the buffer.
+ORV_INLINE int dcLong(Bits& b, const HuffmanTable& dc) {
+    refill(b);
+    const int32_t e = dc.fast[size_t(b.acc >> (64 - kFastBits))];
+    int diff = 0;
+    if (!(e & kMore)) {
+        consume(b, e & 31);
+        diff = e >> 16;
+    } else {
+        const int size = slowSymbol(b, dc, e);
+        diff = size ? extend(take(b, size), size) : 0;
     }
+    refill(b);
+    return diff;
+}
+
+// One AC symbol of a block at k that the pair lookup leaves: its code or
+// extra bits are longer, or a second symbol would not fit in the block.
+// False when the block is done. Leaves at least 56 bits in the buffer.
+ORV_INLINE bool acLong(Bits& b, const HuffmanTable& ac, const Pair& pair, int16_t* blk,
+                       const uint8_t* slot, uint32_t& k) {
     refill(b);
     int run = 0;
     int size = 0;
@@ -112,34 +120,122 @@ ORV_INLINE bool acStep(Bits& b, const HuffmanTable& ac, Block& blk, const uint8_
     return k < 64;
 }
 
-// Decodes one block, keeping the coefficients that slot (96 entries) maps to
-// 0..15. Needs 12 bits in the buffer and leaves as many. The buffer is
-// refilled after every three symbols (or pairs), which is the least they
-// leave for the next, so refills take no branch.
-ORV_INLINE void decodeBlock(Bits& b, const HuffmanTable& dc, const HuffmanTable& ac, int& pred,
-                            Block& blk, const uint8_t* slot) {
-    int32_t e = dc.fast[size_t(b.acc >> (64 - kFastBits))];
-    refill(b);
-    int diff = 0;
-    if (!(e & kMore)) {
-        consume(b, e & 31);
-        diff = e >> 16;
-    } else {
-        const int size = slowSymbol(b, dc, e);
-        diff = size ? extend(take(b, size), size) : 0;
-        refill(b);
+// A block of a unit as the decode loop goes through them, in the order the
+// scan codes them: its lookups, the next block's first, where its
+// coefficients go (96 entries, those dropped to the block's size).
+struct BlockCode {
+    const Pair* ac;
+    const Pair* nextStart; // the next block's first step
+    const Pair* start;     // this block's
+    const BlockCode* next;
+    const uint8_t* slot;
+    const HuffmanTable* dcTable;
+    const HuffmanTable* acTable;
+};
+
+// yes at a block's end (flags with kPairEnd), else no, without a branch:
+// the data decides, so a branch would be mispredicted about once a block,
+// and compilers make one of the plain conditional.
+template <class T> ORV_INLINE T atEnd(uint32_t flags, T yes, T no) {
+#if defined(__GNUC__) && defined(__x86_64__)
+    static_assert(kPairEnd == 1);
+    asm("testb $1, %b1\n\tcmovnz %2, %0" : "+r"(no) : "q"(flags), "rm"(yes) : "cc");
+    return no;
+#else
+    return flags & kPairEnd ? yes : no;
+#endif
+}
+
+// Decodes blocks from blk, the first of a unit, until stop (after a whole
+// number of units), or until the data read passes guard. Each step is one
+// lookup: a block's DC difference and perhaps its first AC coefficient, or
+// one or two of its AC coefficients, with perhaps its end. The block's end
+// is data: the next step's table, block and position follow from the
+// step's flags without a branch. DC differences are stored as they are,
+// not added to the prediction. The buffer is refilled after every three
+// steps, the least they leave for the next lookup, and after every longer
+// symbol.
+template <int BlockSize> class BlockWalk {
+public:
+    BlockWalk(const Bits& b, const BlockCode* code, int16_t* blk)
+        : b_(b), code_(code), table_(code->start), blk_(blk) {}
+
+    ORV_INLINE void run(const int16_t* stop, const uint8_t* guard) {
+        refill(b_);
+        for (;;) {
+            if (!step(stop) || !step(stop) || !step(stop))
+                return;
+            refill(b_);
+            if (b_.p > guard)
+                return;
+        }
     }
-    pred = int16_t(pred + diff);
-    blk[0] = int16_t(pred);
-    int k = 1;
-    for (;;) {
-        if (!acStep(b, ac, blk, slot, k))
-            break;
-        if (!acStep(b, ac, blk, slot, k))
-            break;
-        if (!acStep(b, ac, blk, slot, k))
-            break;
-        refill(b);
+    const Bits& bits() const { return b_; }
+
+private:
+    // One step; false at stop.
+    ORV_INLINE bool step(const int16_t* stop) {
+        const Pair& pair = table_[size_t(b_.acc >> (64 - kPairBits))];
+        const uint32_t flags = pair.flags;
+        const uint32_t k = k_ + pair.advance;
+        if (ORV_LIKELY(!(flags & kPairSlow) && k <= 63)) {
+            consume(b_, pair.length);
+            const uint8_t* slot = code_->slot;
+            blk_[slot[k - 1]] = pair.second; // or 0 in the first's place
+            blk_[slot[k_ + pair.run]] = pair.first;
+            table_ = atEnd(flags, code_->nextStart, code_->ac);
+            code_ = atEnd(flags, code_->next, code_);
+            const uint32_t end = flags & kPairEnd;
+            k_ = k & (end - 1);
+            blk_ += BlockSize * end;
+        } else {
+            unusual(pair);
+        }
+        return blk_ != stop;
+    }
+
+    // A longer symbol, a second symbol that does not fit in the block, a
+    // block full to the last coefficient, its end there.
+    ORV_INLINE void unusual(const Pair& pair) {
+        if ((pair.flags & kPairSlow) && k_ == 0) {
+            blk_[0] = int16_t(dcLong(b_, *code_->dcTable));
+            table_ = code_->ac;
+            k_ = 1;
+        } else if ((pair.flags & kPairSlow) || k_ + (pair.flags >> 3) > 63) {
+            if (!acLong(b_, *code_->acTable, pair, blk_, code_->slot, k_))
+                next();
+        } else {
+            consume(b_, pair.length);
+            blk_[code_->slot[k_ + pair.advance - 1]] = pair.second;
+            blk_[code_->slot[k_ + pair.run]] = pair.first;
+            next();
+        }
+    }
+
+    void next() {
+        table_ = code_->nextStart;
+        code_ = code_->next;
+        blk_ += BlockSize;
+        k_ = 0;
+    }
+
+    Bits b_;
+    const BlockCode* code_;
+    const Pair* table_;
+    int16_t* blk_;
+    uint32_t k_ = 0; // 0: the DC difference is next
+};
+
+void decodeBlocks(Bits& b, const BlockCode* code, int16_t* blk, const int16_t* stop, int blockSize,
+                  const uint8_t* guard) {
+    if (blockSize == 16) {
+        BlockWalk<16> walk(b, code, blk);
+        walk.run(stop, guard);
+        b = walk.bits();
+    } else {
+        BlockWalk<64> walk(b, code, blk);
+        walk.run(stop, guard);
+        b = walk.bits();
     }
 }
 
@@ -179,8 +275,16 @@ private:
     std::array<int, 3> order_{}; // frame component of each scan component
     std::array<std::array<uint16_t, 64>, 4> quant_{};
     std::array<bool, 4> quantDefined_{};
+    // The lookup of a block's first step for one scan component, kept while
+    // the tables it was built from stay (their slots and stamps).
+    struct Start {
+        int dc = -1, ac = -1;
+        uint32_t dcStamp = 0, acStamp = 0;
+        PairTable pairs;
+    };
     struct Tables {
         std::array<HuffmanTable, 4> dc, ac;
+        std::array<Start, 3> starts;
     };
     // Large, so kept per thread; which of them this frame defines.
     static Tables& threadTables() {
@@ -420,11 +524,16 @@ template <int N> QImage Decoder::decodeScan() {
     const int hShift = hMax * n == 2 * cs ? 1 : 0; // chroma spread across
     const int vShift = vMax * n == 2 * cs ? 1 : 0; // and down
 
+    // A unit row's coefficients are decoded before any is transformed:
+    // blocks of 16 when no component keeps more than 4x4, else of 64, each
+    // followed by the slot that takes its dropped coefficients, which is the
+    // next block's first (written later) or a spare block's.
+    const int blockSize = components_ == 3 && cs > 4 ? 64 : 16;
     // Where each coefficient goes, for blocks of n and of 2n.
     std::array<std::array<uint8_t, 96>, 2> places{};
     for (int wide = 0; wide < 2; ++wide) {
         const int size = wide ? 2 * n : n;
-        places[size_t(wide)].fill(kDropped);
+        places[size_t(wide)].fill(uint8_t(blockSize));
         for (int k = 0; k < 64; ++k) {
             const int row = kZigzag[size_t(k)] / 8;
             const int col = kZigzag[size_t(k)] % 8;
@@ -433,84 +542,156 @@ template <int N> QImage Decoder::decodeScan() {
         }
     }
 
+    // The blocks of a unit in the order the scan codes them: how they are
+    // decoded, where their samples go in the first unit, and how far on the
+    // next unit's go.
+    struct UnitBlock {
+        Component* comp;
+        uint8_t* out;
+        int across; // bytes per unit
+        int stride;
+        bool wide;
+    };
+    std::vector<UnitBlock> unit;
+    std::vector<BlockCode> codes;
+    for (int si = 0; si < components_; ++si) {
+        const int ci = order_[size_t(si)];
+        Component& c = comp_[size_t(ci)];
+        uint8_t* plane =
+            ci == 0 ? luma.data() : chroma.data() + (ci - 1) * size_t(chromaStride) * cs;
+        const int stride = ci == 0 ? lumaStride : chromaStride;
+        const bool wide = c.size != n;
+        const HuffmanTable& dc = dcTables_[size_t(c.dc)];
+        const HuffmanTable& ac = acTables_[size_t(c.ac)];
+        Start& start = tables_.starts[size_t(si)];
+        if (start.dc != c.dc || start.ac != c.ac || start.dcStamp != dc.stamp ||
+            start.acStamp != ac.stamp) {
+            buildStarts(start.pairs, dc, ac);
+            start.dc = c.dc;
+            start.ac = c.ac;
+            start.dcStamp = dc.stamp;
+            start.acStamp = ac.stamp;
+        }
+        for (int by = 0; by < c.v; ++by)
+            for (int bx = 0; bx < c.h; ++bx) {
+                unit.push_back({&c, plane + size_t(by * c.size) * stride + size_t(bx * c.size),
+                                c.h * c.size, stride, wide});
+                codes.push_back({ac.pairs.data(), nullptr, start.pairs.data(), nullptr,
+                                 places[size_t(wide)].data(), &dc, &ac});
+            }
+    }
+    const int perUnit = int(unit.size());
+    for (size_t i = 0; i < codes.size(); ++i) {
+        const BlockCode& after = codes[(i + 1) % codes.size()];
+        codes[i].next = &after;
+        codes[i].nextStart = after.start;
+    }
+    const int unitSize = perUnit * blockSize;
+    std::vector<int16_t> coefficients(size_t(mcusX + 1) * unitSize);
+    // Per unit of the row: decoded (else grey), the predictions start at 0.
+    constexpr uint8_t kDecoded = 1;
+    constexpr uint8_t kRestart = 2;
+    std::vector<uint8_t> units(static_cast<size_t>(mcusX));
+
     thread_local Intervals scan; // kept: a frame's worth of memory, every frame
     unstuff(p_, end_, scan);
     Bits b;
     size_t interval = 0;
-    int64_t limit = 0; // the interval's last bit
+    int64_t limit = 0;              // the interval's last bit
+    const uint8_t* guard = nullptr; // reading past it means past the interval
+    const uint8_t* const anywhere = scan.data.data() + scan.data.size();
     const auto begin = [&](size_t i) {
         b = Bits{};
         b.p = scan.data.data() + scan.starts[i];
         refill(b);
         limit = int64_t(scan.ends[i]) * 8;
+        guard = scan.data.data() + scan.ends[i] + 8;
     };
+    const auto past = [&] { return int64_t(b.p - scan.data.data()) * 8 - b.count > limit; };
     begin(0);
     bool missing = false;
     int untilRestart = restartInterval_;
-    // Each block is transformed after the next is decoded: its coefficients,
-    // stored one by one, are then read back from the cache as whole rows
-    // without waiting on the stores.
-    std::array<Block, 2> blocks{};
-    int current = 0;
-    const float* pendingDq = nullptr;
-    uint8_t* pendingOut = nullptr;
-    int pendingStride = 0;
-    bool pendingWide = false;
-    const auto flush = [&] {
-        if (pendingOut && pendingWide)
-            idct<2 * N>(blocks[size_t(current ^ 1)], pendingDq, pendingOut, pendingStride);
-        else if (pendingOut)
-            idct<N>(blocks[size_t(current ^ 1)], pendingDq, pendingOut, pendingStride);
-        pendingOut = nullptr;
+    // Units [mx, mx + count) of the row, all of one restart interval.
+    const auto decodeUnits = [&](int mx, int count) {
+        int16_t* first = coefficients.data() + size_t(mx) * unitSize;
+        if (missing)
+            return;
+        const Bits start = b;
+        decodeBlocks(b, codes.data(), first, first + size_t(count) * unitSize, blockSize, guard);
+        if (!past()) {
+            for (int u = mx; u < mx + count; ++u)
+                units[size_t(u)] |= kDecoded;
+            return;
+        }
+        // The data ends in these units: again one by one, and those after
+        // the one that reads past the end stay grey.
+        std::fill(first, first + size_t(count + 1) * unitSize, int16_t(0));
+        b = start;
+        for (int u = mx; u < mx + count && !missing; ++u) {
+            int16_t* at = coefficients.data() + size_t(u) * unitSize;
+            decodeBlocks(b, codes.data(), at, at + unitSize, blockSize, anywhere);
+            units[size_t(u)] |= kDecoded;
+            missing = past();
+        }
     };
     for (int my = 0; my < mcusY; ++my) {
-        for (int mx = 0; mx < mcusX; ++mx) {
+        std::fill(units.begin(), units.end(), uint8_t(0));
+        for (int mx = 0; mx < mcusX;) {
+            int count = mcusX - mx;
             if (restartInterval_) {
                 if (untilRestart == 0) {
                     // A missing marker leaves the rest of the frame grey.
                     missing = ++interval >= scan.starts.size();
                     if (!missing)
                         begin(interval);
-                    for (Component& c : comp_)
-                        c.pred = 0;
+                    units[size_t(mx)] |= kRestart;
                     untilRestart = restartInterval_;
                 }
-                --untilRestart;
+                count = std::min(count, untilRestart);
+                untilRestart -= count;
             }
-            for (int si = 0; si < components_; ++si) {
-                Component& c = comp_[size_t(order_[size_t(si)])];
-                const HuffmanTable& dc = dcTables_[size_t(c.dc)];
-                const HuffmanTable& ac = acTables_[size_t(c.ac)];
-                const bool isLuma = order_[size_t(si)] == 0;
-                uint8_t* plane =
-                    isLuma ? luma.data()
-                           : chroma.data() + (order_[size_t(si)] - 1) * size_t(chromaStride) * cs;
-                const int stride = isLuma ? lumaStride : chromaStride;
-                const bool wide = c.size != n;
-                const uint8_t* slot = places[size_t(wide)].data();
-                const int m = c.size;
-                for (int by = 0; by < c.v; ++by)
-                    for (int bx = 0; bx < c.h; ++bx) {
-                        Block& blk = blocks[size_t(current)];
-                        if (wide && m > 4)
-                            std::fill_n(blk.c.data(), 64, int16_t(0));
-                        else
-                            std::fill_n(blk.c.data(), 16, int16_t(0));
-                        if (!missing)
-                            decodeBlock(b, dc, ac, c.pred, blk, slot);
-                        flush();
-                        pendingDq = c.dq.data();
-                        pendingOut = plane + size_t(by * m) * stride + size_t((mx * c.h + bx) * m);
-                        pendingStride = stride;
-                        pendingWide = wide;
-                        current ^= 1;
-                    }
-            }
-            // Data used up past the end or a marker: the rest stays grey.
-            if (int64_t(b.p - scan.data.data()) * 8 - b.count > limit)
-                missing = true;
+            decodeUnits(mx, count);
+            mx += count;
         }
-        flush();
+        // The predictions added; blocks not decoded grey, not holding the
+        // previous block's dropped coefficients. Apart from the transforms,
+        // which read whole rows of the blocks that these stores have left.
+        int16_t* blk = coefficients.data();
+        for (int mx = 0; mx < mcusX; ++mx) {
+            if (units[size_t(mx)] & kRestart)
+                for (Component& c : comp_)
+                    c.pred = 0;
+            const bool decoded = units[size_t(mx)] & kDecoded;
+            for (const UnitBlock& u : unit) {
+                if (decoded)
+                    u.comp->pred = int16_t(u.comp->pred + *blk);
+                *blk = decoded ? int16_t(u.comp->pred) : int16_t(0);
+                blk += blockSize;
+            }
+        }
+        // The row's blocks to samples; the buffer left zero for the next.
+        blk = coefficients.data();
+        Block block{};
+        for (int mx = 0; mx < mcusX; ++mx) {
+            for (const UnitBlock& u : unit) {
+                // Sizes known here, so that copying and clearing take no call.
+                if (rowStride(u.comp->size) == 4)
+                    std::copy_n(blk, 16, block.c.data());
+                else
+                    std::copy_n(blk, 64, block.c.data());
+                uint8_t* out = u.out + size_t(mx) * u.across;
+                if (u.wide)
+                    idct<2 * N>(block, u.comp->dq.data(), out, u.stride);
+                else
+                    idct<N>(block, u.comp->dq.data(), out, u.stride);
+                if (blockSize == 16)
+                    std::fill_n(blk, 16, int16_t(0));
+                else
+                    std::fill_n(blk, 64, int16_t(0));
+                blk += blockSize;
+            }
+        }
+        std::fill_n(blk, blockSize, int16_t(0)); // the spare block
         // The unit row to pixels.
         const int y0 = my * vMax * n;
         const int rows = std::min(vMax * n, outH - y0);

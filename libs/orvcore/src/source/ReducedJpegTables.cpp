@@ -62,7 +62,7 @@ void buildPairs(HuffmanTable& t) {
         const int run = sym >> 4;
         const int size = sym & 15;
         if (size == 0 && run != 15) {
-            e = Pair{uint8_t(len), kPairEnd, 0, 0, 0, 0};
+            e = Pair{uint8_t(len), kPairEnd, 0, 1, 0, 0};
             continue;
         }
         int used = len + size;
@@ -72,8 +72,8 @@ void buildPairs(HuffmanTable& t) {
             continue;
         }
         const uint32_t extra = (i >> (kPairBits - used)) & ((1U << size) - 1);
-        e = Pair{
-            uint8_t(used), 0, uint8_t(run), 1, int16_t(size ? extend(int32_t(extra), size) : 0), 0};
+        const auto value = int16_t(size ? extend(int32_t(extra), size) : 0);
+        e = Pair{uint8_t(used), 0, uint8_t(run), uint8_t(run + 1), value, 0};
         const int avail = kPairBits - used;
         const uint32_t rest = i & ((1U << avail) - 1);
         if (!symbolIn(t, rest, avail, sym, len))
@@ -87,8 +87,8 @@ void buildPairs(HuffmanTable& t) {
         } else if (len + size2 <= avail) {
             const uint32_t extra2 = (rest >> (avail - len - size2)) & ((1U << size2) - 1);
             e.length = uint8_t(used + len + size2);
-            e.flags = uint8_t(kPairTwo | guard);
-            e.step = uint8_t(1 + run2);
+            e.flags = guard;
+            e.advance = uint8_t(run + 1 + run2 + 1);
             e.second = int16_t(size2 ? extend(int32_t(extra2), size2) : 0);
         }
     }
@@ -148,11 +148,44 @@ bool loadTable(HuffmanTable& t, const uint8_t* counts, const uint8_t* symbols, b
         std::equal(symbols, symbols + total, t.source.begin() + 16))
         return true;
     t.defined = false;
+    ++t.stamp;
     if (total > 256 || !buildTable(t, counts, symbols, dc))
         return false;
     std::copy(counts, counts + 16, t.source.begin());
     std::copy(symbols, symbols + total, t.source.begin() + 16);
     return true;
+}
+
+void buildStarts(PairTable& out, const HuffmanTable& dc, const HuffmanTable& ac) {
+    for (uint32_t i = 0; i < (1U << kPairBits); ++i) {
+        Pair& e = out[i];
+        e = Pair{0, kPairSlow, 0, 1, 0, 0};
+        int size = 0;
+        int len = 0;
+        if (!symbolIn(dc, i, kPairBits, size, len) || len + size > kPairBits)
+            continue;
+        const int used = len + size;
+        const uint32_t extra = (i >> (kPairBits - used)) & ((1U << size) - 1);
+        e = Pair{uint8_t(used), 0, 0, 1, int16_t(size ? extend(int32_t(extra), size) : 0), 0};
+        const int avail = kPairBits - used;
+        const uint32_t rest = i & ((1U << avail) - 1);
+        int sym = 0;
+        if (!symbolIn(ac, rest, avail, sym, len))
+            continue;
+        const int run = sym >> 4;
+        const int size2 = sym & 15;
+        constexpr uint8_t guard = 1 << 3; // the difference's run + 1
+        if (size2 == 0 && run != 15) {
+            e.length = uint8_t(used + len);
+            e.flags = kPairEnd | guard;
+        } else if (len + size2 <= avail) {
+            const uint32_t extra2 = (rest >> (avail - len - size2)) & ((1U << size2) - 1);
+            e.length = uint8_t(used + len + size2);
+            e.flags = guard;
+            e.advance = uint8_t(1 + run + 1);
+            e.second = int16_t(size2 ? extend(int32_t(extra2), size2) : 0);
+        }
+    }
 }
 
 Symbol longSymbol(uint64_t acc, const HuffmanTable& t) {

@@ -49,30 +49,32 @@ constexpr int32_t kMore = 1 << 10;
 
 // For AC tables, a lookup of the next kPairBits bits gives up to two
 // coefficients, or one and the end of the block, when their codes and extra
-// bits fit: the run before the first, its value, the step to the second
-// (1 + its run) and its value (0 and a step of 1 when there is none).
-// Flagged kPairSlow, the code of the first symbol fits but not its extra
-// bits when length is not 0: length is the code's, run the symbol.
+// bits fit: the run before the first, its value, how far on the next
+// coefficient is (the second's place plus one) and the second's value (0,
+// with the first's place, when there is none). Flagged kPairSlow, the code
+// of the first symbol fits but not its extra bits when length is not 0:
+// length is the code's, run the symbol.
 constexpr int kPairBits = 11;
 struct alignas(8) Pair {
     uint8_t length = 0; // bits to consume
-    // kPairEnd, kPairSlow, kPairTwo; bits 3-7: run + 1 when a second symbol
-    // follows
+    // kPairEnd, kPairSlow; bits 3-7: run + 1 when a second symbol or the
+    // end follows
     uint8_t flags = 0;
     uint8_t run = 0;
-    uint8_t step = 0;
+    uint8_t advance = 0;
     int16_t first = 0;
     int16_t second = 0;
 };
 constexpr uint8_t kPairEnd = 1;  // the block ends after this entry
 constexpr uint8_t kPairSlow = 2; // decode one symbol the longer way
-constexpr uint8_t kPairTwo = 4;  // two coefficients
+using PairTable = std::array<Pair, 1 << kPairBits>;
 
 struct alignas(64) HuffmanTable {
     bool defined = false; // built from source
+    uint32_t stamp = 0;   // changes with every build
     std::array<uint8_t, 16 + 256> source{};
     std::array<int32_t, 1 << kFastBits> fast{};
-    std::array<Pair, 1 << kPairBits> pairs{};
+    PairTable pairs{};                 // AC tables only
     std::array<int32_t, 17> maxCode{}; // largest code of each length, -1 if none
     std::array<int32_t, 17> offset{};  // symbol index minus code, per length
     std::array<uint8_t, 256> symbols{};
@@ -86,6 +88,12 @@ ORV_INLINE int32_t extend(int32_t v, int size) {
 // Built once per thread and kept while frames bring the same table; false
 // for a table that is not a prefix code. counts: codes per length 1..16.
 bool loadTable(HuffmanTable& t, const uint8_t* counts, const uint8_t* symbols, bool dc);
+
+// The lookup of a block's first step, in the form of the AC pairs: its DC
+// difference from dc as the first coefficient (at 0), then, when the codes
+// and extra bits fit, its first AC coefficient from ac, or its end. Only
+// kPairSlow when the difference's code or extra bits do not fit.
+void buildStarts(PairTable& out, const HuffmanTable& dc, const HuffmanTable& ac);
 
 // The symbol whose code (longer than kFastBits) begins acc, and the length
 // of its code.
